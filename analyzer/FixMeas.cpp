@@ -1,0 +1,271 @@
+#include "FixMeas.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QMetaObject>
+#include <QPointer>
+#include <QTime>
+
+#include <chrono>
+#include <cmath>
+
+double CurrentLocalDateTime() {
+    const QDateTime Now = QDateTime::currentDateTime();
+    static const QDate Epoch(1899, 12, 30);
+    return double(Epoch.daysTo(Now.date())) + Now.time().msecsSinceStartOfDay() / 86'400'000.0;
+}
+
+// ---------------------------------------------------------------------------
+// TFixMeasThread
+
+TFixMeasThread::TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory,
+                               TLocalClock Clock)
+    : FClock(std::move(Clock)) {
+    // A port that cannot be created or configured ends the run as soon as it
+    // starts; the owner learns of it from OnStoping's Error alone.
+    try {
+        FPort = PortFactory(PortName);
+        if (!FPort)
+            FErrorFlag = true;
+    } catch (...) {
+        FPort.reset();
+        FErrorFlag = true;
+    }
+}
+
+TFixMeasThread::~TFixMeasThread() {
+    if (FThread.joinable())
+        FThread.join();
+}
+
+void TFixMeasThread::Resume(TBindings Bindings) {
+    FBindings = std::move(Bindings);
+    FThread = std::thread([this] { Execute(); });
+}
+
+void TFixMeasThread::RequestTermination() {
+    {
+        std::lock_guard Lock(FWakeMutex);
+        FTerminated = true;
+    }
+    FWake.notify_all();
+}
+
+bool TFixMeasThread::HandOff(const std::function<void()> &Fn) { return FHandOff.Call(Fn); }
+
+void TFixMeasThread::Execute() {
+    if (!FErrorFlag) {
+        try {
+            bool Opened = false;
+            try {
+                FPort->Open();
+                Opened = true;
+            } catch (...) {
+            }
+            if (!Opened) {
+                // The owner shows its message; the run ends once it is closed.
+                try {
+                    HandOff(FBindings.ErrorOpenPort);
+                } catch (...) {
+                }
+                FErrorFlag = true;
+                RequestTermination();
+            }
+            while (!FTerminated)
+                Pass();
+        } catch (...) {
+            // A port error (or a handler that threw) ends the run; nothing is shown.
+        }
+        // Also after a failed open: an open that failed late may hold the device.
+        try {
+            FPort->Close();
+        } catch (...) {
+        }
+        FPort.reset(); // the device is free before the owner hears of the end
+    }
+    FBindings.Terminated();
+}
+
+void TFixMeasThread::Pass() {
+    // A refused hand-off means the component is going away: end without
+    // touching the line again, so that nothing the owner has not received is
+    // acknowledged.
+    if (!HandOff(FBindings.GetDevNumber) || FDevNumber == 0) {
+        RequestTermination();
+        return;
+    }
+    FAddress = AnalyzerProtocol::AddressBytes(FDevNumber);
+
+    bool Sent = false;
+    if (FetchResult(Sent) && !HandOff(FBindings.PutResult)) {
+        RequestTermination();
+        return;
+    }
+    if (FAckPending) {
+        Sent = true;
+        if (AckResult()) {
+            FAckPending = false;
+            if (!HandOff(FBindings.PutResult)) {
+                RequestTermination();
+                return;
+            }
+        }
+    }
+    // Nothing went out (gate closed, nothing owed): without a pause the loop
+    // would spin a core and flood the main thread until the gate opens.
+    if (!Sent)
+        IdleWait();
+}
+
+bool TFixMeasThread::FetchResult(bool &Sent) {
+    FRxBuffer.fill(0);
+    // Whole milliseconds, so that a clock reading of exactly 125 s does not
+    // open the gate through the rounding of day fractions.
+    const double ElapsedMs = std::round((FClock() - FLastTime) * 86'400'000.0);
+    if (ElapsedMs <= TFixMeas::kFetchIntervalMs)
+        return false;
+
+    FAckPending = false; // an acknowledgement still owed is dropped by the next fetch
+    Sent = true;
+    const auto Outcome = AnalyzerProtocol::FetchResult(*FPort, FAddress, FRxBuffer);
+    if (!Outcome.Accepted)
+        return false;
+    FLastTime = FClock();
+    FValueCount = uint8_t(AnalyzerProtocol::ValueCountForLength(Outcome.Length));
+    FAckPending = true;
+    return true;
+}
+
+bool TFixMeasThread::AckResult() { return AnalyzerProtocol::AckResult(*FPort, FAddress); }
+
+void TFixMeasThread::IdleWait() {
+    std::unique_lock Lock(FWakeMutex);
+    FWake.wait_for(Lock, std::chrono::milliseconds(TFixMeas::kIdleWaitMs),
+                   [this] { return FTerminated.load(); });
+}
+
+// ---------------------------------------------------------------------------
+// TFixMeas
+
+TFixMeas::TFixMeas(QObject *Owner) : QObject(Owner) {}
+
+TFixMeas::~TFixMeas() {
+    if (!FPollThread)
+        return;
+    // A waiting hand-off is released instead of served: the owner may be
+    // half gone, and the main thread must not wait for a thread that waits
+    // for the main thread.
+    FPollThread->RequestTermination();
+    FPollThread->FHandOff.Cancel();
+    if (FPollThread->FThread.joinable())
+        FPollThread->FThread.join();
+    if (!FEnding) {
+        FEnding = true;
+        try {
+            TFixMeas::DoStoping(FPollThread->ErrorFlag());
+        } catch (...) {
+            // Nowhere to report it from a destructor.
+        }
+    }
+    FActive = false;
+    FPollThread.reset();
+}
+
+void TFixMeas::Start() {
+    if (FActive)
+        return;
+    QPointer<TFixMeas> Self(this);
+    DoStarting();
+    if (!Self || FActive) // gone, or started from inside the handler
+        return;
+    FActive = true;
+    FEnding = false;
+    FPollThread = std::make_unique<TFixMeasThread>(FPort, FPortFactory, FClock);
+
+    TFixMeasThread::TBindings Bindings;
+    Bindings.ErrorOpenPort = [this] { DoErrorOpenPort(); };
+    Bindings.GetDevNumber = [this] { DoGetDevNumber(); };
+    Bindings.PutResult = [this] { DoPutResult(); };
+    Bindings.Terminated = [this] {
+        QMetaObject::invokeMethod(this, "ThreadTerminated", Qt::QueuedConnection);
+    };
+    try {
+        FPollThread->Resume(std::move(Bindings));
+    } catch (...) {
+        // No thread could be had: the run ends as one whose port failed.
+        FEnding = true;
+        DoStoping(true);
+        if (!Self)
+            return;
+        FActive = false;
+        FPollThread.reset();
+    }
+}
+
+void TFixMeas::Stop() {
+    if (FActive && FPollThread)
+        FPollThread->RequestTermination();
+}
+
+void TFixMeas::ThreadTerminated() {
+    if (!FPollThread || FEnding)
+        return;
+    if (FPollThread->FThread.joinable())
+        FPollThread->FThread.join(); // the body has returned; this only reaps it
+    FEnding = true;
+    QPointer<TFixMeas> Self(this);
+    DoStoping(FPollThread->ErrorFlag());
+    if (!Self)
+        return;
+    FActive = false;
+    FPollThread.reset();
+}
+
+void TFixMeas::DoStarting() {
+    if (OnStarting)
+        OnStarting(this);
+}
+
+void TFixMeas::DoStoping(bool Error) {
+    if (OnStoping)
+        OnStoping(this, Error);
+}
+
+void TFixMeas::DoGetDevNumber() {
+    QPointer<TFixMeas> Self(this);
+    if (OnGetDevNumber)
+        OnGetDevNumber(this);
+    if (!Self || !FPollThread)
+        return;
+    // The thread's timing and acknowledgement state come from the owner's
+    // record every pass, so they carry over from one run to the next.
+    FPollThread->FDevNumber = FMeasResult.DevNumber;
+    FPollThread->FLastTime = FMeasResult.ResultTime;
+    FPollThread->FAckPending = FMeasResult.AckPending;
+}
+
+void TFixMeas::DoPutResult() {
+    if (!FPollThread)
+        return;
+    const TFixMeasThread &Thread = *FPollThread;
+    if (Thread.FAckPending) { // a reply has just been accepted
+        const int Count = Thread.FValueCount;
+        const auto Reply = AnalyzerProtocol::DecodeReply(Thread.FRxBuffer, Count);
+        FMeasResult.Status = Reply.Status;
+        FMeasResult.GroupNumber = Reply.GroupNumber;
+        // Values beyond this reply's count keep what they held.
+        for (int i = 0; i < Count; ++i)
+            FMeasResult.Values[i] = Reply.Values[i];
+        FMeasResult.DevNumber = Thread.FDevNumber;
+        FMeasResult.ResultTime = Thread.FLastTime;
+        FMeasResult.ValueCount = uint8_t(Count);
+    }
+    FMeasResult.AckPending = Thread.FAckPending;
+    if (OnPutResult)
+        OnPutResult(this);
+}
+
+void TFixMeas::DoErrorOpenPort() {
+    if (OnErrorOpenPort)
+        OnErrorOpenPort(this);
+}

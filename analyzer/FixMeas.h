@@ -1,0 +1,177 @@
+#pragma once
+
+// The measurement poller: a component on the main thread and, while a run is
+// active, one polling thread that talks to the analyzer over its own port and
+// reaches the main thread only by synchronous hand-off.
+
+#include "AnalyzerProtocol.h"
+#include "ComLine.h"
+#include "FPConvert.h"
+#include "MainThreadCall.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <type_traits>
+
+// The record the component and its owner copy to each other whole. All zeros
+// is the starting state: no device, no result, no acknowledgement owed, and a
+// reference time so old that the first pass fetches at once.
+struct TFixMeasResult {
+    uint16_t DevNumber = 0;   // device to poll; in a result, the device polled
+    uint16_t Status = 0;      // status word; 0 for replies of fewer than 12 values
+    uint8_t GroupNumber = 0;
+    std::array<Real6, AnalyzerProtocol::kMaxValues> Values{}; // first ValueCount belong to the result
+    double ResultTime = 0;    // when the reply was accepted: days since 1899-12-30, local time
+    uint8_t ValueCount = 0;   // 4, 6, 7 or 12; 0 before the first result
+    bool AckPending = false;  // accepted, not yet acknowledged by the analyzer
+};
+static_assert(std::is_trivially_copyable_v<TFixMeasResult> && std::is_standard_layout_v<TFixMeasResult>,
+              "TFixMeasResult is copied whole as one value");
+
+// What a polling run needs of its port: the line, and opening and closing it.
+// Open throws when the device cannot be opened; Close is harmless on a port
+// that is not open.
+class IPollPort : public IComLine {
+public:
+    virtual void Open() = 0;
+    virtual void Close() = 0;
+};
+
+// Creates the port for one run, configured for the analyzer's line; throws
+// when the port object cannot be created or configured.
+using TPollPortFactory = std::function<std::unique_ptr<IPollPort>(const QString &PortName)>;
+// The default: a TComPort at 9600 baud, odd parity, no event watching and a
+// 200 ms read total time-out.
+std::unique_ptr<IPollPort> CreatePollComPort(const QString &PortName);
+
+// The local clock as the record keeps time: days since 30 December 1899, the
+// fraction being the time of day, local time. Called on the polling thread.
+using TLocalClock = std::function<double()>;
+double CurrentLocalDateTime();
+
+class TFixMeas;
+
+// One polling run. Created by TFixMeas::Start on the main thread, it owns the
+// port and the thread that runs the passes; the component joins and deletes
+// it when the run has ended.
+class TFixMeasThread {
+public:
+    TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory, TLocalClock Clock);
+    ~TFixMeasThread(); // joins
+
+    TFixMeasThread(const TFixMeasThread &) = delete;
+    TFixMeasThread &operator=(const TFixMeasThread &) = delete;
+
+    // The port could not be set up or opened (read it once the run has ended).
+    bool ErrorFlag() const { return FErrorFlag; }
+    // Asks the loop to end after the current pass; also ends an idle wait.
+    void RequestTermination();
+    bool Terminated() const { return FTerminated; }
+
+private:
+    friend class TFixMeas;
+
+    // The three main-thread callbacks and the end handler, bound by the component.
+    struct TBindings {
+        std::function<void()> ErrorOpenPort;
+        std::function<void()> GetDevNumber;
+        std::function<void()> PutResult;
+        std::function<void()> Terminated; // posted to the main thread when the body has returned
+    };
+    void Resume(TBindings Bindings);
+    void Execute();
+    void Pass();
+    bool FetchResult(bool &Sent);
+    bool AckResult();
+    bool HandOff(const std::function<void()> &Fn);
+    void IdleWait();
+
+    // Set on the main thread before the thread runs, then the thread's own.
+    std::unique_ptr<IPollPort> FPort;
+    TLocalClock FClock;
+    std::atomic<bool> FErrorFlag{false};
+    TBindings FBindings;
+    TMainThreadCall FHandOff;
+
+    std::atomic<bool> FTerminated{false};
+    std::mutex FWakeMutex; // for the idle wait only
+    std::condition_variable FWake;
+
+    // The pass's state. Written by the polling thread between hand-offs and by
+    // the main thread only inside them, while the polling thread waits.
+    AnalyzerProtocol::TAddress FAddress{};
+    AnalyzerProtocol::TRxBuffer FRxBuffer{};
+    uint16_t FDevNumber = 0;
+    double FLastTime = 0;
+    uint8_t FValueCount = 0;
+    bool FAckPending = false;
+
+    std::thread FThread;
+};
+
+using TNotifyEvent = std::function<void(QObject *Sender)>;
+using TStopEvent = std::function<void(QObject *Sender, bool Error)>;
+
+class TFixMeas : public QObject {
+    Q_OBJECT
+public:
+    // More than this since the last accepted reply opens the gate for a fetch.
+    static constexpr double kFetchIntervalMs = 125'000;
+    // How long a pass that sent nothing waits before the next one.
+    static constexpr int kIdleWaitMs = 50;
+
+    explicit TFixMeas(QObject *Owner = nullptr);
+    // Stops an active run and waits for its thread; the end handler runs
+    // before the component is gone.
+    ~TFixMeas() override;
+
+    void Start();
+    void Stop();
+
+    bool Active() const { return FActive; }
+    QString Port() const { return FPort; }
+    void SetPort(const QString &Port) { FPort = Port; }
+    const TFixMeasResult &MeasResult() const { return FMeasResult; }
+    void SetMeasResult(const TFixMeasResult &Result) { FMeasResult = Result; }
+    // The running thread; null when no run is active.
+    TFixMeasThread *PollThread() const { return FPollThread.get(); }
+
+    // Seams for tests and tools; each takes effect at the next Start.
+    void SetClock(TLocalClock Clock) { FClock = std::move(Clock); }
+    void SetPortFactory(TPollPortFactory Factory) { FPortFactory = std::move(Factory); }
+
+    // Events; each fires only when assigned.
+    TNotifyEvent OnStarting;
+    TStopEvent OnStoping;
+    TNotifyEvent OnGetDevNumber;
+    TNotifyEvent OnPutResult;
+    TNotifyEvent OnErrorOpenPort;
+
+protected:
+    virtual void DoStarting();
+    virtual void DoStoping(bool Error);
+    virtual void DoGetDevNumber();
+    virtual void DoPutResult();
+    virtual void DoErrorOpenPort();
+
+private slots:
+    void ThreadTerminated();
+
+private:
+    QString FPort = QStringLiteral("COM1");
+    bool FActive = false;
+    bool FEnding = false; // the end handler has begun
+    TFixMeasResult FMeasResult{};
+    std::unique_ptr<TFixMeasThread> FPollThread;
+    TLocalClock FClock = CurrentLocalDateTime;
+    TPollPortFactory FPortFactory = CreatePollComPort;
+};
