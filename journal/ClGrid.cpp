@@ -1,0 +1,217 @@
+#include "ClGrid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <limits>
+
+namespace {
+
+constexpr int TextInset = 2;
+constexpr int FittedColumnCount = 17;
+
+}  // namespace
+
+// Paints data cells through the grid and reports the editor's opening.
+class ColorGridDelegate : public QStyledItemDelegate {
+public:
+    explicit ColorGridDelegate(TColorStringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        TGridDrawState state;
+        if (index.column() == 0)
+            state |= TGridDrawStateFlag::gdFixed;
+        if (option.state & QStyle::State_Selected)
+            state |= TGridDrawStateFlag::gdSelected;
+        if (grid_->currentIndex() == index && grid_->hasFocus())
+            state |= TGridDrawStateFlag::gdFocused;
+        grid_->PaintCell(painter, option.rect, index.row() + 1, index.column(), state,
+                         index.data(Qt::DisplayRole).toString());
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        // The default 32767 would cut a long label when it is edited.
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->setMaxLength(std::numeric_limits<int>::max());
+        return editor;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        QString value = index.data(Qt::EditRole).toString();
+        grid_->GetEditText(index.column(), index.row() + 1, value);
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->setText(value);
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+private:
+    TColorStringGrid* grid_;
+};
+
+// The caption row, painted like the other fixed cells.
+class ColorGridHeader : public QHeaderView {
+public:
+    explicit ColorGridHeader(TColorStringGrid* grid) : QHeaderView(Qt::Horizontal, grid), grid_(grid) {}
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        if (!rect.isValid())
+            return;
+        const QString text = model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString();
+        grid_->PaintCell(painter, rect, 0, logicalIndex, TGridDrawStateFlag::gdFixed, text);
+        painter->save();
+        painter->setPen(palette().color(QPalette::Mid));
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter->restore();
+    }
+
+private:
+    TColorStringGrid* grid_;
+};
+
+TColorStringGrid::TColorStringGrid(QWidget* parent) : QTableView(parent)
+{
+    setHorizontalHeader(new ColorGridHeader(this));
+    setItemDelegate(new ColorGridDelegate(this));
+
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(RowHeight);
+    rows->setDefaultSectionSize(RowHeight);
+    rows->setSectionsMovable(false);
+
+    QHeaderView* columns = horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setSectionsMovable(false);
+    columns->setSectionsClickable(false);
+    columns->setHighlightSections(false);
+    columns->setMinimumSectionSize(0);
+    columns->setStretchLastSection(false);
+    columns->setFixedHeight(RowHeight);
+
+    setShowGrid(true);
+    setWordWrap(false);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    SetEditing(false);
+}
+
+void TColorStringGrid::SetEditing(bool on)
+{
+    editing_ = on;
+    setEditTriggers(on ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked)
+                       : QAbstractItemView::NoEditTriggers);
+}
+
+int TColorStringGrid::ClientWidth() const
+{
+    return viewport()->width();
+}
+
+std::array<int, 17> TColorStringGrid::FittedColumnWidths(int clientWidth)
+{
+    const int w = std::max(0, (clientWidth - 2) / (FittedColumnCount - 1));
+    std::array<int, 17> widths;
+    widths.fill(w);
+    widths[0] = w / 2;
+    widths[4] = w / 2;
+    return widths;
+}
+
+void TColorStringGrid::FitColumns()
+{
+    const auto widths = FittedColumnWidths(ClientWidth());
+    QHeaderView* columns = horizontalHeader();
+    columns->setDefaultSectionSize(widths[1]);
+    for (int c = 0; c < columns->count(); ++c)
+        columns->resizeSection(c, c < int(widths.size()) ? widths[size_t(c)] : widths[1]);
+}
+
+void TColorStringGrid::PaintCell(QPainter* painter, const QRect& rect, int row, int col, TGridDrawState state,
+                                 const QString& text) const
+{
+    const QPalette& pal = palette();
+    QBrush brush = pal.brush(QPalette::Base);
+    TCellFont font{this->font(), pal.color(QPalette::Text)};
+    if (state & TGridDrawStateFlag::gdFixed) {
+        brush = pal.brush(QPalette::Button);
+        font.Color = pal.color(QPalette::ButtonText);
+    } else if ((state & TGridDrawStateFlag::gdSelected) && !(state & TGridDrawStateFlag::gdFocused)) {
+        brush = pal.brush(QPalette::Highlight);
+        font.Color = pal.color(QPalette::HighlightedText);
+    }
+    if (OnGetCellColor)
+        OnGetCellColor(const_cast<TColorStringGrid*>(this), row, col, state, brush, font);
+
+    painter->save();
+    painter->setClipRect(rect);
+    painter->fillRect(rect, brush);
+    painter->setFont(font.Font);
+    painter->setPen(font.Color);
+    const QRect textRect = rect.adjusted(TextInset, TextInset, 0, 0);
+    // Only what fits can show; a cell may hold megabytes.
+    const QString shown = text.size() > textRect.width() + 1 ? text.left(std::max(0, textRect.width() + 1)) : text;
+    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shown);
+    if (state & TGridDrawStateFlag::gdFocused) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect.adjusted(1, 1, -1, -1);
+        focus.backgroundColor = brush.color();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, this);
+    }
+    painter->restore();
+}
+
+bool TColorStringGrid::event(QEvent* e)
+{
+    const bool handled = QTableView::event(e);
+    // The widget's own resizes, not the viewport's: a scroll bar that comes
+    // and goes must not discard widths the operator dragged.
+    if (e->type() == QEvent::Resize || e->type() == QEvent::Show)
+        FitColumns();
+    return handled;
+}
+
+void TColorStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (current.isValid() && !revertingSelection_) {
+        bool canSelect = true;
+        if (OnSelectCell)
+            OnSelectCell(this, current.column(), current.row() + 1, canSelect);
+        if (!canSelect) {
+            revertingSelection_ = true;
+            selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect);
+            revertingSelection_ = false;
+            return;
+        }
+    }
+    QTableView::currentChanged(current, previous);
+}
+
+void TColorStringGrid::keyboardSearch(const QString&)
+{
+}
+
+void TColorStringGrid::GetEditText(int col, int row, QString& value)
+{
+    if (OnGetEditText)
+        OnGetEditText(this, col, row, value);
+}

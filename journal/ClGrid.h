@@ -1,0 +1,84 @@
+#pragma once
+// TColorStringGrid: a table view that paints like a string grid, with an
+// OnGetCellColor event called before each cell is drawn so that the owner
+// can change the cell's fill and font. Rows are all RowHeight pixels high
+// and cannot be resized or moved; columns can be resized by dragging but not
+// moved. The horizontal header is the fixed caption row (grid row 0); model
+// column 0 is painted as the fixed number column. Editing is off until
+// SetEditing(true), which the owner switches from OnSelectCell.
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QTableView>
+
+#include <array>
+#include <functional>
+
+class TColorStringGrid;
+
+enum class TGridDrawStateFlag { gdSelected = 0x1, gdFocused = 0x2, gdFixed = 0x4 };
+Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
+
+// The font a cell's text is written in, with its colour.
+struct TCellFont {
+    QFont Font;
+    QColor Color;
+};
+
+// Rows and columns are grid coordinates: row 0 is the caption row, so
+// model row m is grid row m + 1.
+using TColorEvent = std::function<void(TColorStringGrid* Sender, int ARow, int ACol, TGridDrawState AState,
+                                       QBrush& ABrush, TCellFont& AFont)>;
+// Called whenever a cell is about to become the current cell; CanSelect
+// arrives true, and false keeps the previous cell.
+using TSelectCellEvent = std::function<void(TColorStringGrid* Sender, int ACol, int ARow, bool& CanSelect)>;
+// Called each time the in-place editor opens on a cell, with the cell's
+// text; the editor shows Value as the handler leaves it.
+using TGetEditTextEvent = std::function<void(TColorStringGrid* Sender, int ACol, int ARow, QString& Value)>;
+
+class TColorStringGrid : public QTableView {
+    Q_OBJECT
+public:
+    static constexpr int RowHeight = 24;
+
+    explicit TColorStringGrid(QWidget* parent = nullptr);
+
+    TColorEvent OnGetCellColor;
+    TSelectCellEvent OnSelectCell;
+    TGetEditTextEvent OnGetEditText;
+
+    // The grid's editing option: while on, the in-place editor opens on the
+    // current cell in the usual ways (typing, F2, double click).
+    void SetEditing(bool on);
+    bool Editing() const { return editing_; }
+
+    // Width of the cell area in pixels (inside the frame and scroll bars).
+    int ClientWidth() const;
+    // Column widths for a client width: W = (clientWidth - 2) / 16, columns
+    // 0 and 4 W / 2, the rest W; 0 when the width is too small.
+    static std::array<int, 17> FittedColumnWidths(int clientWidth);
+    // Sets every column from the current client width, discarding widths
+    // the operator dragged. Runs by itself whenever the grid is resized.
+    void FitColumns();
+
+    // Paints one cell the way the grid does (also the captions): the state's
+    // colours, then OnGetCellColor, then fill and text 2 pixels in from the
+    // top left, clipped to the cell.
+    void PaintCell(QPainter* painter, const QRect& rect, int row, int col, TGridDrawState state,
+                   const QString& text) const;
+
+protected:
+    bool event(QEvent* e) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    // Typing outside an editable cell must not jump around the table.
+    void keyboardSearch(const QString& search) override;
+
+private:
+    friend class ColorGridDelegate;
+    void GetEditText(int col, int row, QString& value);
+
+    bool editing_ = false;
+    bool revertingSelection_ = false;
+};

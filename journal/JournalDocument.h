@@ -1,0 +1,83 @@
+#pragma once
+// The journal as the main window holds it: the table, the modified flag
+// JournalModified, the file name JournalFileName and the window title, with
+// the operations of the journal commands. File and printer errors are
+// thrown (EJournalFile, EJournalPrint) for the caller's error box; a failed
+// operation leaves the journal, its name, title and flag as they were.
+
+#include "JournalModel.h"
+#include "JournalPrint.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class JournalDocument : public QObject {
+    Q_OBJECT
+public:
+    explicit JournalDocument(QObject* parent = nullptr);
+    ~JournalDocument() override;
+
+    JournalModel& Model() { return model_; }
+    const JournalModel& Model() const { return model_; }
+
+    bool JournalModified() const { return modified_; }
+    void SetJournalModified(bool modified);
+
+    // Starts as "Новый.txt", no folder: the process's current directory.
+    const QString& JournalFileName() const { return fileName_; }
+    void SetJournalFileName(const QString& fileName);
+
+    // The window title last shown, see ShowJournalTitle.
+    const QString& Title() const { return title_; }
+    // Title := "Регистрация измерений молока(" + name part + ")"; emits
+    // TitleChanged.
+    void ShowJournalTitle(const QString& fileName);
+
+    // Replaces the journal by the file's rows, or by the empty journal when
+    // no such file exists; then shows the title and clears the modified
+    // flag. Does not change JournalFileName. On a read error throws
+    // EJournalFile and changes nothing.
+    void LoadJournal(const QString& fileName);
+    // Writes the whole journal (through a temporary, see SaveJournalFile),
+    // then shows the title and clears the modified flag. Does not change
+    // JournalFileName. On failure throws EJournalFile, the previous file is
+    // intact and nothing else changes.
+    void SaveJournal(const QString& fileName);
+
+    // New, once the question about unsaved changes is settled: empties the
+    // journal, names it with the next free "НовыйN.txt" in the current
+    // journal's folder, and shows that title. The modified flag stays as it
+    // is; no file is created.
+    void NewJournal();
+
+    // A result from the analyzer: writes the texts into the entry row from
+    // column 2 (date, time, group number, values) keeping its label, adds a
+    // new entry row and sets the modified flag.
+    void EnterResult(const QStringList& textsFromColumn2);
+
+    // Prints journal rows 1..lastRow in the given (grid) font on the
+    // printer of the provider (the system's default printer unless
+    // replaced). Works from a copy of the rows taken now. Between pages it
+    // calls the page hook (by default: handle pending events). Throws
+    // EJournalPrint.
+    void PrintJournal(int lastRow, const QFont& gridFont);
+    void SetPrintDeviceProvider(std::unique_ptr<PrintDeviceProvider> provider);
+    void SetBetweenPagesHook(std::function<void()> hook);
+
+signals:
+    void TitleChanged(const QString& title);
+    void ModifiedChanged(bool modified);
+    void FileNameChanged(const QString& fileName);
+
+private:
+    JournalModel model_;
+    bool modified_ = false;
+    QString fileName_;
+    QString title_;
+    std::unique_ptr<PrintDeviceProvider> printDevices_;
+    std::function<void()> betweenPages_;
+};

@@ -1,0 +1,152 @@
+#include "JournalFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int MaxTabs = JournalRows::FieldCount - 1;
+// Far beyond any real journal (a year is about 10 MB); keeps a device that
+// never ends, or a file that is not a journal, from exhausting memory.
+constexpr qsizetype MaxJournalBytes = qsizetype(1) << 30;
+
+QString Quoted(const QString& fileName)
+{
+    return u'"' + QDir::toNativeSeparators(fileName) + u'"';
+}
+
+[[noreturn]] void Fail(const QString& text)
+{
+    throw EJournalFile(text.toStdString());
+}
+
+// Drops every CR (a CR before the LF is part of the line end, any other is
+// dropped as well) and the TABs behind the 15th, in place. Returns the new
+// length.
+qsizetype NormaliseLine(char* line, qsizetype length)
+{
+    const qsizetype tabs = std::count(line, line + length, '\t');
+    if (tabs <= MaxTabs && !std::memchr(line, '\r', size_t(length)))
+        return length;
+    char* out = line;
+    int seen = 0;
+    for (const char* in = line; in != line + length; ++in) {
+        if (*in == '\r')
+            continue;
+        if (*in == '\t' && seen++ >= MaxTabs)
+            continue;
+        *out++ = *in;
+    }
+    return out - line;
+}
+
+}  // namespace
+
+JournalRows ParseJournal(QByteArray&& bytes)
+{
+    JournalRows rows;
+    const qsizetype size = bytes.size();
+    rows.Reserve(std::count(bytes.cbegin(), bytes.cend(), '\n') + 2);
+    char* const base = size > 0 ? rows.AdoptBlock(std::move(bytes)) : nullptr;
+    qsizetype pos = 0;
+    while (pos < size) {
+        char* line = base + pos;
+        const char* lf = static_cast<const char*>(std::memchr(line, '\n', size_t(size - pos)));
+        const qsizetype end = lf ? lf - base : size;
+        rows.AppendInBlock(line, NormaliseLine(line, end - pos));
+        pos = end + 1;
+    }
+    if (rows.IsEmpty() || rows.HasResult(rows.Count() - 1))
+        rows.AppendEmpty();
+    return rows;
+}
+
+JournalRows ReadJournal(QIODevice& device)
+{
+    // One buffer of the file's size, read in place: the bytes become the
+    // rows' storage, so loading needs little more memory than the file.
+    QByteArray bytes;
+    qsizetype filled = 0;
+    const qint64 expected = device.isSequential() ? 0 : std::max<qint64>(0, device.size() - device.pos());
+    bytes.resize(qsizetype(expected) + 1);  // +1 sees a file that has grown
+    for (;;) {
+        if (filled > MaxJournalBytes)
+            Fail(QStringLiteral("The file is too large for a journal (more than %1 bytes)").arg(MaxJournalBytes));
+        if (filled == bytes.size())
+            bytes.resize(std::max<qsizetype>(bytes.size() * 2, 64 * 1024));
+        const qint64 n = device.read(bytes.data() + filled, bytes.size() - filled);
+        if (n < 0)
+            Fail(QStringLiteral("Cannot read the journal: %1").arg(device.errorString()));
+        if (n == 0) {
+            if (!device.isSequential() || device.atEnd() || !device.waitForReadyRead(30000))
+                break;
+            continue;
+        }
+        filled += qsizetype(n);
+    }
+    bytes.resize(filled);
+    return ParseJournal(std::move(bytes));
+}
+
+JournalRows ReadJournalFile(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.exists()) {
+        JournalRows empty;
+        empty.AppendEmpty();
+        return empty;
+    }
+    if (info.isDir())
+        Fail(QStringLiteral("Cannot read the journal %1: it is a folder").arg(Quoted(fileName)));
+    // Pipes and devices could block or never end.
+    if (!info.isFile())
+        Fail(QStringLiteral("Cannot read the journal %1: it is not a regular file").arg(Quoted(fileName)));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        Fail(QStringLiteral("Cannot open the journal %1: %2").arg(Quoted(fileName), file.errorString()));
+    try {
+        return ReadJournal(file);
+    } catch (const EJournalFile& e) {
+        Fail(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(e.what()), Quoted(fileName)));
+    }
+}
+
+void WriteJournal(const JournalRows& rows, QIODevice& device)
+{
+    constexpr qsizetype FlushAt = 1024 * 1024;
+    QByteArray out;
+    out.reserve(FlushAt + 4096);
+    const auto flush = [&] {
+        if (device.write(out) != out.size())
+            Fail(QStringLiteral("Cannot write the journal: %1").arg(device.errorString()));
+        out.clear();
+    };
+    for (qsizetype i = 0; i < rows.Count(); ++i) {
+        const QByteArrayView line = rows.Line(i);
+        out.append(line);
+        out.append(MaxTabs - std::count(line.begin(), line.end(), '\t'), '\t');
+        out.append("\r\n", 2);
+        if (out.size() >= FlushAt)
+            flush();
+    }
+    flush();
+}
+
+void SaveJournalFile(const JournalRows& rows, const QString& fileName)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        Fail(QStringLiteral("Cannot write the journal %1: %2").arg(Quoted(fileName), file.errorString()));
+    try {
+        WriteJournal(rows, file);
+    } catch (const EJournalFile&) {
+        Fail(QStringLiteral("Cannot write the journal %1: %2").arg(Quoted(fileName), file.errorString()));
+    }
+    if (!file.commit())
+        Fail(QStringLiteral("Cannot write the journal %1: %2").arg(Quoted(fileName), file.errorString()));
+}

@@ -1,0 +1,133 @@
+#include "JournalModel.h"
+
+#include "Cp1251.h"
+#include "JournalTexts.h"
+
+namespace {
+
+QByteArray CellBytes(const QString& text)
+{
+    QString clean = text;
+    for (QChar& c : clean) {
+        if (c == u'\t' || c == u'\r' || c == u'\n')
+            c = u' ';
+    }
+    return Cp1251::Encode(clean);
+}
+
+}  // namespace
+
+JournalModel::JournalModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    rows_.AppendEmpty();
+}
+
+QString JournalModel::Cell(int col, int row) const
+{
+    if (col < 0 || col >= ColCount || row < 0 || row >= RowCount())
+        return {};
+    if (row == 0)
+        return JournalTexts::Caption(col);
+    if (col == 0)
+        return QString::number(row);
+    return Cp1251::Decode(rows_.Field(row - 1, col));
+}
+
+void JournalModel::SetCell(int col, int row, const QString& text)
+{
+    if (col < 1 || col >= ColCount || !IsJournalRow(row))
+        return;
+    const QByteArray bytes = CellBytes(text);
+    JournalRows::Fields fields = rows_.AllFields(row - 1);
+    fields[size_t(col - 1)] = bytes;
+    rows_.SetFields(row - 1, fields);
+    const QModelIndex changed = index(row - 1, col);
+    emit dataChanged(changed, changed);
+}
+
+void JournalModel::WriteEntryCells(int firstCol, const QStringList& texts)
+{
+    if (firstCol < 1)
+        return;
+    const int lastCol = std::min<int>(ColCount - 1, firstCol + int(texts.size()) - 1);
+    if (lastCol < firstCol)
+        return;
+    const int row = EntryRow();
+    std::array<QByteArray, JournalRows::FieldCount> held;
+    JournalRows::Fields fields = rows_.AllFields(row - 1);
+    for (int col = firstCol; col <= lastCol; ++col) {
+        held[size_t(col - 1)] = CellBytes(texts[col - firstCol]);
+        fields[size_t(col - 1)] = held[size_t(col - 1)];
+    }
+    rows_.SetFields(row - 1, fields);
+    emit dataChanged(index(row - 1, firstCol), index(row - 1, lastCol));
+}
+
+void JournalModel::AppendEntryRow()
+{
+    const int modelRow = int(rows_.Count());
+    beginInsertRows({}, modelRow, modelRow);
+    rows_.AppendEmpty();
+    endInsertRows();
+}
+
+void JournalModel::Reset()
+{
+    beginResetModel();
+    rows_.Clear();
+    rows_.AppendEmpty();
+    endResetModel();
+}
+
+void JournalModel::ReplaceRows(JournalRows&& rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
+    if (rows_.IsEmpty())
+        rows_.AppendEmpty();
+    endResetModel();
+}
+
+int JournalModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(rows_.Count());
+}
+
+int JournalModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColCount;
+}
+
+QVariant JournalModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return Cell(index.column(), index.row() + 1);
+}
+
+bool JournalModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || index.column() != LabelColumn)
+        return false;
+    SetCell(index.column(), index.row() + 1, value.toString());
+    return true;
+}
+
+Qt::ItemFlags JournalModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.column() == 0)
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == LabelColumn)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return section >= 0 && section < ColCount ? JournalTexts::Caption(section) : QVariant();
+    return QString::number(section + 1);
+}

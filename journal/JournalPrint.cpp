@@ -1,0 +1,200 @@
+#include "JournalPrint.h"
+
+#include "Cp1251.h"
+#include "JournalNames.h"
+#include "JournalTexts.h"
+
+#include <QFontMetrics>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace {
+
+constexpr int PrintedColumns = JournalTexts::ColumnCount - 1;  // column 16 is left out
+
+[[noreturn]] void Fail(const QString& text)
+{
+    throw EJournalPrint(text.toStdString());
+}
+
+class PagedDeviceSink : public PrintPageSink {
+public:
+    explicit PagedDeviceSink(QPagedPaintDevice& device) : device_(device)
+    {
+        // QPainter::begin is the real test of a printer: a QPrinter can
+        // look valid and still fail here.
+        if (!painter_.begin(&device_))
+            Fail(QStringLiteral("Printer selected is not valid"));
+    }
+    ~PagedDeviceSink() override
+    {
+        if (!painter_.isActive())
+            return;
+        // Left early by an error: do not send a half printout.
+        if (auto* printer = dynamic_cast<QPrinter*>(&device_))
+            printer->abort();
+        painter_.end();
+    }
+    QPainter& Painter() override { return painter_; }
+    void NewPage() override
+    {
+        if (!device_.newPage())
+            Fail(QStringLiteral("The printer could not start a new page"));
+    }
+    void Finish()
+    {
+        if (!painter_.end())
+            Fail(QStringLiteral("The printer could not finish the printout"));
+    }
+
+private:
+    QPagedPaintDevice& device_;
+    QPainter painter_;
+};
+
+class LineWriter {
+public:
+    LineWriter(QPainter& painter, const PrintPageLayout& layout)
+        : painter_(painter), metrics_(painter.font(), painter.device()), maxChars_(std::max(1, layout.PW))
+    {
+    }
+
+    // Text with its top-left corner at (x, y) on an opaque white ground, so
+    // a long text is covered by the next column's text written after it.
+    void Write(int x, int y, QString text)
+    {
+        if (text.isEmpty())
+            return;
+        // Nothing beyond the page's width can show; a cell may be megabytes.
+        if (text.size() > maxChars_)
+            text.truncate(maxChars_);
+        painter_.fillRect(QRect(x, y, metrics_.horizontalAdvance(text), metrics_.height()), Qt::white);
+        painter_.drawText(QPoint(x, y + metrics_.ascent()), text);
+    }
+
+private:
+    QPainter& painter_;
+    QFontMetrics metrics_;
+    int maxChars_;
+};
+
+}  // namespace
+
+PrintPageLayout PrintPageLayout::Compute(int pageHeight, int pageWidth, int textHeight)
+{
+    PrintPageLayout l;
+    l.PH = pageHeight;
+    l.PW = pageWidth;
+    l.TH = textHeight;
+    if (pageHeight <= 0 || pageWidth <= 0 || textHeight <= 0)
+        Fail(QStringLiteral("The printer reports no printable area"));
+    l.U = pageWidth / (2 * JournalTexts::ColumnCount);
+    l.L = pageHeight / textHeight;
+    // Slots 0 to 3 hold the header and captions; fewer than 5 slots would
+    // leave no room for a row (and no slot at all a division by zero).
+    if (l.L < 5)
+        Fail(QStringLiteral("The page is too small for the print font"));
+    l.S = pageHeight / l.L;
+    l.R = l.L - 4;
+    return l;
+}
+
+int PrintPageLayout::ColumnX(int col) const
+{
+    if (col == 0)
+        return U;
+    if (col >= 1 && col < PrintedColumns)
+        return 2 * col * U;
+    return -1;
+}
+
+int PrintPageLayout::PageCount(int lastRow) const
+{
+    return lastRow <= 0 ? 0 : (lastRow + R - 1) / R;
+}
+
+QString PageHeaderText(int page, const QString& fileName)
+{
+    return JournalTexts::PageLabel() + QString::number(page) + QString(20, u' ') + JournalNamePart(fileName);
+}
+
+QFont PrintFont(const QFont& gridFont)
+{
+    QFont font = gridFont;
+    if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
+        font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    return font;
+}
+
+void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const JournalPrintout& printout,
+                  const std::function<void()>& betweenPages)
+{
+    QPainter& painter = sink.Painter();
+    painter.setFont(printout.font);
+    painter.setPen(Qt::black);
+    LineWriter writer(painter, layout);
+
+    const auto writeLine = [&](int y, const auto& cellText) {
+        for (int col = 0; col < PrintedColumns; ++col)
+            writer.Write(layout.ColumnX(col), y, cellText(col));
+    };
+    const auto caption = [](int col) { return JournalTexts::Caption(col); };
+
+    const int lastRow = std::min<qsizetype>(printout.lastRow, printout.rows.Count());
+    int page = 1;
+    int y = 0;
+    int onPage = 0;
+    for (int row = 1; row <= lastRow; ++row) {
+        if (y == 0) {
+            const QPoint header = layout.HeaderPos();
+            writer.Write(header.x(), header.y(), PageHeaderText(page, printout.fileName));
+            y = layout.CaptionY();
+            writeLine(y, caption);
+        }
+        y += layout.S;
+        writeLine(y, [&](int col) {
+            return col == 0 ? QString::number(row) : Cp1251::Decode(printout.rows.Field(row - 1, col));
+        });
+        if (++onPage >= layout.R && row < lastRow) {
+            sink.NewPage();
+            if (betweenPages)
+                betweenPages();
+            y = 0;
+            onPage = 0;
+            ++page;
+        }
+    }
+}
+
+std::unique_ptr<QPagedPaintDevice> DefaultPrinterProvider::OpenDevice()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        Fail(QStringLiteral("There is no default printer currently selected"));
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (!printer->isValid() || printer->outputFormat() != QPrinter::NativeFormat)
+        Fail(QStringLiteral("Printer selected is not valid"));
+    printer->setDocName(QString());
+    return printer;
+}
+
+void PrintJournal(PrintDeviceProvider& provider, const JournalPrintout& printout,
+                  const std::function<void()>& betweenPages)
+{
+    static bool printing = false;
+    if (printing)
+        Fail(QStringLiteral("Printing in progress"));
+    printing = true;
+    struct Done {
+        ~Done() { printing = false; }
+    } done;
+
+    std::unique_ptr<QPagedPaintDevice> device = provider.OpenDevice();
+    const QFontMetrics metrics(printout.font, device.get());
+    const PrintPageLayout layout = PrintPageLayout::Compute(device->height(), device->width(), metrics.height());
+    PagedDeviceSink sink(*device);
+    PaintJournal(sink, layout, printout, betweenPages);
+    sink.Finish();
+}

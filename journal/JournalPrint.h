@@ -1,0 +1,107 @@
+#pragma once
+// The printed journal: on every page a header (page number and the
+// journal's name) on line slot 1, the captions on slot 3 and the journal
+// rows on slots 4 to L-1, as plain text without grid lines. Column 16 is
+// never printed.
+//
+// The layout is a pure computation; the drawing goes through a small page
+// sink so that tests can print to a PDF or record the drawing, and the
+// printer itself is reached through a provider that can be replaced.
+
+#include "JournalRows.h"
+
+#include <QFont>
+#include <QPoint>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+class QPagedPaintDevice;
+class QPainter;
+
+// A failure of printing. what() is UTF-8.
+class EJournalPrint : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Positions on a page, in device pixels from the top left of the printable
+// area; all divisions are integer divisions.
+struct PrintPageLayout {
+    int PH = 0;  // printable height
+    int PW = 0;  // printable width
+    int TH = 0;  // line height of the print font
+    int U = 0;   // column unit, PW / 34
+    int L = 0;   // line slots per page, PH / TH
+    int S = 0;   // line pitch, PH / L
+    int R = 0;   // journal rows per page, L - 4
+
+    // Throws EJournalPrint when not even one journal row fits on a page.
+    static PrintPageLayout Compute(int pageHeight, int pageWidth, int textHeight);
+
+    static constexpr int HeaderX = 800;  // device pixels on every printer
+    QPoint HeaderPos() const { return {HeaderX, S}; }
+    int CaptionY() const { return 3 * S; }
+    // The k-th journal row of a page, k = 1..R.
+    int RowY(int k) const { return (k + 3) * S; }
+    // x of column 0..15; -1 for column 16, which is not printed.
+    int ColumnX(int col) const;
+    // Pages for journal rows 1..lastRow; 0 when there is nothing to print.
+    int PageCount(int lastRow) const;
+};
+
+// "Стр. " + page + 20 spaces + the name part of fileName.
+QString PageHeaderText(int page, const QString& fileName);
+
+// The grid's font as it is printed: the same family and point size, so
+// the printer renders it at its own resolution. A font given in pixels is
+// taken at 96 pixels per inch.
+QFont PrintFont(const QFont& gridFont);
+
+// What one printout shows, taken when it starts, so that commands run
+// while it prints (New, Open, new results) cannot change or remove rows it
+// has yet to print.
+struct JournalPrintout {
+    JournalRows rows;  // journal rows 1..n, a snapshot
+    int lastRow = 0;   // print rows 1..lastRow (clamped to the rows held)
+    QString fileName;  // its name part goes into the header
+    QFont font;        // the print font, see PrintFont
+};
+
+// Where pages are drawn.
+class PrintPageSink {
+public:
+    virtual ~PrintPageSink() = default;
+    virtual QPainter& Painter() = 0;
+    // Ends the current page and starts the next one.
+    virtual void NewPage() = 0;
+};
+
+// Draws every page; calls betweenPages after each page that is followed by
+// another one (the printing loop lets the program handle its events there).
+void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const JournalPrintout& printout,
+                  const std::function<void()>& betweenPages = {});
+
+// Gives the device a printout is drawn on.
+class PrintDeviceProvider {
+public:
+    virtual ~PrintDeviceProvider() = default;
+    // Throws EJournalPrint when no device can be had.
+    virtual std::unique_ptr<QPagedPaintDevice> OpenDevice() = 0;
+};
+
+// The system's default printer, no dialog, an empty document name. Qt would
+// quietly print to a PDF file when no printer exists; this refuses instead
+// with "There is no default printer currently selected".
+class DefaultPrinterProvider : public PrintDeviceProvider {
+public:
+    std::unique_ptr<QPagedPaintDevice> OpenDevice() override;
+};
+
+// Prints a whole printout: opens the device, measures the page and the
+// font, draws, ends the job. Throws EJournalPrint on failure, and with
+// "Printing in progress" when called while another printout runs.
+void PrintJournal(PrintDeviceProvider& provider, const JournalPrintout& printout,
+                  const std::function<void()>& betweenPages = {});
