@@ -1,0 +1,252 @@
+// The port's own logic against a scripted device: which settings reach the
+// device and when, how device failures become port errors, and what state
+// each failure leaves behind.
+
+#include "CPort.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records what the port asks of it; each call can be made to fail.
+struct TDeviceLog {
+    std::vector<std::string> Opened;
+    std::vector<TLineSettings> Lines;
+    std::vector<TTimeoutSettings> Timeouts;
+    std::vector<std::pair<int32_t, int32_t>> QueueSizes;
+    int Closes = 0;
+    int Releases = 0;
+    TOsError FailOpen = 0, FailLine = 0, FailTimeouts = 0, FailQueues = 0, FailModem = 0, FailClose = 0;
+};
+
+class TFakeDevice : public IComDevice {
+public:
+    explicit TFakeDevice(TDeviceLog &Log) : FLog(Log) {}
+    TOsError Open(const std::string &Path) override {
+        FLog.Opened.push_back(Path);
+        if (FLog.FailOpen)
+            return FLog.FailOpen;
+        FOpen = true;
+        return 0;
+    }
+    bool IsOpen() const override { return FOpen; }
+    TOsError SetQueueSizes(int32_t In, int32_t Out) override {
+        FLog.QueueSizes.emplace_back(In, Out);
+        return FLog.FailQueues;
+    }
+    TOsError SetLine(const TLineSettings &s) override {
+        FLog.Lines.push_back(s);
+        return FLog.FailLine;
+    }
+    TOsError SetTimeouts(const TTimeoutSettings &t) override {
+        FLog.Timeouts.push_back(t);
+        return FLog.FailTimeouts;
+    }
+    TOsError QueryModemStatus() override { return FLog.FailModem; }
+    TOsError Purge(bool, bool) override { return 0; }
+    TTransfer Write(const void *, int32_t Count) override { return {Count, 0}; }
+    TTransfer Read(void *, int32_t) override { return {0, 0}; }
+    TOsError Close() override {
+        ++FLog.Closes;
+        if (FLog.FailClose)
+            return FLog.FailClose;
+        FOpen = false;
+        return 0;
+    }
+    void Release() override {
+        ++FLog.Releases;
+        FOpen = false;
+    }
+
+private:
+    TDeviceLog &FLog;
+    bool FOpen = false;
+};
+
+class ComPortLogic : public ::testing::Test {
+protected:
+    TDeviceLog Log;
+    std::unique_ptr<TComPort> Port = std::make_unique<TComPort>(std::make_unique<TFakeDevice>(Log));
+
+    int CodeOf(void (TCustomComPort::*Operation)()) {
+        try {
+            (Port.get()->*Operation)();
+        } catch (const EComPort &e) {
+            return e.Code();
+        }
+        return 0;
+    }
+};
+
+TEST_F(ComPortLogic, DefaultsAsCreated) {
+    EXPECT_FALSE(Port->Connected());
+    EXPECT_EQ(Port->Port(), "COM1");
+    EXPECT_EQ(Port->BaudRate(), br9600);
+    EXPECT_EQ(Port->CustomBaudRate(), 9600);
+    EXPECT_EQ(Port->DataBits(), dbEight);
+    EXPECT_EQ(Port->StopBits(), sbOneStopBit);
+    EXPECT_EQ(Port->Events(), TComEvents::All());
+    EXPECT_EQ(Port->Parity().Bits(), prNone);
+    EXPECT_EQ(Port->FlowControl().XonChar(), 17);
+    EXPECT_EQ(Port->FlowControl().XoffChar(), 19);
+    EXPECT_EQ(Port->Buffer().InputSize(), 1024);
+    EXPECT_EQ(Port->Timeouts().Values(), (TTimeoutSettings{-1, 0, 0, 100, 1000}));
+    EXPECT_EQ(&Port->Timeouts().ComPort(), Port.get());
+}
+
+TEST_F(ComPortLogic, PollerConfigurationReachesTheDeviceAtOpen) {
+    Port->SetPort("COM3");
+    Port->SetBaudRate(br9600);
+    Port->Parity().SetBits(prOdd);
+    Port->SetEvents(TComEvents{});
+    Port->Timeouts().SetReadTotalConstant(200);
+    EXPECT_TRUE(Log.Lines.empty()) << "a closed port only stores its settings";
+
+    Port->Open();
+    EXPECT_TRUE(Port->Connected());
+    EXPECT_EQ(Log.Opened, std::vector<std::string>{"/dev/ttyS2"});
+    ASSERT_EQ(Log.Lines.size(), 1u);
+    TLineSettings expected;
+    expected.BaudRate = 9600;
+    expected.Parity = prOdd;
+    EXPECT_EQ(Log.Lines[0], expected);
+    EXPECT_EQ(Log.Timeouts, std::vector<TTimeoutSettings>{(TTimeoutSettings{-1, 0, 200, 100, 1000})});
+    EXPECT_EQ(Log.QueueSizes, (std::vector<std::pair<int32_t, int32_t>>{{1024, 1024}}));
+}
+
+TEST_F(ComPortLogic, ChangesOnAnOpenPortApplyTheirGroupOnlyWhenTheValueChanges) {
+    Port->Open();
+    Port->SetBaudRate(br9600);
+    Port->Parity().SetBits(prNone);
+    Port->Timeouts().SetReadInterval(-1);
+    Port->Buffer().SetInputSize(1025); // stored as 1024, unchanged
+    EXPECT_EQ(Log.Lines.size(), 1u);
+    EXPECT_EQ(Log.Timeouts.size(), 1u);
+    EXPECT_EQ(Log.QueueSizes.size(), 1u);
+
+    Port->SetBaudRate(br19200);
+    Port->Parity().SetBits(prEven);
+    Port->FlowControl().SetXonXoffIn(true);
+    ASSERT_EQ(Log.Lines.size(), 4u);
+    EXPECT_EQ(Log.Lines.back().BaudRate, 19200);
+    EXPECT_EQ(Log.Lines.back().Parity, prEven);
+    EXPECT_TRUE(Log.Lines.back().XonXoffIn);
+
+    Port->Timeouts().SetReadTotalConstant(300);
+    ASSERT_EQ(Log.Timeouts.size(), 2u);
+    EXPECT_EQ(Log.Timeouts.back().ReadTotalConstant, 300);
+
+    Port->Buffer().SetOutputSize(4097);
+    EXPECT_EQ(Port->Buffer().OutputSize(), 4096);
+    ASSERT_EQ(Log.QueueSizes.size(), 2u);
+    EXPECT_EQ(Log.QueueSizes.back(), (std::pair<int32_t, int32_t>{1024, 4096}));
+    EXPECT_EQ(Log.Lines.size(), 4u); // no group applies another's settings
+}
+
+TEST_F(ComPortLogic, CustomRateIsUsedOnlyWithBrCustom) {
+    Port->SetCustomBaudRate(31250);
+    Port->Open();
+    EXPECT_EQ(Log.Lines.back().BaudRate, 9600);
+    Port->SetBaudRate(brCustom);
+    EXPECT_EQ(Log.Lines.back().BaudRate, 31250);
+}
+
+TEST_F(ComPortLogic, PortRenameReopensOnlyAnOpenPort) {
+    Port->SetPort("ttyUSB0");
+    EXPECT_TRUE(Log.Opened.empty());
+    Port->Open();
+    Port->SetPort("ttyUSB0");
+    EXPECT_EQ(Log.Closes, 0);
+    Port->SetPort("ttyACM1");
+    EXPECT_EQ(Log.Closes, 1);
+    EXPECT_EQ(Log.Opened, (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyACM1"}));
+    EXPECT_TRUE(Port->Connected());
+}
+
+TEST_F(ComPortLogic, ConnectedPropertyOpensAndCloses) {
+    Port->SetConnected(true);
+    EXPECT_TRUE(Port->Connected());
+    Port->SetConnected(false);
+    EXPECT_FALSE(Port->Connected());
+    EXPECT_EQ(Log.Closes, 1);
+}
+
+TEST_F(ComPortLogic, RefusedSettingsDuringOpenReleaseTheDevice) {
+    struct TCase {
+        TOsError TDeviceLog::*Failure;
+        int Code;
+    };
+    for (const TCase c : {TCase{&TDeviceLog::FailQueues, 9}, TCase{&TDeviceLog::FailLine, 7},
+                          TCase{&TDeviceLog::FailTimeouts, 8}}) {
+        Log = TDeviceLog{};
+        Log.*c.Failure = EINVAL;
+        EXPECT_EQ(CodeOf(&TCustomComPort::Open), c.Code);
+        EXPECT_FALSE(Port->Connected());
+        EXPECT_EQ(Log.Releases, 1);
+    }
+}
+
+TEST_F(ComPortLogic, ModemStatusFailureLeavesThePortOpenForTheCallerToClose) {
+    Log.FailModem = EIO;
+    EXPECT_EQ(CodeOf(&TCustomComPort::Open), 11);
+    EXPECT_TRUE(Port->Connected());
+    Port->Close();
+    EXPECT_FALSE(Port->Connected());
+}
+
+TEST_F(ComPortLogic, FailedAbortKeepsThePortOpenButDestructionReleasesIt) {
+    Port->Open();
+    Log.FailClose = EPERM;
+    EXPECT_EQ(CodeOf(&TCustomComPort::Close), 5);
+    EXPECT_TRUE(Port->Connected());
+    EXPECT_NO_THROW(Port.reset());
+    EXPECT_EQ(Log.Releases, 1);
+}
+
+TEST_F(ComPortLogic, MissingBufferIsAnInvalidParameter) {
+    Port->Open();
+    try {
+        Port->Read(nullptr, 4);
+        FAIL();
+    } catch (const EComPortExt &) {
+        FAIL() << "no operating-system error is involved";
+    } catch (const EComPort &e) {
+        EXPECT_EQ(e.Code(), 4);
+        EXPECT_STREQ(e.what(), "COM1 Error: Invalid Async parameter");
+    }
+    EXPECT_EQ(Port->Read(nullptr, 0), 0);
+    EXPECT_EQ(Port->Write(nullptr, 0), 0);
+}
+
+TEST(ComErrorText, TableAndUnknownCodes) {
+    const std::pair<int, const char *> table[] = {
+        {1, "Unable to open com port"},       {2, "WriteFile function failed"},
+        {3, "ReadFile function failed"},      {4, "Invalid Async parameter"},
+        {5, "PurgeComm function failed"},     {7, "SetCommState function failed"},
+        {8, "SetCommTimeouts failed"},        {9, "SetupComm function failed"},
+        {10, "ClearCommError function failed"}, {11, "GetCommModemStatus function failed"},
+        {6, "Unknown Error #6"},              {0, "Unknown Error #0"},
+        {255, "Unknown Error #255"},
+    };
+    for (const auto &[code, text] : table)
+        EXPECT_EQ(TComPort::ComErrorText(code), text) << code;
+}
+
+TEST(ComDevicePath, PortNamesMapToDevices) {
+    const std::pair<const char *, const char *> table[] = {
+        {"COM1", "/dev/ttyS0"},          {"com10", "/dev/ttyS9"},
+        {"ttyUSB0", "/dev/ttyUSB0"},     {"ttyACM3", "/dev/ttyACM3"},
+        {"/dev/pts/4", "/dev/pts/4"},    {"/dev/serial/by-id/usb-x", "/dev/serial/by-id/usb-x"},
+        {"COM0", "/dev/COM0"},           {"COM01", "/dev/COM01"},
+        {"COMX", "/dev/COMX"},           {"COM", "/dev/COM"},
+    };
+    for (const auto &[name, path] : table)
+        EXPECT_EQ(ComDevicePath(name), path) << name;
+}
+
+} // namespace
