@@ -1,0 +1,165 @@
+// The emulator on a real pseudo-terminal, exercised through the same fetch
+// and acknowledge exchanges the poller runs.
+
+#include "AnalyzerProtocol.h"
+#include "PtyLine.h"
+#include "PtyRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <thread>
+
+using namespace AnalyzerProtocol;
+using namespace Emulator;
+using namespace std::chrono_literals;
+
+namespace {
+
+const TAddress kDevice1 = AddressBytes(1);
+
+struct Served {
+    std::mutex mutex;
+    std::vector<std::string> log;
+    AnalyzerEmulator emulator;
+    PtyRunner runner;
+
+    explicit Served(TEmulatorConfig c = {})
+        : emulator(std::move(c), Clock::now()), runner(emulator, [this](const std::string &line) {
+              std::lock_guard lock(mutex);
+              log.push_back(line);
+          })
+    {
+        runner.Start();
+    }
+    std::vector<std::string> Log()
+    {
+        std::lock_guard lock(mutex);
+        return log;
+    }
+};
+
+TEST(EmulatorOnPty, SampleExchangeAndItsAcknowledgement)
+{
+    Served s;
+    PtyLine line(s.runner.SlavePath());
+    TRxBuffer rx;
+    const TFetchOutcome out = FetchResult(line, kDevice1, rx);
+    ASSERT_TRUE(out.Accepted);
+    EXPECT_EQ(out.Length, 38);
+    const TDecodedReply d = DecodeReply(rx, ValueCountForLength(out.Length));
+    EXPECT_EQ(d.GroupNumber, 1);
+    EXPECT_EQ(d.Values[0].ToDouble(), 20.0);
+    EXPECT_EQ(d.Values[1].ToDouble(), 3.4499998092651367);
+    EXPECT_EQ(d.Values[2].ToDouble(), 8.5);
+    EXPECT_EQ(d.Values[3].ToDouble(), 1028.0);
+    EXPECT_TRUE(AckResult(line, kDevice1));
+    // Acknowledged and nothing new: the next fetch goes unanswered.
+    EXPECT_EQ(FetchResult(line, kDevice1, rx).Length, 0);
+
+    const auto log = s.Log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].rfind("RX 91 A0 A0 A0 06", 0), 0u) << log[0];
+    EXPECT_EQ(log[1].rfind("RX 91 A0 A0 A0 09", 0), 0u) << log[1];
+}
+
+TEST(EmulatorOnPty, LengthAndEchoFaultsFailTheFetch)
+{
+    struct Case { const char *name; TEmulatorConfig config; int length; };
+    std::vector<Case> cases;
+    for (int length : {37, 39, 46, 105}) {
+        TEmulatorConfig c;
+        c.ReplyLength = length;
+        cases.push_back({"length", c, length});
+    }
+    TEmulatorConfig wrongEcho;
+    wrongEcho.WrongEcho = true;
+    cases.push_back({"wrong echo", wrongEcho, 38});
+    TEmulatorConfig silent;
+    silent.NoAnswer = true;
+    cases.push_back({"no answer", silent, 0});
+    TEmulatorConfig twelve;
+    twelve.Values.assign(12, 1.5);
+    twelve.ReplyLength = 106;
+    cases.push_back({"twelve values", twelve, 106});
+
+    for (Case &c : cases) {
+        Served s(c.config);
+        PtyLine line(s.runner.SlavePath());
+        TRxBuffer rx;
+        const TFetchOutcome out = FetchResult(line, kDevice1, rx);
+        EXPECT_EQ(out.Length, c.length) << c.name;
+        EXPECT_EQ(out.Accepted, c.length == 106) << c.name;
+    }
+}
+
+TEST(EmulatorOnPty, SplitReplyIsJoinedOnlyWithinTheReadTimeout)
+{
+    TEmulatorConfig c;
+    c.SplitAt = 13;
+    c.SplitGap = 60ms;
+    {
+        Served s(c);
+        PtyLine line(s.runner.SlavePath());
+        TRxBuffer rx;
+        const TFetchOutcome out = FetchResult(line, kDevice1, rx);
+        EXPECT_TRUE(out.Accepted);
+        EXPECT_EQ(out.Length, 38);
+    }
+    c.SplitGap = 600ms;     // far beyond the 200 ms read
+    {
+        Served s(c);
+        PtyLine line(s.runner.SlavePath());
+        TRxBuffer rx;
+        const TFetchOutcome out = FetchResult(line, kDevice1, rx);
+        EXPECT_FALSE(out.Accepted);
+        EXPECT_EQ(out.Length, 13);
+    }
+}
+
+TEST(EmulatorOnPty, AcknowledgementFailsAsOftenAsAsked)
+{
+    TEmulatorConfig c;
+    c.AckFailures = 2;
+    Served s(c);
+    PtyLine line(s.runner.SlavePath());
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(AckResult(line, kDevice1));
+    EXPECT_FALSE(AckResult(line, kDevice1));
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 350ms) << "each failed ack waits out its read";
+    EXPECT_TRUE(AckResult(line, kDevice1));
+}
+
+TEST(EmulatorOnPty, SurvivesThePortBeingReopenedAndVanishesOnRequest)
+{
+    TEmulatorConfig c;
+    c.VanishAfterFrames = 2;
+    Served s(c);
+    TRxBuffer rx;
+    {
+        PtyLine line(s.runner.SlavePath());
+        EXPECT_TRUE(FetchResult(line, kDevice1, rx).Accepted);
+    }
+    PtyLine line(s.runner.SlavePath());
+    EXPECT_TRUE(AckResult(line, kDevice1));
+    // The third frame makes the analyzer vanish: the line hangs up.
+    EXPECT_THROW(
+        {
+            for (int i = 0; i < 20; ++i)
+                FetchResult(line, kDevice1, rx);
+        },
+        std::exception);
+    s.runner.Wait();
+    EXPECT_TRUE(s.runner.Vanished());
+}
+
+TEST(EmulatorOnPty, StopsPromptlyWhileIdle)
+{
+    Served s;
+    const auto started = std::chrono::steady_clock::now();
+    s.runner.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    EXPECT_FALSE(s.runner.Vanished());
+}
+
+} // namespace
