@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <atomic>
 #include <functional>
@@ -27,9 +28,30 @@ private:
     std::atomic<double> FNow{45'000.5}; // an afternoon in 2023
 };
 
+// Wraps a run's port to tell whether the device is open, from any thread.
+class TWatchedPort final : public IPollPort {
+public:
+    TWatchedPort(std::unique_ptr<IPollPort> Inner, std::atomic<bool> &IsOpen)
+        : FInner(std::move(Inner)), FIsOpen(IsOpen) {}
+    void Open() override {
+        FInner->Open();
+        FIsOpen = true;
+    }
+    void Close() override {
+        FInner->Close();
+        FIsOpen = false;
+    }
+    void ClearBuffer(bool Input, bool Output) override { FInner->ClearBuffer(Input, Output); }
+    int32_t Write(const void *Buffer, int32_t Count) override { return FInner->Write(Buffer, Count); }
+    int32_t Read(void *Buffer, int32_t Count) override { return FInner->Read(Buffer, Count); }
+
+private:
+    std::unique_ptr<IPollPort> FInner;
+    std::atomic<bool> &FIsOpen;
+};
+
 class TTestOwner {
 public:
-    TFixMeas Meas;
     TFixMeasResult PollState{};
     uint16_t DevNumber = 1;
     TFakeClock Clock;
@@ -40,8 +62,16 @@ public:
     int StopingCount = 0;
     bool StopError = false;
 
+    std::atomic<bool> PortOpen{false}; // the run's port, when started by StartOn
+    bool PortOpenInStoping = true;
+
     // Extra work inside a handler, run after the logging.
     std::function<void()> AfterGetDevNumber, AfterPutResult, AfterErrorOpenPort, AfterStoping;
+
+    // Last, so that the handlers' data outlive the component (its destruction
+    // still fires OnStoping). DestroyPoller ends it early.
+    std::unique_ptr<TFixMeas> Poller = std::make_unique<TFixMeas>();
+    TFixMeas &Meas = *Poller;
 
     TTestOwner() {
         Meas.SetClock(Clock.AsClock());
@@ -70,16 +100,29 @@ public:
             Log(Error ? "Stoping(Error)" : "Stoping");
             ++StopingCount;
             StopError = Error;
+            PortOpenInStoping = PortOpen;
             if (AfterStoping)
                 AfterStoping();
         };
     }
 
+    // Starts a run on the given device through the real serial port.
+    void StartOn(const QString &PortPath) {
+        Meas.SetPort(PortPath);
+        Meas.SetPortFactory([this](const QString &Name) -> std::unique_ptr<IPollPort> {
+            return std::make_unique<TWatchedPort>(CreatePollComPort(Name), PortOpen);
+        });
+        Meas.Start();
+    }
+    void DestroyPoller() { Poller.reset(); }
+
     // Runs the event loop until Done holds or the generous deadline passes.
     template <class Pred> bool WaitFor(Pred Done, int TimeoutMs = 15'000) {
         QDeadlineTimer Deadline(TimeoutMs);
+        QTimer Tick; // wakes the wait below to look at Done again
+        Tick.start(10);
         while (!Done() && !Deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         return Done();
     }
     // The owner's way of waiting for the end: the event loop runs while Active.

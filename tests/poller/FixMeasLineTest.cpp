@@ -1,0 +1,294 @@
+// The poller against the analyzer emulator on a pseudo-terminal: what goes
+// over the line, what the owner receives, and how each failure ends.
+
+#include "EmulatedAnalyzer.h"
+#include "PollerHarness.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+using Emulator::TEmulatorConfig;
+
+constexpr uint8_t kFetch = 0x06;
+
+double Value(const TFixMeasResult &Result, int Index) { return Result.Values[Index].ToDouble(); }
+
+TEmulatorConfig TwelveValues() {
+    TEmulatorConfig Config;
+    Config.Status = 0x0002; // a bit that does not reject the result
+    Config.GroupNumber = 0x5A;
+    Config.Values = {20.0, 3.45, 8.5, 1028.0, 3.1, 0.0, 9.0, 4.75, 0.7, 12.5, -0.5204, 90.0};
+    return Config;
+}
+
+TEST(FixMeasLine, ResultAndAcknowledgementInOnePassThenGateStaysClosed) {
+    TEmulatedAnalyzer Analyzer(TwelveValues());
+    TTestOwner Owner;
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    // Many idle passes later, still no second fetch.
+    const int Passes = Owner.GetDevNumberCount;
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
+    ASSERT_TRUE(Owner.StopAndWait());
+
+    EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "PutResult", "PutAck", "GetDevNumber", "Stoping"}));
+    EXPECT_EQ(Analyzer.Fetches(), 1);
+    EXPECT_EQ(Analyzer.Acks(), 1);
+    EXPECT_FALSE(Owner.PortOpenInStoping);
+
+    ASSERT_EQ(Owner.Puts.size(), 2u);
+    const TFixMeasResult &Result = Owner.Puts[0];
+    EXPECT_TRUE(Result.AckPending);
+    EXPECT_EQ(Result.DevNumber, 1);
+    EXPECT_EQ(Result.Status, 0x0002);
+    EXPECT_EQ(Result.GroupNumber, 0x5A);
+    EXPECT_EQ(Result.ValueCount, 12);
+    EXPECT_EQ(Result.ResultTime, Owner.Clock.Now());
+    const auto &Sent = TwelveValues().Values;
+    for (int i = 0; i < 12; ++i)
+        EXPECT_NEAR(Value(Result, i), Sent[i], 1e-6) << "value " << i;
+
+    // The acknowledgement changes nothing but AckPending.
+    TFixMeasResult Acked = Owner.Puts[1];
+    EXPECT_FALSE(Acked.AckPending);
+    Acked.AckPending = true;
+    EXPECT_EQ(std::memcmp(&Acked.Values, &Result.Values, sizeof Result.Values), 0);
+    EXPECT_EQ(Acked.ResultTime, Result.ResultTime);
+    EXPECT_EQ(Acked.GroupNumber, Result.GroupNumber);
+}
+
+TEST(FixMeasLine, ShortReplyKeepsLaterValuesAndZeroesAMalformedOne) {
+    TEmulatorConfig Config; // 20.0, 3.45, 8.5, 1028.0
+    Config.BadValue = 2;
+    TEmulatedAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    Owner.PollState.Status = 0xFFFF;
+    for (int i = 0; i < 12; ++i)
+        Owner.PollState.Values[i] = Real6::FromFloat(100 + i);
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitFor([&] { return !Owner.Puts.empty(); }));
+    ASSERT_TRUE(Owner.StopAndWait());
+
+    const TFixMeasResult &Result = Owner.Puts[0];
+    EXPECT_EQ(Result.Status, 0);
+    EXPECT_EQ(Result.ValueCount, 4);
+    EXPECT_DOUBLE_EQ(Value(Result, 0), 20.0);
+    EXPECT_NEAR(Value(Result, 1), 3.45, 1e-6);
+    EXPECT_EQ(Result.Values[2], Real6{}); // six zero bytes
+    EXPECT_DOUBLE_EQ(Value(Result, 3), 1028.0);
+    for (int i = 4; i < 12; ++i)
+        EXPECT_EQ(Value(Result, i), 100 + i) << "value " << i;
+}
+
+// Replies that fail the length or echo test end the pass; the next pass tries
+// again. A reply in pieces is joined while each read finds bytes.
+TEST(FixMeasLine, RepliesAreJudgedByLengthAndEcho) {
+    struct TCase {
+        const char *Name;
+        TEmulatorConfig Config;
+        bool Accepted;
+    };
+    std::vector<TCase> Cases;
+    TEmulatorConfig Base;
+    auto With = [&](auto Change) {
+        TEmulatorConfig Config = Base;
+        Change(Config);
+        return Config;
+    };
+    Cases.push_back({"no answer", With([](auto &C) { C.NoAnswer = true; }), false});
+    Cases.push_back({"37 bytes", With([](auto &C) { C.ReplyLength = 37; }), false});
+    Cases.push_back({"39 bytes", With([](auto &C) { C.ReplyLength = 39; }), false});
+    Cases.push_back({"wrong echo", With([](auto &C) { C.WrongEcho = true; }), false});
+    Cases.push_back({"105 of 106 bytes", [] {
+        TEmulatorConfig C = TwelveValues();
+        C.ReplyLength = 105;
+        return C;
+    }(), false});
+    Cases.push_back({"in two pieces", With([](auto &C) {
+        C.SplitAt = 10;
+        C.SplitGap = std::chrono::milliseconds(100);
+    }), true});
+
+    for (const TCase &Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TEmulatedAnalyzer Analyzer(Case.Config);
+        TTestOwner Owner;
+        Owner.StartOn(Analyzer.Path());
+        if (Case.Accepted) {
+            ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+        } else {
+            ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Fetches() >= 2; }));
+        }
+        ASSERT_TRUE(Owner.StopAndWait());
+        EXPECT_EQ(Owner.Puts.empty(), !Case.Accepted);
+        EXPECT_EQ(Owner.StopingCount, 1);
+        EXPECT_FALSE(Owner.StopError);
+        if (!Case.Accepted) {
+            EXPECT_EQ(Analyzer.Acks(), 0);
+        }
+    }
+}
+
+TEST(FixMeasLine, FailingAcknowledgementIsRetriedEachPassWithoutFetchingUntilTheGateOpens) {
+    TEmulatorConfig Config;
+    Config.AckFailures = 1000;
+    Config.Interval = std::chrono::milliseconds(1); // a new result whenever asked
+    TEmulatedAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Acks() >= 4; }));
+    EXPECT_EQ(Analyzer.Fetches(), 1);
+    EXPECT_EQ(Owner.Puts.size(), 1u);
+    EXPECT_TRUE(Owner.PollState.AckPending);
+
+    Owner.Clock.Advance(125); // exactly 125 s: not yet
+    const int Acks = Analyzer.Acks();
+    ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Acks() >= Acks + 2; }));
+    EXPECT_EQ(Analyzer.Fetches(), 1);
+
+    Owner.Clock.Advance(1);
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    ASSERT_TRUE(Owner.StopAndWait());
+    EXPECT_EQ(Analyzer.Fetches(), 2);
+    EXPECT_EQ(Owner.Puts[1].ResultTime, Owner.Clock.Now());
+    for (const TFixMeasResult &Put : Owner.Puts)
+        EXPECT_TRUE(Put.AckPending);
+}
+
+// Timing and an owed acknowledgement live in the owner's record, so they
+// carry over into the next run.
+TEST(FixMeasLine, NextRunSendsTheOwedAcknowledgementAndKeepsTheGate) {
+    TEmulatorConfig Config;
+    Config.AckFailures = 1;
+    Config.Interval = std::chrono::milliseconds(1);
+    TEmulatedAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    Owner.AfterPutResult = [&] { Owner.Meas.Stop(); }; // the pass still sends its ack
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitUntilIdle());
+    EXPECT_EQ(Analyzer.Acks(), 1);
+    EXPECT_TRUE(Owner.PollState.AckPending);
+
+    Owner.AfterPutResult = nullptr;
+    Owner.Clock.Advance(60);
+    Owner.Events.clear();
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    EXPECT_FALSE(Owner.Puts[1].AckPending);
+    const int Passes = Owner.GetDevNumberCount;
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
+    EXPECT_EQ(Analyzer.Fetches(), 1);
+
+    Owner.Clock.Advance(66); // 126 s after the result
+    ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Fetches() >= 2; }));
+    ASSERT_TRUE(Owner.StopAndWait());
+    EXPECT_EQ(Owner.Events.front(), "Starting");
+    EXPECT_EQ(Owner.Events[2], "PutAck");
+}
+
+TEST(FixMeasLine, DeviceNumberZeroEndsTheRunWithoutSending) {
+    TEmulatedAnalyzer Analyzer(TEmulatorConfig{});
+    TTestOwner Owner;
+    Owner.DevNumber = 0;
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitUntilIdle());
+    EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "Stoping"}));
+    EXPECT_EQ(Owner.GetDevNumberCount, 1);
+    EXPECT_TRUE(Analyzer.Log().empty());
+    EXPECT_FALSE(Owner.PortOpenInStoping);
+}
+
+TEST(FixMeasLine, VanishingLineEndsTheRunQuietly) {
+    TEmulatorConfig Config;
+    Config.VanishAfterFrames = 1; // answers the fetch, then dies on the ack
+    TEmulatedAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitUntilIdle());
+    EXPECT_EQ(Owner.Events.front(), "Starting");
+    EXPECT_EQ(Owner.Events.back(), "Stoping");
+    EXPECT_EQ(Owner.Puts.size(), 1u);
+    EXPECT_FALSE(Owner.StopError);
+    EXPECT_FALSE(Owner.PortOpenInStoping);
+}
+
+// Stop while the reply is still arriving: the pass ends as usual (result
+// and acknowledgement), then the run.
+TEST(FixMeasLine, StopDuringAFetchTakesEffectAfterThatPass) {
+    TEmulatorConfig Config;
+    Config.SplitAt = 10;
+    Config.SplitGap = std::chrono::milliseconds(150);
+    TEmulatedAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Fetches() >= 1; }, 15'000));
+    Owner.Meas.Stop();
+    ASSERT_TRUE(Owner.WaitUntilIdle());
+    EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "PutResult", "PutAck", "Stoping"}));
+    EXPECT_FALSE(Owner.PortOpenInStoping);
+}
+
+// A modal box opened on the main thread for something else: the poller's
+// hand-offs go through its nested loop.
+TEST(FixMeasLine, HandOffsRunInsideANestedModalLoop) {
+    TEmulatedAnalyzer Analyzer(TEmulatorConfig{});
+    TTestOwner Owner;
+    bool InModal = false;
+    int PutsInModal = 0;
+    Owner.AfterPutResult = [&] { PutsInModal += InModal; };
+    QEventLoop Modal;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(15'000, &Modal, &QEventLoop::quit);
+        Owner.AfterPutResult = [&] {
+            PutsInModal += InModal;
+            if (Owner.Puts.size() >= 2)
+                Modal.quit();
+        };
+        InModal = true;
+        Modal.exec();
+        InModal = false;
+    });
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2 && !InModal; }));
+    ASSERT_TRUE(Owner.StopAndWait());
+    EXPECT_EQ(PutsInModal, 2);
+}
+
+// The safety net: the component goes while its thread waits for the main
+// thread, which serves nothing meanwhile. No hang; the end handler runs.
+TEST(FixMeasLine, DestroyingAnActiveComponentStopsAndReapsTheThread) {
+    TEmulatedAnalyzer Analyzer(TEmulatorConfig{});
+    TTestOwner Owner;
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    QThread::msleep(100); // the thread is now blocked in a hand-off
+    Owner.DestroyPoller();
+    EXPECT_EQ(Owner.Events.back(), "Stoping");
+    EXPECT_EQ(Owner.StopingCount, 1);
+    EXPECT_FALSE(Owner.PortOpen);
+    QCoreApplication::processEvents(); // nothing queued may reach the dead component
+}
+
+TEST(FixMeasLine, DestroyingTheComponentFromItsOwnHandlerIsSafe) {
+    TEmulatorConfig Config;
+    Config.AckFailures = 1000;
+    TEmulatedAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    Owner.AfterPutResult = [&] { Owner.DestroyPoller(); };
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.StopingCount == 1; }));
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "PutResult", "Stoping"}));
+    // The owner never saw the result go through, so it was not acknowledged.
+    EXPECT_EQ(Analyzer.Acks(), 0);
+}
+
+} // namespace
