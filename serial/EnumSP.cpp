@@ -1,0 +1,142 @@
+#include "EnumSP.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Device names are ASCII; folding ASCII case gives the same order as a
+// locale would for letters and digits and keeps the list independent of the
+// machine's settings.
+unsigned char Folded(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+}
+
+bool LessIgnoringCase(const std::string &a, const std::string &b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return Folded(x) < Folded(y); });
+}
+
+bool EqualIgnoringCase(const std::string &a, const std::string &b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Folded(x) == Folded(y); });
+}
+
+bool NeedsQuotes(const std::string &Name) {
+    if (Name.empty())
+        return true; // an empty name would vanish between two commas
+    return std::any_of(Name.begin(), Name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u == ' ' || u == ',' || u == '"' || u < 0x20 || u == 0x7F;
+    });
+}
+
+// A serial_core port that found no UART at its address reports type 0
+// (PORT_UNKNOWN): the kernel's placeholder ttyS ports, which cannot be
+// opened. A type that cannot be read does not hide a port.
+bool IsPlaceholderUart(const fs::path &Entry) {
+    std::ifstream in(Entry / "type");
+    long type = -1;
+    return in && (in >> type) && type == 0;
+}
+
+// The name under which a sysfs tty entry is opened: devices whose name
+// holds a "/" appear in sysfs with "!" in its place and are given as paths.
+std::string PortNameOf(const std::string &Entry) {
+    if (Entry.find('!') == std::string::npos)
+        return Entry;
+    std::string path = "/dev/" + Entry;
+    std::replace(path.begin(), path.end(), '!', '/');
+    return path;
+}
+
+} // namespace
+
+std::string GetSerialPortNames(const std::string &SysClassTty) {
+    std::vector<std::string> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(SysClassTty, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path entry = it->path();
+        std::error_code probe;
+        // Only ttys with hardware behind them have a device link; consoles,
+        // virtual terminals and ptys do not.
+        if (!fs::exists(entry / "device", probe) || IsPlaceholderUart(entry))
+            continue;
+        entries.push_back(entry.filename().string());
+    }
+    // Directory order is arbitrary; which of two names that differ only in
+    // case is kept should not be.
+    std::sort(entries.begin(), entries.end());
+
+    std::vector<std::string> names;
+    for (const std::string &entry : entries) {
+        const std::string name = PortNameOf(entry);
+        const auto at = std::lower_bound(names.begin(), names.end(), name, LessIgnoringCase);
+        if (at != names.end() && EqualIgnoringCase(*at, name))
+            continue;
+        names.insert(at, name);
+    }
+    return JoinPortNames(names);
+}
+
+std::string JoinPortNames(const std::vector<std::string> &Names) {
+    std::string text;
+    for (size_t i = 0; i < Names.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        const std::string &name = Names[i];
+        if (!NeedsQuotes(name)) {
+            text += name;
+            continue;
+        }
+        text += '"';
+        for (char c : name) {
+            if (c == '"')
+                text += '"';
+            text += c;
+        }
+        text += '"';
+    }
+    return text;
+}
+
+std::vector<std::string> SplitPortNames(const std::string &Text) {
+    std::vector<std::string> names;
+    if (Text.empty())
+        return names;
+    size_t i = 0;
+    const size_t n = Text.size();
+    for (;;) {
+        std::string name;
+        if (Text[i] == '"') {
+            for (++i; i < n; ++i) {
+                if (Text[i] != '"') {
+                    name += Text[i];
+                } else if (i + 1 < n && Text[i + 1] == '"') {
+                    name += '"';
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        }
+        // Unquoted text, or whatever follows a closing quote, runs to the comma.
+        while (i < n && Text[i] != ',')
+            name += Text[i++];
+        names.push_back(std::move(name));
+        if (i >= n)
+            break;
+        ++i; // the comma; a trailing one leaves an empty last name
+        if (i == n) {
+            names.emplace_back();
+            break;
+        }
+    }
+    return names;
+}
