@@ -5,6 +5,7 @@
 // thrown (EJournalFile, EJournalPrint) for the caller's error box; a failed
 // operation leaves the journal, its name, title and flag as they were.
 
+#include "JournalFile.h"
 #include "JournalModel.h"
 #include "JournalPrint.h"
 

@@ -1,0 +1,288 @@
+// The printout: what lands where on which page, through a recording
+// device, and whole printouts through the real path into a PDF.
+
+#include "JournalDocument.h"
+#include "JournalPrint.h"
+#include "JournalView.h"
+#include "TestFiles.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextItem>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+struct Written {
+    int page;
+    QPoint topLeft;  // of the text's opaque background
+    QString text;
+};
+
+// Paint engine that keeps every text with the white box drawn under it.
+class RecordingEngine : public QPaintEngine {
+public:
+    RecordingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState& state) override
+    {
+        if (state.state() & QPaintEngine::DirtyBrush)
+            brush_ = state.brush();
+    }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawRects(const QRectF* rects, int count) override
+    {
+        if (count > 0)
+            box_ = rects[count - 1].toRect();
+        textsSinceBox_ = 0;
+        white_ = brush_.color() == Qt::white && brush_.style() == Qt::SolidPattern;
+    }
+    void drawRects(const QRect* rects, int count) override
+    {
+        if (count > 0)
+            box_ = rects[count - 1];
+        textsSinceBox_ = 0;
+        white_ = brush_.color() == Qt::white && brush_.style() == Qt::SolidPattern;
+    }
+    void drawTextItem(const QPointF&, const QTextItem& item) override
+    {
+        // A text of mixed scripts arrives in several items over one box.
+        if (!white_ && !written.empty() && textsSinceBox_ > 0) {
+            written.back().text += item.text();
+            return;
+        }
+        EXPECT_TRUE(white_) << item.text().toStdString();
+        written.push_back({page, box_.topLeft(), item.text()});
+        white_ = false;
+        ++textsSinceBox_;
+    }
+    Type type() const override { return QPaintEngine::User; }
+
+    int page = 1;
+    std::vector<Written> written;
+
+private:
+    QBrush brush_;
+    QRect box_;
+    bool white_ = false;
+    int textsSinceBox_ = 0;
+};
+
+class RecordingDevice : public QPaintDevice {
+public:
+    RecordingDevice(int width, int height) : width_(width), height_(height) {}
+    QPaintEngine* paintEngine() const override { return &engine; }
+    mutable RecordingEngine engine;
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return width_;
+        case PdmHeight: return height_;
+        case PdmWidthMM: return width_ * 254 / 6000;
+        case PdmHeightMM: return height_ * 254 / 6000;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 600;
+        case PdmDepth: return 32;
+        case PdmNumColors: return 1 << 24;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    int width_, height_;
+};
+
+class RecordingSink : public PrintPageSink {
+public:
+    RecordingSink() : device(4760, 6600), painter(&device) {}
+    QPainter& Painter() override { return painter; }
+    void NewPage() override { ++device.engine.page; }
+
+    RecordingDevice device;
+    QPainter painter;
+};
+
+JournalRows RowsOfResults(int results)
+{
+    JournalModel model;
+    for (int i = 1; i <= results; ++i) {
+        model.SetCell(1, model.EntryRow(), U("Проба ") + QString::number(i));
+        model.WriteEntryCells(2, {"01.02.2024", "10:00:00", "7", "4,50", "8,25", "1,0280", "3,10", "0,00", "0,50",
+                                  "9,10", "4,70", "0,70", "8,00", "-0,5204", "COLUMN16"});
+        model.AppendEntryRow();
+    }
+    return model.SnapshotRows();
+}
+
+std::vector<Written> Print(int results, const std::function<void()>& betweenPages = {})
+{
+    RecordingSink sink;
+    JournalPrintout printout{RowsOfResults(results), results + 1, U("C:\\Данные\\Журнал.txt"),
+                             PrintFont(JournalFont())};
+    PaintJournal(sink, PrintPageLayout::Compute(6600, 4760, 66), printout, betweenPages);
+    return sink.device.engine.written;
+}
+
+const Written* Find(const std::vector<Written>& all, int page, const QString& text)
+{
+    for (const Written& w : all)
+        if (w.page == page && w.text == text)
+            return &w;
+    return nullptr;
+}
+
+TEST(JournalPrintout, ExamplePageHoldsHeaderCaptionsAndNinetySixRows)
+{
+    // 96 results and the entry row: 97 rows, two pages.
+    const auto all = Print(96);
+    const QString header1 = U("Стр. 1                    Журнал.txt");
+    ASSERT_TRUE(Find(all, 1, header1));
+    EXPECT_EQ(Find(all, 1, header1)->topLeft, QPoint(800, 66));
+    EXPECT_EQ(Find(all, 1, U("№ ст"))->topLeft, QPoint(140, 198));
+    EXPECT_EQ(Find(all, 1, U("Проба"))->topLeft, QPoint(280, 198));
+    EXPECT_EQ(Find(all, 1, U("Дата"))->topLeft, QPoint(560, 198));
+    EXPECT_EQ(Find(all, 1, U("Т.замерзания"))->topLeft, QPoint(4200, 198));
+    EXPECT_EQ(Find(all, 1, "1")->topLeft, QPoint(140, 264));
+    EXPECT_EQ(Find(all, 1, U("Проба 1"))->topLeft, QPoint(280, 264));
+    EXPECT_EQ(Find(all, 1, "96")->topLeft, QPoint(140, 6534));
+    EXPECT_EQ(Find(all, 1, "97"), nullptr);
+
+    ASSERT_TRUE(Find(all, 2, U("Стр. 2                    Журнал.txt")));
+    EXPECT_EQ(Find(all, 2, U("Ст.гомогенизации")), nullptr);
+    EXPECT_EQ(Find(all, 2, U("Т.замерзания"))->topLeft, QPoint(4200, 198));
+    EXPECT_EQ(Find(all, 2, "97")->topLeft, QPoint(140, 264));  // the entry row, number only
+    int onPage2 = 0;
+    for (const Written& w : all) {
+        EXPECT_NE(w.text, "COLUMN16");
+        EXPECT_LE(w.page, 2);
+        onPage2 += w.page == 2;
+    }
+    EXPECT_EQ(onPage2, 1 + 16 + 1);
+}
+
+TEST(JournalPrintout, ExactlyFullPageAndEmptyJournalPrintOnePage)
+{
+    for (int results : {95, 0}) {
+        const auto all = Print(results);
+        for (const Written& w : all)
+            EXPECT_EQ(w.page, 1) << results;
+        EXPECT_TRUE(Find(all, 1, QString::number(results + 1)));
+    }
+    const auto empty = Print(0);
+    EXPECT_EQ(empty.size(), 1u + 16u + 1u);  // header, captions, the entry row's number
+}
+
+class PdfPrinter : public PrintDeviceProvider {
+public:
+    explicit PdfPrinter(QString path) : path_(std::move(path)) {}
+    std::unique_ptr<QPagedPaintDevice> OpenDevice() override
+    {
+        auto pdf = std::make_unique<QPdfWriter>(path_);
+        pdf->setResolution(600);
+        pdf->setPageSize(QPageSize(QPageSize::A4));
+        ++opened;
+        return pdf;
+    }
+    int opened = 0;
+
+private:
+    QString path_;
+};
+
+int PdfPageCount(const QString& path)
+{
+    const QByteArray pdf = ReadBytes(path);
+    const auto match = QRegularExpression("/Type\\s*/Pages\\b[^>]*?/Count\\s+(\\d+)").match(QString::fromLatin1(pdf));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+class JournalPrintToPdf : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    JournalDocument journal;
+    PdfPrinter* pdf = nullptr;
+
+    void SetUp() override
+    {
+        auto provider = std::make_unique<PdfPrinter>(dir.filePath("out.pdf"));
+        pdf = provider.get();
+        journal.SetPrintDeviceProvider(std::move(provider));
+        journal.SetJournalFileName(U("/tmp/Журнал.txt"));
+    }
+
+    int RowsPerPage()
+    {
+        QPdfWriter probe(dir.filePath("probe.pdf"));
+        probe.setResolution(600);
+        probe.setPageSize(QPageSize(QPageSize::A4));
+        const QFontMetrics metrics(PrintFont(JournalFont()), &probe);
+        return PrintPageLayout::Compute(probe.height(), probe.width(), metrics.height()).R;
+    }
+};
+
+TEST_F(JournalPrintToPdf, PagesFollowTheLayout)
+{
+    const int perPage = RowsPerPage();
+    ASSERT_GT(perPage, 10);
+    for (int i = 0; i < perPage; ++i)
+        journal.EnterResult({"01.02.2024", "10:00:00", "7", "4,50"});
+    journal.PrintJournal(journal.Model().RowCount() - 1, JournalFont());  // one row too many for a page
+    EXPECT_EQ(PdfPageCount(dir.filePath("out.pdf")), 2);
+    journal.PrintJournal(perPage, JournalFont());
+    EXPECT_EQ(PdfPageCount(dir.filePath("out.pdf")), 1);
+}
+
+TEST_F(JournalPrintToPdf, PrintsFromTheRowsItStartedWithAndRefusesASecondPrint)
+{
+    const int perPage = RowsPerPage();
+    for (int i = 0; i < 2 * perPage; ++i)
+        journal.EnterResult({"01.02.2024"});
+    std::string secondPrint;
+    journal.SetBetweenPagesHook([&] {
+        journal.NewJournal();  // the operator starts a new journal meanwhile
+        try {
+            journal.PrintJournal(1, JournalFont());
+        } catch (const EJournalPrint& e) {
+            secondPrint = e.what();
+        }
+    });
+    journal.PrintJournal(2 * perPage + 1, JournalFont());
+    EXPECT_EQ(secondPrint, "Printing in progress");
+    EXPECT_EQ(pdf->opened, 1);
+    EXPECT_EQ(PdfPageCount(dir.filePath("out.pdf")), 3);
+    EXPECT_EQ(journal.Model().RowCount(), 2);
+}
+
+TEST(JournalPrinter, NoDefaultPrinterIsAnError)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "this machine has a default printer";
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    JournalDocument journal;
+    try {
+        journal.PrintJournal(1, JournalFont());
+        ADD_FAILURE() << "printed without a printer";
+    } catch (const EJournalPrint& e) {
+        EXPECT_STREQ(e.what(), "There is no default printer currently selected");
+    }
+    // Qt's fallback would have written a PDF somewhere; nothing was printed.
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    QDir::setCurrent(previous);
+}
+
+}  // namespace
