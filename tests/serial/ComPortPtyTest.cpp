@@ -142,6 +142,19 @@ TEST_F(ComPortOnPty, WriteSendsTheWholeBlock) {
     EXPECT_EQ(FPty.Receive(), frame);
 }
 
+TEST_F(ComPortOnPty, WriteEndsAtItsTimeOutWhenTheFarEndTakesNothing) {
+    FPort.Timeouts().SetWriteTotalMultiplier(0);
+    FPort.Timeouts().SetWriteTotalConstant(300);
+    const std::vector<uint8_t> block(1 << 20, 0x55); // far more than a pty holds
+    const auto start = TClock::now();
+    const int32_t sent = FPort.Write(block.data(), static_cast<int32_t>(block.size()));
+    const long ms = ElapsedMs(start);
+    EXPECT_GT(sent, 0);
+    EXPECT_LT(sent, static_cast<int32_t>(block.size()));
+    EXPECT_GE(ms, 290);
+    EXPECT_LT(ms, 3000);
+}
+
 TEST_F(ComPortOnPty, NulBytesAreDiscardedOnlyWhenAsked) {
     FPty.SendAndSettle({0, 1, 0, 2});
     std::array<uint8_t, 8> buf{};
