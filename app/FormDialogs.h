@@ -1,0 +1,42 @@
+#pragma once
+
+// Every message box and file dialog of the main window goes through this one
+// interface, so that the window's commands can be driven without a person:
+// tests script the answers, and can let results arrive while a box is "open".
+
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+enum class TSaveAnswer { Yes, No, Cancel };
+
+class IFormDialogs {
+public:
+    virtual ~IFormDialogs() = default;
+
+    // The unsaved-changes question at closing: Yes, No and Cancel, Yes the
+    // default button, no icon. Esc and the close box answer Cancel.
+    virtual TSaveAnswer AskSaveOnClose(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
+    // A confirmation with Yes and No; true for Yes. Esc and the close box
+    // answer No.
+    virtual bool Confirm(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
+    // A modal box with an error icon and one OK button.
+    virtual void ShowError(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
+
+    // The open and save dialogs: one filter, the file to start on, and the
+    // default suffix appended to a name typed without one. An empty result
+    // means the operator cancelled. Open accepts a name of a file that does
+    // not exist; Save does not ask before replacing a file.
+    struct TFileDialogSetup {
+        QString FileName;
+        QString Filter;        // "description (*.ext)"
+        QString DefaultSuffix; // without the dot
+    };
+    virtual QString GetOpenFileName(QWidget *Parent, const TFileDialogSetup &Setup) = 0;
+    virtual QString GetSaveFileName(QWidget *Parent, const TFileDialogSetup &Setup) = 0;
+};
+
+// The real boxes and dialogs: QMessageBox and QFileDialog.
+std::unique_ptr<IFormDialogs> CreateQtFormDialogs();

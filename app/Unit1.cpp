@@ -1,0 +1,691 @@
+#include "Unit1.h"
+
+#include "AboutForm.h"
+#include "AppError.h"
+#include "ClGrid.h"
+#include "EnumSP.h"
+#include "Icons.h"
+#include "JournalView.h"
+#include "MyConsts.h"
+#include "PortMenu.h"
+#include "iniplus.h"
+#include "numedit.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <cfenv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+// ---- Result entry -----------------------------------------------------------
+
+namespace {
+
+constexpr int kSignificantDigits = 9;
+constexpr uint16_t kStatusBitsThatDrop = 0x1021;
+constexpr int kFirstResultColumn = 2;                       // "Дата"
+constexpr int kFreezingPointColumn = JournalModel::ColCount - 2; // "Т.замерзания"
+
+// Adds one unit at the last place of a string of decimal digits; true when
+// the carry runs out of the front (all nines).
+bool IncrementDigits(std::string &Digits)
+{
+    for (auto it = Digits.rbegin(); it != Digits.rend(); ++it) {
+        if (*it != '9') {
+            ++*it;
+            return false;
+        }
+        *it = '0';
+    }
+    return true;
+}
+
+} // namespace
+
+QString FormatResultValue(long double Value, int Decimals, QChar DecimalSeparator)
+{
+    if (std::isnan(Value))
+        return QStringLiteral("NAN");
+    if (std::isinf(Value))
+        return Value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+
+    // The value rounded to 9 significant digits: d.dddddddde±x.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*Le", kSignificantDigits - 1, Value);
+    const std::string text(buffer);
+    const bool negative = text[0] == '-';
+    const size_t start = negative ? 1 : 0;
+    const size_t e = text.find('e');
+    std::string digits = text.substr(start, 1) + text.substr(start + 2, e - start - 2);
+    int exponent = std::stoi(text.substr(e + 1));
+    const bool zero = digits.find_first_not_of('0') == std::string::npos;
+    if (zero)
+        exponent = 0;
+
+    const QString sign = negative && !zero ? QStringLiteral("-") : QString();
+    if (exponent + 1 > kSignificantDigits) {
+        // Too many integer digits for fixed notation.
+        std::string mantissa = digits;
+        while (mantissa.size() > 1 && mantissa.back() == '0')
+            mantissa.pop_back();
+        QString result = sign + QChar(mantissa[0]);
+        if (mantissa.size() > 1)
+            result += DecimalSeparator + QString::fromLatin1(mantissa.substr(1).c_str());
+        return result + QStringLiteral("E+%1").arg(exponent, 2, 10, QLatin1Char('0'));
+    }
+
+    // Fixed notation: place the point, then round the digits half away
+    // from zero to `Decimals` places.
+    int pointPos = exponent + 1; // digits before the point
+    if (pointPos <= 0) {
+        digits.insert(0, size_t(1 - pointPos), '0');
+        pointPos = 1;
+    }
+    const size_t keep = size_t(pointPos + Decimals);
+    if (digits.size() < keep + 1)
+        digits.append(keep + 1 - digits.size(), '0');
+    const bool roundUp = digits[keep] >= '5';
+    digits.resize(keep);
+    if (roundUp && IncrementDigits(digits)) {
+        digits.insert(0, 1, '1');
+        ++pointPos;
+    }
+    std::string integerPart = digits.substr(0, size_t(pointPos));
+    const std::string fraction = digits.substr(size_t(pointPos));
+    const size_t firstNonZero = integerPart.find_first_not_of('0');
+    integerPart = firstNonZero == std::string::npos ? "0" : integerPart.substr(firstNonZero);
+    const bool shownZero = integerPart == "0" && fraction.find_first_not_of('0') == std::string::npos;
+
+    QString result = (shownZero ? QString() : sign) + QString::fromLatin1(integerPart.c_str());
+    if (Decimals > 0)
+        result += DecimalSeparator + QString::fromLatin1(fraction.c_str());
+    return result;
+}
+
+QString LongTimeFormatWithoutZone(const QLocale &Locale)
+{
+    const QString format = Locale.timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+            result += c;
+        } else if (!quoted && c == QLatin1Char('t')) {
+            // A zone token of one to four letters: drop it with the blanks
+            // before it, and the blanks after it when it stood first.
+            while (i + 1 < format.size() && format[i + 1] == QLatin1Char('t'))
+                ++i;
+            while (!result.isEmpty() && result.back().isSpace())
+                result.chop(1);
+            if (result.isEmpty())
+                while (i + 1 < format.size() && format[i + 1].isSpace())
+                    ++i;
+        } else {
+            result += c;
+        }
+    }
+    // A zone that stood in brackets leaves them empty.
+    result.remove(QStringLiteral("()"));
+    return result.trimmed();
+}
+
+QDateTime DateTimeFromRecordTime(double RecordTime)
+{
+    constexpr qint64 kMsPerDay = 86'400'000;
+    double days = std::trunc(RecordTime);
+    qint64 ms = std::llround(std::fabs(RecordTime - days) * double(kMsPerDay));
+    if (ms >= kMsPerDay) {
+        ms -= kMsPerDay;
+        days += 1;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(qint64(days));
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(ms)));
+}
+
+QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale)
+{
+    const QDateTime when = DateTimeFromRecordTime(Result.ResultTime);
+    const QChar separator = Locale.decimalPoint().isEmpty() ? QLatin1Char('.') : Locale.decimalPoint().front();
+    const int count = std::min<int>(Result.ValueCount, int(Result.Values.size()));
+
+    QStringList texts;
+    texts << Locale.toString(when.date(), Locale.dateFormat(QLocale::ShortFormat))
+          << Locale.toString(when.time(), LongTimeFormatWithoutZone(Locale))
+          << QString::number(Result.GroupNumber);
+    for (int i = 0; i < count; ++i)
+        texts << FormatResultValue(Result.Values[size_t(i)].ToFloat(), 2, separator);
+    if (count > 7) {
+        const qsizetype slot = kFreezingPointColumn - kFirstResultColumn;
+        while (texts.size() <= slot)
+            texts << QString();
+        texts[slot] = FormatResultValue(Result.Values[size_t(count - 2)].ToFloat(), 4, separator);
+    }
+    return texts;
+}
+
+bool IsResultToEnter(const TFixMeasResult &Result)
+{
+    return Result.AckPending && Result.GroupNumber != 0 && (Result.Status & kStatusBitsThatDrop) == 0;
+}
+
+namespace {
+
+// Rounds half to even whatever the current rounding mode.
+long double RoundHalfEven(long double Value)
+{
+    const int previous = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const long double rounded = std::nearbyint(Value);
+    std::fesetround(previous);
+    return rounded;
+}
+
+} // namespace
+
+uint16_t DeviceNumberFromValue(long double Value)
+{
+    if (!std::isfinite(Value))
+        return 0;
+    long double low = std::fmod(RoundHalfEven(Value), 65536.0L);
+    if (low < 0)
+        low += 65536.0L;
+    return uint16_t(low);
+}
+
+// ---- The window -------------------------------------------------------------
+
+namespace {
+
+const char *const kImageIndexProperty = "ImageIndex";
+const QString kConfig = QStringLiteral("Config");
+const QString kKeyCom = QStringLiteral("COM");
+const QString kKeyFileName = QStringLiteral("FileName");
+const QString kKeyDeviceNumber = QStringLiteral("DeviceNumber");
+
+constexpr int kClientWidth = 756;
+constexpr int kClientHeight = 527;
+constexpr int kToolBarHeight = 41;
+constexpr int kButtonWidth = 33;
+constexpr int kButtonHeight = 31;
+constexpr int kDropDownArrowWidth = 14;
+
+QFrame *Divider(int Width)
+{
+    auto *line = new QFrame;
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setFixedSize(Width, kButtonHeight);
+    return line;
+}
+
+} // namespace
+
+TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
+    : QMainWindow(Parent),
+      FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs()),
+      FSerialPortNames(Setup.SerialPortNames ? std::move(Setup.SerialPortNames)
+                                             : std::function<std::string()>([] { return GetSerialPortNames(); })),
+      FIniFileName(std::move(Setup.IniFileName))
+{
+    CreateComponents();
+    FPreviousErrorSink = SetApplicationErrorSink([this](const QString &Text) {
+        const QString caption = QGuiApplication::applicationDisplayName();
+        FDialogs->ShowError(this, Text, caption.isEmpty() ? QStringLiteral("Nivara") : caption);
+    });
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    // The poller goes first, while everything its handlers touch still
+    // exists; its end notification finds no handlers left to call.
+    FixMeas1->OnStarting = nullptr;
+    FixMeas1->OnStoping = nullptr;
+    FixMeas1->OnGetDevNumber = nullptr;
+    FixMeas1->OnPutResult = nullptr;
+    FixMeas1->OnErrorOpenPort = nullptr;
+    FFixMeas.reset();
+    FixMeas1 = nullptr;
+    SetApplicationErrorSink(FPreviousErrorSink);
+}
+
+void TForm1::CreateComponents()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setFont(JournalFont());
+    ImageList1 = ::ImageList1();
+
+    FFixMeas = std::make_unique<TFixMeas>();
+    FixMeas1 = FFixMeas.get();
+    FixMeas1->setObjectName(QStringLiteral("FixMeas1"));
+
+    CreateActions();
+    CreateToolBar();
+    CreateMenus();
+
+    MainGrid = new TColorStringGrid(this);
+    MainGrid->setObjectName(QStringLiteral("MainGrid"));
+    AttachJournalGrid(*MainGrid, FJournal);
+    setCentralWidget(MainGrid);
+    connect(&FJournal, &JournalDocument::TitleChanged, this, &QWidget::setWindowTitle);
+
+    WireFixMeas();
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    MainGrid->setFocus();
+}
+
+void TForm1::CreateActions()
+{
+    ActionList1 = new QObject(this);
+    ActionList1->setObjectName(QStringLiteral("ActionList1"));
+    auto make = [this](QAction *&Action, const char *Name, const char *DesignCaption, int Image) {
+        Action = new QAction(QString::fromLatin1(DesignCaption), ActionList1);
+        Action->setObjectName(QString::fromLatin1(Name));
+        SetImage(Action, Image);
+    };
+    make(actNew, "actNew", "New", kImageNew);
+    make(actOpenFile, "actOpenFile", "Open", kImageOpen);
+    make(actSave, "actSave", "Save", kImageSave);
+    make(actSaveAs, "actSaveAs", "Save As", kImageSave);
+    make(actPrint, "actPrint", "Print", kImagePrint);
+    make(actOpr, "actOpr", "Opr", kImageStart);
+
+    BindCommand(actNew, &TForm1::actNewExecute);
+    BindCommand(actOpenFile, &TForm1::actOpenFileExecute);
+    BindCommand(actSave, &TForm1::actSaveExecute);
+    BindCommand(actSaveAs, &TForm1::actSaveAsExecute);
+    BindCommand(actPrint, &TForm1::actPrintExecute);
+    BindCommand(actOpr, &TForm1::actOprExecute);
+}
+
+void TForm1::CreateToolBar()
+{
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(kImageSize, kImageSize));
+    ToolBar1->setFixedHeight(kToolBarHeight);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    for (QAction *action : {actNew, actOpenFile, actSave, actPrint}) {
+        ToolBar1->addAction(action);
+        if (QWidget *button = ToolBar1->widgetForAction(action))
+            button->setFixedSize(kButtonWidth, kButtonHeight);
+    }
+    ToolBar1->addWidget(Divider(21));
+
+    NumberEdit1 = new TNumberEdit(ToolBar1);
+    NumberEdit1->setObjectName(QStringLiteral("NumberEdit1"));
+    NumberEdit1->SetEntryRequired(TNumberEditType::wordvalue);
+    NumberEdit1->SetDisplayFormat(QStringLiteral("0;-0"));
+    NumberEdit1->setFixedSize(77, kButtonHeight);
+    QFont font = JournalFont();
+    font.setPixelSize(16);
+    font.setBold(true);
+    NumberEdit1->setFont(font);
+    ToolBar1->addWidget(NumberEdit1);
+    ToolBar1->addWidget(Divider(19));
+
+    MenuPort = new QMenu(this);
+    MenuPort->setObjectName(QStringLiteral("MenuPort"));
+    ToolButton7 = new QToolButton(ToolBar1);
+    ToolButton7->setObjectName(QStringLiteral("ToolButton7"));
+    ToolButton7->setDefaultAction(actOpr);
+    ToolButton7->setMenu(MenuPort);
+    ToolButton7->setPopupMode(QToolButton::MenuButtonPopup);
+    ToolButton7->setIconSize(QSize(kImageSize, kImageSize));
+    ToolButton7->setFixedSize(kButtonWidth + kDropDownArrowWidth, kButtonHeight);
+    ToolBar1->addWidget(ToolButton7);
+}
+
+void TForm1::CreateMenus()
+{
+    mnFile = menuBar()->addMenu(QStringLiteral("File"));
+    mnFile->setObjectName(QStringLiteral("mnFile"));
+    mnFile->addActions({actNew, actOpenFile, actSave, actSaveAs, actPrint});
+
+    mnAbout = new QAction(QStringLiteral("About"), this);
+    mnAbout->setObjectName(QStringLiteral("mnAbout"));
+    menuBar()->addAction(mnAbout);
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    BindCommand(mnAbout, &TForm1::mnAboutClick);
+}
+
+void TForm1::WireFixMeas()
+{
+    FixMeas1->OnStarting = [this](QObject *Sender) { FixMeas1Starting(Sender); };
+    FixMeas1->OnStoping = [this](QObject *Sender, bool Error) { FixMeas1Stoping(Sender, Error); };
+    FixMeas1->OnGetDevNumber = [this](QObject *Sender) { FixMeas1GetDevNumber(Sender); };
+    // An error while entering a result is shown, and polling goes on; it
+    // must not end the polling thread, which would rethrow it.
+    FixMeas1->OnPutResult = [this](QObject *Sender) {
+        RunReportingErrors([&] { FixMeas1PutResult(Sender); });
+    };
+    FixMeas1->OnErrorOpenPort = [this](QObject *Sender) { FixMeas1ErrorOpenPort(Sender); };
+}
+
+void TForm1::BindCommand(QAction *Action, void (TForm1::*Handler)())
+{
+    connect(Action, &QAction::triggered, this, [this, Handler] { RunReportingErrors([&] { (this->*Handler)(); }); });
+}
+
+void TForm1::SetImage(QAction *Action, int Index)
+{
+    Action->setProperty(kImageIndexProperty, Index);
+    if (Index >= 0 && Index < ImageList1.size())
+        Action->setIcon(ImageList1[Index]);
+}
+
+int TForm1::ImageIndex(const QAction *Action)
+{
+    const QVariant index = Action->property(kImageIndexProperty);
+    return index.isValid() ? index.toInt() : -1;
+}
+
+// ---- Start-up ---------------------------------------------------------------
+
+void TForm1::FormCreate()
+{
+    // A failing step is shown, and the steps after it are skipped; the
+    // window is shown all the same.
+    RunReportingErrors([this] {
+        FJournal.SetJournalFileName(MyConsts::sNewFileBase() + QStringLiteral(".txt"));
+        if (FIniFileName.isEmpty())
+            FIniFileName = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Nivara.Ini"));
+        ReadSettings();
+
+        BuildPortMenu(MenuPort, FixMeas1->Port(), FSerialPortNames());
+        for (QAction *item : MenuPort->actions())
+            connect(item, &QAction::triggered, this, [this, item] { PortMenuItemClick(item); });
+
+        // MainGrid fills the client area below the toolbar as the central widget.
+        SetCaptions();
+        FJournal.LoadJournal(FJournal.JournalFileName());
+    });
+}
+
+void TForm1::ReadSettings()
+{
+    if (!QFileInfo::exists(FIniFileName))
+        return;
+    TIniPlus ini(FIniFileName);
+    FixMeas1->SetPort(ini.ReadString(kConfig, kKeyCom, FixMeas1->Port()));
+    FJournal.SetJournalFileName(ini.ReadString(kConfig, kKeyFileName, FJournal.JournalFileName()));
+    NumberEdit1->SetValue(ini.ReadInteger(kConfig, kKeyDeviceNumber, 0));
+}
+
+void TForm1::SetCaptions()
+{
+    // The column captions are the journal model's own (its header row).
+    mnFile->setTitle(MyConsts::sFileMenu());
+    const std::pair<QAction *, QString> commands[] = {
+        {actNew, MyConsts::sActNew()},       {actOpenFile, MyConsts::sActOpen()},
+        {actSave, MyConsts::sActSave()},     {actSaveAs, MyConsts::sActSaveAs()},
+        {actPrint, MyConsts::sActPrint()},
+    };
+    for (const auto &[action, text] : commands) {
+        action->setText(text);
+        action->setToolTip(text);
+    }
+    mnAbout->setText(MyConsts::sAbout());
+    actOpr->setToolTip(FixMeas1->Active() ? MyConsts::sStopPolling() : MyConsts::sStartPolling());
+    NumberEdit1->setToolTip(MyConsts::sDeviceNumberHint());
+}
+
+void TForm1::ShowJournalTitle(const QString &FileName)
+{
+    FJournal.ShowJournalTitle(FileName);
+}
+
+void TForm1::FormResize()
+{
+    MainGrid->FitColumns();
+}
+
+void TForm1::resizeEvent(QResizeEvent *Event)
+{
+    QMainWindow::resizeEvent(Event);
+    FormResize();
+}
+
+void TForm1::showEvent(QShowEvent *Event)
+{
+    QMainWindow::showEvent(Event);
+    if (FShownOnce)
+        return;
+    FShownOnce = true;
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - frameGeometry().center() + pos());
+    FormResize();
+}
+
+// ---- Closing ----------------------------------------------------------------
+
+void TForm1::closeEvent(QCloseEvent *Event)
+{
+    // A second close request while the first one waits for the poller.
+    if (FClosing) {
+        Event->ignore();
+        return;
+    }
+    TCloseAction action = TCloseAction::caHide;
+    if (!RunReportingErrors([&] { FormClose(action); }))
+        action = TCloseAction::caNone;
+    if (action == TCloseAction::caNone)
+        Event->ignore();
+    else
+        Event->accept();
+}
+
+void TForm1::FormClose(TCloseAction &Action)
+{
+    if (FJournal.JournalModified()) {
+        switch (FDialogs->AskSaveOnClose(this, MyConsts::sSaveQuestion(), MyConsts::sDataChanged())) {
+        case TSaveAnswer::Cancel:
+            Action = TCloseAction::caNone;
+            return;
+        case TSaveAnswer::Yes:
+            actSaveExecute(); // an error keeps the window open
+            break;
+        case TSaveAnswer::No:
+            break;
+        }
+    }
+    FixMeas1->Stop();
+    CommitTypedDeviceNumber();
+    FClosing = true;
+    // Settings that cannot be written are reported, but do not keep the
+    // operator from ending the program.
+    RunReportingErrors([this] { WriteSettings(); });
+    WaitWhilePollerActive();
+}
+
+void TForm1::WriteSettings()
+{
+    TIniPlus ini(FIniFileName);
+    ini.WriteString(kConfig, kKeyCom, FixMeas1->Port());
+    ini.WriteString(kConfig, kKeyFileName, FJournal.JournalFileName());
+    const long double value = NumberEdit1->Value();
+    const long double rounded = std::isfinite(value) ? RoundHalfEven(value) : 0;
+    if (rounded >= std::numeric_limits<int>::min() && rounded <= std::numeric_limits<int>::max())
+        ini.WriteInteger(kConfig, kKeyDeviceNumber, int(rounded));
+    else
+        ini.WriteString(kConfig, kKeyDeviceNumber, QString::number(double(rounded), 'f', 0));
+}
+
+void TForm1::WaitWhilePollerActive()
+{
+    if (!FixMeas1->Active())
+        return;
+    // Commands stay off while the poller finishes its pass.
+    for (QAction *action : {actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr, mnAbout})
+        action->setEnabled(false);
+    QTimer tick; // wakes the wait even if no event comes for a while
+    tick.start(50);
+    while (FixMeas1->Active())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void TForm1::CommitTypedDeviceNumber()
+{
+    MainGrid->setFocus(Qt::OtherFocusReason);
+    // In a window that is not active the field gets no focus-out event;
+    // take over text that still differs from what the value shows.
+    const QString shown = numedit::FormatValue(NumberEdit1->Value(), NumberEdit1->DisplayFormat(),
+                                               numedit::RegionalDecimalSeparator());
+    if (NumberEdit1->text() != shown)
+        NumberEdit1->TextToValue();
+}
+
+// ---- Polling control and result entry ---------------------------------------
+
+void TForm1::actOprExecute()
+{
+    if (FixMeas1->Active()) {
+        FixMeas1->Stop();
+        return;
+    }
+    if (FClosing)
+        return;
+    CommitTypedDeviceNumber();
+    FixMeas1->Start();
+}
+
+void TForm1::FixMeas1Starting(QObject *)
+{
+    NumberEdit1->setEnabled(false);
+    SetImage(actOpr, kImageStop);
+    actOpr->setToolTip(MyConsts::sStopPolling());
+}
+
+void TForm1::FixMeas1Stoping(QObject *, bool)
+{
+    NumberEdit1->setEnabled(true);
+    SetImage(actOpr, kImageStart);
+    actOpr->setToolTip(MyConsts::sStartPolling());
+}
+
+void TForm1::FixMeas1GetDevNumber(QObject *)
+{
+    PollState.DevNumber = DeviceNumberFromValue(NumberEdit1->Value());
+    FixMeas1->SetMeasResult(PollState);
+}
+
+void TForm1::FixMeas1PutResult(QObject *)
+{
+    PollState = FixMeas1->MeasResult();
+    if (!IsResultToEnter(PollState))
+        return;
+    FJournal.EnterResult(ResultCellTexts(PollState, QLocale()));
+}
+
+void TForm1::FixMeas1ErrorOpenPort(QObject *)
+{
+    ShowError(MyConsts::sPortOpenError());
+}
+
+void TForm1::ShowError(const QString &Text)
+{
+    FDialogs->ShowError(this, Text, MyConsts::sErrorCaption());
+}
+
+void TForm1::PortMenuItemClick(QAction *Sender)
+{
+    FixMeas1->SetPort(Sender->objectName());
+}
+
+// ---- Journal commands -------------------------------------------------------
+
+QString TForm1::FileDialogFilter()
+{
+    return QStringLiteral("text files (.txt) (*.txt)");
+}
+
+QString TForm1::FileDialogDefaultSuffix()
+{
+    return QStringLiteral("txt");
+}
+
+IFormDialogs::TFileDialogSetup TForm1::FileDialogSetup() const
+{
+    return {FJournal.JournalFileName(), FileDialogFilter(), FileDialogDefaultSuffix()};
+}
+
+QString TForm1::WithDefaultSuffix(const QString &FileName) const
+{
+    if (FileName.isEmpty() || !QFileInfo(FileName).suffix().isEmpty())
+        return FileName;
+    // "name." asks for no suffix at all.
+    if (FileName.endsWith(QLatin1Char('.')))
+        return FileName;
+    return FileName + QLatin1Char('.') + FileDialogDefaultSuffix();
+}
+
+void TForm1::actNewExecute()
+{
+    if (FJournal.JournalModified()
+        && FDialogs->Confirm(this, MyConsts::sSaveQuestion(), QStringLiteral("Confirm")))
+        actSaveExecute(); // a failed save ends New before anything is emptied
+    FJournal.NewJournal();
+}
+
+void TForm1::actOpenFileExecute()
+{
+    const QString chosen = WithDefaultSuffix(FDialogs->GetOpenFileName(this, FileDialogSetup()));
+    if (chosen.isEmpty())
+        return;
+    // The name changes only once the file has been read, so that a file
+    // that could not be read is never overwritten by the journal on show.
+    FJournal.LoadJournal(chosen);
+    FJournal.SetJournalFileName(chosen);
+}
+
+void TForm1::actSaveExecute()
+{
+    FJournal.SaveJournal(FJournal.JournalFileName());
+}
+
+void TForm1::actSaveAsExecute()
+{
+    const QString chosen = WithDefaultSuffix(FDialogs->GetSaveFileName(this, FileDialogSetup()));
+    if (chosen.isEmpty())
+        return;
+    // Keeps the name it had when the write fails, so title and name agree.
+    FJournal.SaveJournal(chosen);
+    FJournal.SetJournalFileName(chosen);
+}
+
+void TForm1::actPrintExecute()
+{
+    PrintJournal(FJournal.Model().RowCount() - 1);
+}
+
+void TForm1::PrintJournal(int LastRow)
+{
+    FJournal.PrintJournal(LastRow, MainGrid->font());
+}
+
+void TForm1::mnAboutClick()
+{
+    ShowAboutForm(this);
+}

@@ -1,0 +1,172 @@
+#pragma once
+
+// TForm1, the program's main window. It owns the poller FixMeas1, the journal
+// grid MainGrid with its journal, the device number field NumberEdit1, the
+// port menu MenuPort, the actions and menus; it reads its settings file at
+// start-up, enters each accepted analyzer result into the journal, runs the
+// journal commands and writes the settings back when it closes.
+
+#include "FixMeas.h"
+#include "FormDialogs.h"
+#include "JournalDocument.h"
+
+#include <QIcon>
+#include <QList>
+#include <QLocale>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class TColorStringGrid;
+class TNumberEdit;
+
+// ---- Result entry: the texts a result puts into the journal ---------------
+
+// A value as the journal shows it: first rounded to 9 significant digits,
+// then written with `Decimals` places (halves away from zero) and the given
+// decimal separator, without grouping. A value with more than 9 integer
+// digits is written in scientific notation instead, e.g. 1,23456789E+10.
+QString FormatResultValue(long double Value, int Decimals, QChar DecimalSeparator);
+
+// The locale's long time format with any time-zone name taken out, so the
+// journal's time shows hours, minutes and seconds in the locale's order.
+QString LongTimeFormatWithoutZone(const QLocale &Locale);
+
+// A record time (days since 30 December 1899, local time) as date and time.
+QDateTime DateTimeFromRecordTime(double RecordTime);
+
+// The texts a result writes into the entry row, from column 2 ("Дата") on:
+// short date, long time, group number, the ValueCount values with 2
+// decimals, and with more than 7 values the freezing point (the value before
+// the last) with 4 decimals in column 15.
+QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale);
+
+// Whether a handed-over record is a fresh result to enter: not the
+// acknowledgement, a group number, and none of the status bits 0x1021.
+bool IsResultToEnter(const TFixMeasResult &Result);
+
+// The device number field's value as the poller's device number: rounded
+// half to even, its low 16 bits.
+uint16_t DeviceNumberFromValue(long double Value);
+
+// ---- The window -------------------------------------------------------------
+
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+
+struct TForm1Setup {
+    // Message boxes and file dialogs; null: the real ones.
+    std::unique_ptr<IFormDialogs> Dialogs;
+    // The settings file; empty: "Nivara.Ini" beside the executable.
+    QString IniFileName;
+    // The serial ports for the port menu, comma-separated; null: the ports
+    // present on this machine.
+    std::function<std::string()> SerialPortNames;
+};
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window's components, then runs FormCreate.
+    explicit TForm1(TForm1Setup Setup = {}, QWidget *Parent = nullptr);
+    ~TForm1() override;
+
+    // Components, with the names they have in the window's design.
+    QToolBar *ToolBar1 = nullptr;
+    TNumberEdit *NumberEdit1 = nullptr;
+    QToolButton *ToolButton7 = nullptr;
+    QMenu *MenuPort = nullptr;
+    TColorStringGrid *MainGrid = nullptr;
+    QList<QIcon> ImageList1;
+    QObject *ActionList1 = nullptr;
+    QAction *actNew = nullptr;
+    QAction *actOpenFile = nullptr;
+    QAction *actSave = nullptr;
+    QAction *actSaveAs = nullptr;
+    QAction *actPrint = nullptr;
+    QAction *actOpr = nullptr;
+    QMenu *mnFile = nullptr;
+    QAction *mnAbout = nullptr;
+    TFixMeas *FixMeas1 = nullptr;
+
+    // The window's copy of the poller's record; outlives every polling run.
+    TFixMeasResult PollState{};
+
+    JournalDocument &Journal() { return FJournal; }
+    bool JournalModified() const { return FJournal.JournalModified(); }
+    QString JournalFileName() const { return FJournal.JournalFileName(); }
+    const QString &IniFileName() const { return FIniFileName; }
+    IFormDialogs &Dialogs() { return *FDialogs; }
+    // The index into ImageList1 that an action shows.
+    static int ImageIndex(const QAction *Action);
+
+    // Start-up and closing.
+    void FormCreate();
+    void FormClose(TCloseAction &Action);
+    void FormResize();
+    void SetCaptions();
+    void ShowJournalTitle(const QString &FileName);
+
+    // Polling control and result entry.
+    void actOprExecute();
+    void FixMeas1Starting(QObject *Sender);
+    void FixMeas1Stoping(QObject *Sender, bool Error);
+    void FixMeas1GetDevNumber(QObject *Sender);
+    void FixMeas1PutResult(QObject *Sender);
+    void FixMeas1ErrorOpenPort(QObject *Sender);
+    void ShowError(const QString &Text);
+
+    // The port menu.
+    void PortMenuItemClick(QAction *Sender);
+
+    // Journal commands. Errors of reading, writing and printing propagate
+    // to the caller (the window's actions show them in the error box).
+    void actNewExecute();
+    void actOpenFileExecute();
+    void actSaveExecute();
+    void actSaveAsExecute();
+    void actPrintExecute();
+    void PrintJournal(int LastRow);
+
+    void mnAboutClick();
+
+    // The filter and default suffix of both file dialogs.
+    static QString FileDialogFilter();
+    static QString FileDialogDefaultSuffix();
+
+protected:
+    void closeEvent(QCloseEvent *Event) override;
+    void resizeEvent(QResizeEvent *Event) override;
+    void showEvent(QShowEvent *Event) override;
+
+private:
+    void CreateComponents();
+    void CreateActions();
+    void CreateToolBar();
+    void CreateMenus();
+    void WireFixMeas();
+    void BindCommand(QAction *Action, void (TForm1::*Handler)());
+    void SetImage(QAction *Action, int Index);
+    void CommitTypedDeviceNumber();
+    void ReadSettings();
+    void WriteSettings();
+    void WaitWhilePollerActive();
+    IFormDialogs::TFileDialogSetup FileDialogSetup() const;
+    QString WithDefaultSuffix(const QString &FileName) const;
+
+    JournalDocument FJournal;
+    std::unique_ptr<IFormDialogs> FDialogs;
+    std::function<std::string()> FSerialPortNames;
+    QString FIniFileName;
+    std::unique_ptr<TFixMeas> FFixMeas;
+    std::function<void(const QString &)> FPreviousErrorSink;
+    bool FClosing = false;
+    bool FShownOnce = false;
+};
