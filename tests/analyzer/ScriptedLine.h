@@ -49,7 +49,8 @@ public:
             return 0;
         Bytes &piece = Pieces.front();
         const int32_t n = std::min<int32_t>(Count, static_cast<int32_t>(piece.size()));
-        std::memcpy(Buffer, piece.data(), static_cast<size_t>(n));
+        if (n > 0)
+            std::memcpy(Buffer, piece.data(), static_cast<size_t>(n));
         piece.erase(piece.begin(), piece.begin() + n);
         if (piece.empty())
             Pieces.pop_front();
