@@ -242,20 +242,20 @@ TEST(FixMeasLine, HandOffsRunInsideANestedModalLoop) {
     TTestOwner Owner;
     bool InModal = false;
     int PutsInModal = 0;
-    Owner.AfterPutResult = [&] { PutsInModal += InModal; };
     QEventLoop Modal;
+    Owner.AfterPutResult = [&] {
+        PutsInModal += InModal;
+        if (Owner.Puts.size() >= 2)
+            Modal.quit();
+    };
+    // The run starts once the box is open, so every hand-off meets it.
     QTimer::singleShot(0, [&] {
         QTimer::singleShot(15'000, &Modal, &QEventLoop::quit);
-        Owner.AfterPutResult = [&] {
-            PutsInModal += InModal;
-            if (Owner.Puts.size() >= 2)
-                Modal.quit();
-        };
+        QTimer::singleShot(0, &Modal, [&] { Owner.StartOn(Analyzer.Path()); });
         InModal = true;
         Modal.exec();
         InModal = false;
     });
-    Owner.StartOn(Analyzer.Path());
     ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2 && !InModal; }));
     ASSERT_TRUE(Owner.StopAndWait());
     EXPECT_EQ(PutsInModal, 2);
