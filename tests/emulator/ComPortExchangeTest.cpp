@@ -94,7 +94,7 @@ TEST(ComPortWithEmulator, SplitReplyAndTheGapThatEndsIt)
         EXPECT_TRUE(out.Accepted);
         EXPECT_EQ(out.Length, 38);
     }
-    c.SplitGap = 700ms;
+    c.SplitGap = 900ms;     // far beyond the 200 ms read
     {
         Station s(c);
         TRxBuffer rx;

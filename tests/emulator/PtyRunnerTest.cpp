@@ -106,7 +106,7 @@ TEST(EmulatorOnPty, SplitReplyIsJoinedOnlyWithinTheReadTimeout)
         EXPECT_TRUE(out.Accepted);
         EXPECT_EQ(out.Length, 38);
     }
-    c.SplitGap = 600ms;     // far beyond the 200 ms read
+    c.SplitGap = 900ms;     // far beyond the 200 ms read
     {
         Served s(c);
         PtyLine line(s.runner.SlavePath());
