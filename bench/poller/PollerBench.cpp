@@ -1,0 +1,129 @@
+// Prints the poller's figures against the analyzer emulator on a
+// pseudo-terminal:
+//  - CPU time of the whole process (polling thread, main thread, the idle
+//    emulator) while a run waits 10 s on a closed 125-second gate;
+//  - latency from a fetch frame's arrival at the emulator to OnPutResult on
+//    the main thread and to the acknowledgement frame's arrival, for 38- and
+//    106-byte replies.
+// A pty has no line delay: a 106-byte reply is complete at once (121 ms on a
+// 9600-baud line), while a shorter one ends only with a read that finds
+// nothing. Those are the floors to compare with.
+
+#include "EmulatedAnalyzer.h"
+#include "PollerHarness.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+using Ms = std::chrono::duration<double, std::milli>;
+using SteadyClock = TEmulatedAnalyzer::TClock;
+
+double ProcessCpuMs() {
+    timespec Ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &Ts);
+    return Ts.tv_sec * 1e3 + Ts.tv_nsec / 1e6;
+}
+
+void MeasureIdleCpu(int Seconds) {
+    TEmulatedAnalyzer Analyzer(Emulator::TEmulatorConfig{});
+    TTestOwner Owner;
+    Owner.StartOn(Analyzer.Path());
+    if (!Owner.WaitFor([&] { return Owner.Puts.size() >= 2; })) {
+        std::printf("idle CPU: no result from the emulator\n");
+        return;
+    }
+    const int Passes = Owner.GetDevNumberCount;
+    const double CpuBefore = ProcessCpuMs();
+    const auto WallBefore = SteadyClock::now();
+    QEventLoop Wait;
+    QTimer::singleShot(Seconds * 1000, Qt::PreciseTimer, &Wait, &QEventLoop::quit);
+    Wait.exec();
+    const double Cpu = ProcessCpuMs() - CpuBefore;
+    const double Wall = Ms(SteadyClock::now() - WallBefore).count();
+    Owner.StopAndWait();
+    std::printf("idle run, gate closed: %.0f ms wall, %.1f ms CPU (%.2f %% of one core), "
+                "%d passes (%.1f per second), fetches %d\n",
+                Wall, Cpu, 100.0 * Cpu / Wall, Owner.GetDevNumberCount - Passes,
+                (Owner.GetDevNumberCount - Passes) * 1000.0 / Wall, Analyzer.Fetches());
+}
+
+void PrintDistribution(const char *What, std::vector<double> Values) {
+    if (Values.empty()) {
+        std::printf("  %-28s no samples\n", What);
+        return;
+    }
+    std::sort(Values.begin(), Values.end());
+    auto At = [&](double Q) { return Values[std::min(Values.size() - 1, size_t(Q * (Values.size() - 1) + 0.5))]; };
+    std::printf("  %-28s min %7.2f  median %7.2f  p95 %7.2f  max %7.2f ms  (n=%zu)\n", What, Values.front(),
+                At(0.5), At(0.95), Values.back(), Values.size());
+}
+
+void MeasureLatency(int ValueCount, int Samples) {
+    Emulator::TEmulatorConfig Config;
+    Config.Interval = std::chrono::milliseconds(1); // a new result whenever asked
+    if (ValueCount == 12)
+        Config.Values = {20.0, 3.45, 8.5, 1028.0, 3.1, 0.0, 9.0, 4.75, 0.7, 12.5, -0.5204, 90.0};
+    TEmulatedAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    std::vector<SteadyClock::time_point> PutTimes;
+    Owner.AfterPutResult = [&] {
+        if (Owner.PollState.AckPending)
+            PutTimes.push_back(SteadyClock::now());
+        else
+            Owner.Clock.Advance(126); // open the gate for the next sample at once
+    };
+    Owner.StartOn(Analyzer.Path());
+    Owner.WaitFor([&] { return int(PutTimes.size()) >= Samples && Analyzer.Acks() >= Samples; }, 120'000);
+    Owner.StopAndWait();
+
+    // Only answered fetches count: when a sample comes round within the
+    // emulator's millisecond, it has no new result yet and stays silent.
+    std::vector<SteadyClock::time_point> FetchTimes, AckTimes;
+    for (const auto &Frame : Analyzer.Log()) {
+        if (Frame.Command == 0x06 && Frame.Line.find("result #") != std::string::npos)
+            FetchTimes.push_back(Frame.Arrived);
+        else if (Frame.Command == 0x09)
+            AckTimes.push_back(Frame.Arrived);
+    }
+    std::vector<double> ToPut, ToAck;
+    for (size_t i = 0; i < PutTimes.size() && i < FetchTimes.size(); ++i)
+        ToPut.push_back(Ms(PutTimes[i] - FetchTimes[i]).count());
+    for (size_t i = 0; i < AckTimes.size() && i < FetchTimes.size(); ++i)
+        ToAck.push_back(Ms(AckTimes[i] - FetchTimes[i]).count());
+    const int Length = AnalyzerProtocol::ReplyLengthForValueCount(ValueCount);
+    std::printf("%d-byte replies (floor on a pty: %s):\n", Length,
+                Length == 106 ? "0 ms, the read ends with the last byte"
+                              : "200 ms when the reply is in before the first read starts, "
+                                "else 400 ms: that read runs its 200 ms for want of 106 bytes, "
+                                "the empty read 200 ms more");
+    PrintDistribution("fetch -> OnPutResult", ToPut);
+    PrintDistribution("fetch -> acknowledgement", ToAck);
+    if (Length != 106) {
+        // What the poller adds to the floor that each sample met.
+        auto OverFloor = [](std::vector<double> Values) {
+            for (double &V : Values)
+                V -= V > 300 ? 400 : 200;
+            return Values;
+        };
+        PrintDistribution("  OnPutResult over floor", OverFloor(ToPut));
+        PrintDistribution("  acknowledgement over floor", OverFloor(ToAck));
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication App(argc, argv);
+    const int Seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const int Samples = argc > 2 ? std::max(1, std::atoi(argv[2])) : 30;
+    MeasureIdleCpu(Seconds);
+    MeasureLatency(4, Samples);
+    MeasureLatency(12, Samples);
+    return 0;
+}
