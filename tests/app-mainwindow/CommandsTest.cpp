@@ -1,0 +1,209 @@
+// The journal commands New, Open, Save, Save As and Print of the main window.
+
+#include "FormHarness.h"
+
+#include <QPdfWriter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+
+namespace {
+
+using Commands = FormTest;
+
+const QByteArray kEmptyJournalFile = QByteArray(15, '\t') + "\r\n";
+
+void EnterResults(TForm1 &form, int count)
+{
+    for (int i = 0; i < count; ++i)
+        form.Journal().EnterResult({"15.03.2023", "12:00:00", QString::number(i + 1), "20,00"});
+}
+
+TEST_F(Commands, NewAsksOnlyAboutChangesAndKeepsTheFlag)
+{
+    TForm1 &form = Create();
+    WriteFile(Path("Новый1.txt"), {});
+
+    form.actNew->trigger();
+    EXPECT_TRUE(Script->Calls.empty());
+    EXPECT_EQ(form.JournalFileName(), "Новый2.txt");
+    EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(Новый2.txt)");
+
+    EnterResults(form, 2);
+    Script->ConfirmAnswers = {false};
+    form.actNew->trigger();
+    ASSERT_EQ(Script->Calls.size(), 1u);
+    EXPECT_EQ(Script->Calls[0].Kind, "Confirm");
+    EXPECT_EQ(Script->Calls[0].Text, "Сохранить данные?");
+    EXPECT_EQ(Script->Calls[0].Caption, "Confirm");
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_TRUE(form.JournalModified()) << "No leaves the journal counted as modified";
+    EXPECT_EQ(form.JournalFileName(), "Новый2.txt") << "never created, so the same name again";
+    EXPECT_FALSE(QFile::exists(Path("Новый2.txt")));
+}
+
+TEST_F(Commands, AResultArrivingDuringNewsQuestionIsSavedByYes)
+{
+    TPtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    TForm1 &form = Create();
+    form.Journal().SetJournalFileName(Path("day.txt"));
+    StartPolling(analyzer.Path());
+    ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
+
+    // The next result is due; it arrives while the question is open.
+    Script->WhileOpen = [&] {
+        Clock.Advance(130);
+        EXPECT_TRUE(WaitFor([&] { return RowCount() == 4; }));
+    };
+    Script->ConfirmAnswers = {true};
+    form.actNew->trigger();
+    ASSERT_TRUE(StopPolling());
+
+    const QStringList lines = Cp1251::Decode(ReadFile(Path("day.txt"))).split("\r\n");
+    ASSERT_EQ(lines.size(), 4) << "two results and the entry row, then the end";
+    EXPECT_TRUE(lines[1].startsWith("\t15.03.2023\t12:02:10\t1\t20,00")) << lines[1].toStdString();
+    EXPECT_EQ(lines[2], QString(15, '\t'));
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_FALSE(form.JournalModified());
+    EXPECT_EQ(form.JournalFileName(), Path("Новый1.txt"));
+}
+
+TEST_F(Commands, AFailedSaveEndsNewBeforeAnythingIsEmptied)
+{
+    TForm1 &form = Create();
+    EnterResults(form, 1);
+    form.Journal().SetJournalFileName(Path("missing-folder/a.txt"));
+    Script->ConfirmAnswers = {true};
+    form.actNew->trigger();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_EQ(form.JournalFileName(), Path("missing-folder/a.txt"));
+    EXPECT_TRUE(form.JournalModified());
+}
+
+TEST_F(Commands, OpenReplacesTheJournalWithoutAsking)
+{
+    WriteFile(Path("old.txt"), Cp1251::Encode(u"а\r\nб\r\n"));
+    TForm1 &form = Create();
+    EnterResults(form, 1);
+
+    // Cancel changes nothing; the dialog starts on the journal's name.
+    form.actOpenFile->trigger();
+    ASSERT_EQ(Script->Calls.size(), 1u);
+    EXPECT_EQ(Script->Calls[0].Kind, "Open");
+    EXPECT_EQ(Script->Calls[0].Text, "Новый.txt");
+    EXPECT_EQ(Script->Calls[0].Caption, "text files (.txt) (*.txt)");
+    EXPECT_EQ(Script->Calls[0].Suffix, "txt");
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_TRUE(form.JournalModified());
+
+    Script->OpenNames = {Path("old.txt")};
+    form.actOpenFile->trigger();
+    EXPECT_EQ(Script->Calls.size(), 2u) << "no question about the changes";
+    EXPECT_EQ(form.JournalFileName(), Path("old.txt"));
+    EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(old.txt)");
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_EQ(Cell(1, 2), "б");
+    EXPECT_FALSE(form.JournalModified());
+
+    // A name typed without extension that names no file: an empty journal.
+    Script->OpenNames = {Path("fresh")};
+    form.actOpenFile->trigger();
+    EXPECT_EQ(form.JournalFileName(), Path("fresh.txt"));
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_FALSE(QFile::exists(Path("fresh.txt")));
+}
+
+TEST_F(Commands, AFileThatCannotBeReadKeepsJournalAndName)
+{
+    TForm1 &form = Create();
+    EnterResults(form, 1);
+    QDir(Dir.path()).mkdir("folder.txt");
+    Script->OpenNames = {Path("folder.txt")};
+    form.actOpenFile->trigger();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(form.JournalFileName(), "Новый.txt") << "a later Save must not hit the unread file";
+    EXPECT_EQ(RowCount(), 3);
+}
+
+TEST_F(Commands, SaveAndSaveAs)
+{
+    TForm1 &form = Create();
+    form.actSave->trigger();
+    EXPECT_EQ(ReadFile(Path("Новый.txt")), kEmptyJournalFile) << "the start-up name in the current folder";
+
+    EnterResults(form, 1);
+    WriteFile(Path("other.txt"), "old contents");
+    Script->SaveNames = {Path("other")};
+    form.actSaveAs->trigger();
+    ASSERT_EQ(Script->Calls.size(), 1u);
+    EXPECT_EQ(Script->Calls[0].Kind, "Save");
+    EXPECT_EQ(Script->Calls[0].Text, "Новый.txt");
+    EXPECT_EQ(form.JournalFileName(), Path("other.txt"));
+    EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(other.txt)");
+    EXPECT_FALSE(form.JournalModified());
+    EXPECT_TRUE(ReadFile(Path("other.txt")).startsWith("\t15.03.2023\t12:00:00\t1\t20,00\t")) << "replaced";
+
+    // Cancel changes nothing; a failed write keeps name, title and flag.
+    form.Journal().SetJournalModified(true);
+    form.actSaveAs->trigger();
+    Script->SaveNames = {Path("missing-folder/x.txt")};
+    form.actSaveAs->trigger();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(form.JournalFileName(), Path("other.txt"));
+    EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(other.txt)");
+    EXPECT_TRUE(form.JournalModified());
+}
+
+class PdfPrinter : public PrintDeviceProvider {
+public:
+    explicit PdfPrinter(QString FileName) : FFileName(std::move(FileName)) {}
+    std::unique_ptr<QPagedPaintDevice> OpenDevice() override
+    {
+        auto writer = std::make_unique<QPdfWriter>(FFileName);
+        writer->setResolution(300);
+        writer->setPageSize(QPageSize(QPageSize::A4));
+        return writer;
+    }
+
+private:
+    QString FFileName;
+};
+
+int PdfPages(const QByteArray &Pdf)
+{
+    return int(QString::fromLatin1(Pdf).count(QRegularExpression("/Type\\s*/Page\\b(?!s)")));
+}
+
+TEST_F(Commands, PrintGoesThroughTheJournalsPrinterAndReportsItsErrors)
+{
+    TForm1 &form = Create();
+    form.Journal().SetPrintDeviceProvider(std::make_unique<PdfPrinter>(Path("print.pdf")));
+    form.actPrint->trigger();
+    EXPECT_TRUE(Script->Calls.empty());
+    EXPECT_EQ(PdfPages(ReadFile(Path("print.pdf"))), 1) << "the empty journal prints one page";
+
+    // Print again while a printout runs: refused, the first one goes on.
+    EnterResults(form, 150);
+    bool triedAgain = false;
+    form.Journal().SetBetweenPagesHook([&] {
+        if (!std::exchange(triedAgain, true))
+            form.actPrint->trigger();
+    });
+    form.actPrint->trigger();
+    EXPECT_TRUE(triedAgain);
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(Script->Errors()[0].Text, "Printing in progress");
+    EXPECT_EQ(PdfPages(ReadFile(Path("print.pdf"))), 2);
+}
+
+TEST_F(Commands, WithoutADefaultPrinterPrintReportsIt)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "this machine has a default printer; nothing is sent to it";
+    TForm1 &form = Create();
+    form.actPrint->trigger();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(Script->Errors()[0].Text, "There is no default printer currently selected");
+}
+
+} // namespace

@@ -1,0 +1,269 @@
+#pragma once
+
+// Drives the real main window without a person: scripted answers to its
+// boxes and dialogs, the analyzer emulator on a pseudo-terminal, a clock that
+// stands still until moved, and a fresh folder for the settings and journals.
+
+#include "AnalyzerEmulator.h"
+#include "ClGrid.h"
+#include "Cp1251.h"
+#include "FormDialogs.h"
+#include "PtyRunner.h"
+#include "Unit1.h"
+#include "numedit.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+// Runs the event loop until Done holds or the generous deadline passes.
+template <class Pred> bool WaitFor(Pred Done, int TimeoutMs = 15'000)
+{
+    QDeadlineTimer deadline(TimeoutMs);
+    while (!Done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    return Done();
+}
+
+// ---- Scripted boxes and dialogs -------------------------------------------
+
+struct TDialogCall {
+    std::string Kind; // "AskSave", "Confirm", "Error", "Open", "Save"
+    QString Text;     // the box's text, or the dialog's starting file
+    QString Caption;  // the box's caption, or the dialog's filter
+    QString Suffix;   // the dialog's default suffix
+};
+
+struct TDialogScript {
+    std::deque<TSaveAnswer> CloseAnswers; // default No
+    std::deque<bool> ConfirmAnswers;      // default No
+    std::deque<QString> OpenNames;        // default: cancelled
+    std::deque<QString> SaveNames;        // default: cancelled
+    // Runs while the next box or dialog is "open", before it answers; the
+    // event loop may run inside it, so results can arrive meanwhile.
+    std::function<void()> WhileOpen;
+    std::vector<TDialogCall> Calls;
+
+    std::vector<TDialogCall> Errors() const
+    {
+        std::vector<TDialogCall> errors;
+        for (const TDialogCall &call : Calls)
+            if (call.Kind == "Error")
+                errors.push_back(call);
+        return errors;
+    }
+};
+
+class TScriptedDialogs final : public IFormDialogs {
+public:
+    explicit TScriptedDialogs(std::shared_ptr<TDialogScript> Script) : FScript(std::move(Script)) {}
+
+    TSaveAnswer AskSaveOnClose(QWidget *, const QString &Text, const QString &Caption) override
+    {
+        Open({"AskSave", Text, Caption, {}});
+        return Pop(FScript->CloseAnswers, TSaveAnswer::No);
+    }
+    bool Confirm(QWidget *, const QString &Text, const QString &Caption) override
+    {
+        Open({"Confirm", Text, Caption, {}});
+        return Pop(FScript->ConfirmAnswers, false);
+    }
+    void ShowError(QWidget *, const QString &Text, const QString &Caption) override
+    {
+        Open({"Error", Text, Caption, {}});
+    }
+    QString GetOpenFileName(QWidget *, const TFileDialogSetup &Setup) override
+    {
+        Open({"Open", Setup.FileName, Setup.Filter, Setup.DefaultSuffix});
+        return Pop(FScript->OpenNames, QString());
+    }
+    QString GetSaveFileName(QWidget *, const TFileDialogSetup &Setup) override
+    {
+        Open({"Save", Setup.FileName, Setup.Filter, Setup.DefaultSuffix});
+        return Pop(FScript->SaveNames, QString());
+    }
+
+private:
+    void Open(TDialogCall Call)
+    {
+        FScript->Calls.push_back(std::move(Call));
+        if (auto whileOpen = std::exchange(FScript->WhileOpen, nullptr))
+            whileOpen();
+    }
+    template <class T> static T Pop(std::deque<T> &Answers, T Default)
+    {
+        if (Answers.empty())
+            return Default;
+        T answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+
+    std::shared_ptr<TDialogScript> FScript;
+};
+
+// ---- The analyzer on a pseudo-terminal ------------------------------------
+
+class TPtyAnalyzer {
+public:
+    explicit TPtyAnalyzer(Emulator::TEmulatorConfig Config)
+        : FEmulator(std::move(Config), Emulator::Clock::now()),
+          FRunner(FEmulator, [this](const std::string &Line) { Record(Line); })
+    {
+        FRunner.Start();
+    }
+
+    QString Path() const { return QString::fromStdString(FRunner.SlavePath()); }
+    int Fetches() const { return FFetches; }
+    int Acks() const { return FAcks; }
+
+private:
+    // "RX 91 A0 A0 A0 06 ...": the command byte is the fifth.
+    void Record(const std::string &Line)
+    {
+        if (Line.rfind("RX ", 0) != 0 || Line.size() < 17)
+            return;
+        const std::string command = Line.substr(15, 2);
+        if (command == "06")
+            ++FFetches;
+        else if (command == "09")
+            ++FAcks;
+    }
+
+    std::atomic<int> FFetches{0};
+    std::atomic<int> FAcks{0};
+    Emulator::AnalyzerEmulator FEmulator;
+    Emulator::PtyRunner FRunner; // last: stops serving before the rest goes
+};
+
+// A new result at every fetch the poller's gate lets through.
+inline Emulator::TEmulatorConfig AnalyzerConfig(std::vector<double> Values, uint8_t Group = 1, uint16_t Status = 0)
+{
+    Emulator::TEmulatorConfig config;
+    config.DevNumber = 1;
+    config.Values = std::move(Values);
+    config.GroupNumber = Group;
+    config.Status = Status;
+    config.Interval = std::chrono::milliseconds(1);
+    return config;
+}
+
+// A local clock that stands still until a test moves it.
+class TFakeClock {
+public:
+    static constexpr double kSecond = 1.0 / 86400.0;
+    double Now() const { return FNow.load(); }
+    void Set(double RecordTime) { FNow = RecordTime; }
+    void Advance(double Seconds) { FNow = FNow.load() + Seconds * kSecond; }
+
+private:
+    std::atomic<double> FNow{45'000.5}; // 15 March 2023, 12:00:00
+};
+
+// ---- The window in a folder of its own -------------------------------------
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        FOldCurrent = QDir::currentPath();
+        QDir::setCurrent(Dir.path());
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    }
+    void TearDown() override
+    {
+        Form.reset();
+        QDir::setCurrent(FOldCurrent);
+        QLocale::setDefault(QLocale::c());
+    }
+
+    QString Path(const QString &Name) const { return Dir.filePath(Name); }
+    QString IniPath() const { return Path(QStringLiteral("Nivara.Ini")); }
+
+    static void WriteFile(const QString &FileName, const QByteArray &Bytes)
+    {
+        QFile file(FileName);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Bytes);
+    }
+    static QByteArray ReadFile(const QString &FileName)
+    {
+        QFile file(FileName);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void WriteIni(const QString &Text) { WriteFile(IniPath(), Cp1251::Encode(Text)); }
+    QString ReadIni() const { return Cp1251::Decode(ReadFile(IniPath())); }
+
+    TForm1 &Create(std::string Ports = "COM1,COM3")
+    {
+        Form.reset(); // one window at a time: each installs the error box
+        TForm1Setup setup;
+        setup.Dialogs = std::make_unique<TScriptedDialogs>(Script);
+        setup.IniFileName = IniPath();
+        setup.SerialPortNames = [Ports] { return Ports; };
+        Form = std::make_unique<TForm1>(std::move(setup));
+        Form->FixMeas1->SetClock([this] { return Clock.Now(); });
+        Form->show();
+        Form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+        return *Form;
+    }
+
+    // Polls the analyzer until `Rows` journal rows exist (entry row included)
+    // and the result has been acknowledged.
+    bool PollUntilRows(TPtyAnalyzer &Analyzer, int Rows, int Acks)
+    {
+        return WaitFor([&] { return RowCount() >= Rows && Analyzer.Acks() >= Acks && !Form->PollState.AckPending; });
+    }
+    void StartPolling(const QString &Port, int Device = 1)
+    {
+        Form->FixMeas1->SetPort(Port);
+        Form->NumberEdit1->SetValue(Device);
+        Form->actOpr->trigger();
+    }
+    bool StopPolling()
+    {
+        if (Form->FixMeas1->Active())
+            Form->actOpr->trigger();
+        return WaitFor([&] { return !Form->FixMeas1->Active(); });
+    }
+
+    int RowCount() const { return Form->Journal().Model().RowCount(); }
+    QString Cell(int Col, int Row) const { return Form->Journal().Model().Cell(Col, Row); }
+    QStringList RowTexts(int Row, int FirstCol = 0, int LastCol = 16) const
+    {
+        QStringList texts;
+        for (int col = FirstCol; col <= LastCol; ++col)
+            texts << Cell(col, Row);
+        return texts;
+    }
+
+    QTemporaryDir Dir;
+    std::shared_ptr<TDialogScript> Script = std::make_shared<TDialogScript>();
+    TFakeClock Clock;
+    std::unique_ptr<TForm1> Form;
+
+private:
+    QString FOldCurrent;
+};

@@ -1,0 +1,280 @@
+// Start-up, settings, closing, the port menu, the About window and the
+// application's error box of the main window.
+
+#include "AboutForm.h"
+#include "AppError.h"
+#include "Icons.h"
+#include "numedit.h"
+
+#include "FormHarness.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+using StartUp = FormTest;
+
+TEST_F(StartUp, FirstRunWithoutSettingsFile)
+{
+    TForm1 &form = Create("COM1,COM3");
+    EXPECT_EQ(form.FixMeas1->Port(), "COM1");
+    EXPECT_EQ(form.JournalFileName(), "Новый.txt");
+    EXPECT_EQ(form.NumberEdit1->text(), "0");
+    EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(Новый.txt)");
+    EXPECT_FALSE(form.JournalModified());
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_EQ(form.IniFileName(), IniPath());
+    EXPECT_FALSE(QFile::exists(IniPath())) << "start-up writes nothing";
+
+    // Captions and hints.
+    EXPECT_EQ(form.mnFile->title(), "Файл");
+    EXPECT_EQ(form.mnAbout->text(), "О программе");
+    const std::pair<QAction *, const char *> commands[] = {
+        {form.actNew, "Новый"},         {form.actOpenFile, "Открыть"}, {form.actSave, "Сохранить"},
+        {form.actSaveAs, "Сохранить как"}, {form.actPrint, "Печать"},
+    };
+    for (const auto &[action, text] : commands) {
+        EXPECT_EQ(action->text(), QString::fromUtf8(text));
+        EXPECT_EQ(action->toolTip(), QString::fromUtf8(text));
+    }
+    EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
+    EXPECT_EQ(TForm1::ImageIndex(form.actOpr), kImageStart);
+    EXPECT_EQ(form.NumberEdit1->toolTip(), "Номер прибора");
+    EXPECT_EQ(form.Journal().Model().headerData(15, Qt::Horizontal).toString(), "Т.замерзания");
+
+    // Make-up: toolbar order, the menus, the port menu with COM1 checked.
+    const QList<QAction *> tools = form.ToolBar1->actions();
+    ASSERT_GE(tools.size(), 8);
+    EXPECT_EQ(tools.mid(0, 4), (QList<QAction *>{form.actNew, form.actOpenFile, form.actSave, form.actPrint}));
+    EXPECT_EQ(form.ToolBar1->widgetForAction(tools[5]), form.NumberEdit1);
+    EXPECT_EQ(form.ToolBar1->widgetForAction(tools[7]), form.ToolButton7);
+    EXPECT_EQ(form.ToolButton7->defaultAction(), form.actOpr);
+    EXPECT_EQ(form.ToolButton7->menu(), form.MenuPort);
+    EXPECT_EQ(form.mnFile->actions(),
+              (QList<QAction *>{form.actNew, form.actOpenFile, form.actSave, form.actSaveAs, form.actPrint}));
+    EXPECT_TRUE(form.menuBar()->actions().contains(form.mnAbout));
+    EXPECT_EQ(form.NumberEdit1->EntryRequired(), TNumberEditType::wordvalue);
+    QStringList ports;
+    for (QAction *item : form.MenuPort->actions())
+        ports << item->text() + (item->isChecked() ? "*" : "");
+    EXPECT_EQ(ports, (QStringList{"COM1*", "COM3"}));
+    EXPECT_EQ(form.size().width(), 756);
+    EXPECT_TRUE(form.MainGrid->hasFocus());
+}
+
+TEST_F(StartUp, SettingsAreReadAsTheProfileRulesSay)
+{
+    struct Case {
+        const char *name;
+        const char *ini;
+        const char *port;
+        const char *shownDevice;
+        const char *checked; // the checked port item, or empty for none
+    };
+    const Case cases[] = {
+        {"plain", "[Config]\r\nCOM=COM3\r\nFileName=a.txt\r\nDeviceNumber=7\r\n", "COM3", "7", "COM3"},
+        {"not a number", "[Config]\r\nDeviceNumber=abc\r\n", "COM1", "0", "COM1"},
+        {"hexadecimal", "[Config]\r\nDeviceNumber=0x10\r\n", "COM1", "16", "COM1"},
+        {"out of range shown", "[Config]\r\nDeviceNumber=70000\r\n", "COM1", "70000", "COM1"},
+        {"empty port", "[Config]\r\nCOM=\r\n", "", "0", ""},
+        {"other case", "[CONFIG]\r\ncom=COM3\r\ndevicenumber=5\r\n", "COM3", "5", "COM3"},
+        {"port case counts", "[Config]\r\nCOM=com3\r\n", "com3", "0", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteIni(QString::fromUtf8(c.ini));
+        TForm1 &form = Create("COM1,COM3");
+        EXPECT_EQ(form.FixMeas1->Port(), QString::fromUtf8(c.port));
+        EXPECT_EQ(form.NumberEdit1->text(), QString::fromUtf8(c.shownDevice));
+        QString checked;
+        for (QAction *item : form.MenuPort->actions())
+            if (item->isChecked())
+                checked = item->text();
+        EXPECT_EQ(checked, QString::fromUtf8(c.checked));
+        Form.reset();
+    }
+}
+
+TEST_F(StartUp, RemembersJournalIsLoaded)
+{
+    WriteFile(Path("day.txt"), Cp1251::Encode(u"проба 1\t01.02.2023\t10:00:00\t3\t20,00\r\n"
+                                                u"\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"));
+    WriteIni("[Config]\r\nFileName=" + Path("day.txt") + "\r\n");
+    TForm1 &form = Create();
+    EXPECT_EQ(form.JournalFileName(), Path("day.txt"));
+    EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(day.txt)");
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_EQ(RowTexts(1, 0, 5), (QStringList{"1", "проба 1", "01.02.2023", "10:00:00", "3", "20,00"}));
+    EXPECT_FALSE(form.JournalModified());
+}
+
+TEST_F(StartUp, AFailingStepIsShownAndTheWindowStillComes)
+{
+    // A journal name that is a folder cannot be read.
+    QDir(Dir.path()).mkdir("folder.txt");
+    WriteIni("[Config]\r\nFileName=" + Path("folder.txt") + "\r\n");
+    TForm1 &form = Create();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_TRUE(Script->Errors()[0].Text.contains("folder.txt")) << Script->Errors()[0].Text.toStdString();
+    EXPECT_EQ(Script->Errors()[0].Caption, "Nivara");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(RowCount(), 2);
+}
+
+using Closing = FormTest;
+
+TEST_F(Closing, FirstCloseWritesTheThreeKeys)
+{
+    Create();
+    Form->close();
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_TRUE(Script->Calls.empty()) << "an unmodified journal asks nothing";
+    EXPECT_EQ(ReadIni(), "[Config]\r\nCOM=COM1\r\nFileName=Новый.txt\r\nDeviceNumber=0\r\n");
+    EXPECT_EQ(ReadFile(IniPath()).count("\xcd\xee\xe2\xfb\xe9"), 1) << "the file is Windows-1251";
+}
+
+TEST_F(Closing, OtherLinesOfTheSettingsFileAreKept)
+{
+    WriteIni("; station 2\r\n[Config]\r\nCOM=COM3\r\nExtra=1\r\n[Printer]\r\nName=x\r\n");
+    TForm1 &form = Create();
+    form.PortMenuItemClick(form.MenuPort->actions().at(0)); // COM1
+    form.NumberEdit1->SetValue(2.5);                        // stored half to even
+    form.close();
+    EXPECT_EQ(ReadIni(), "; station 2\r\n[Config]\r\nCOM=COM1\r\nExtra=1\r\nFileName=Новый.txt\r\nDeviceNumber=2\r\n"
+                         "[Printer]\r\nName=x\r\n");
+}
+
+TEST_F(Closing, ANumberStillBeingTypedIsStored)
+{
+    TForm1 &form = Create();
+    form.NumberEdit1->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return form.NumberEdit1->hasFocus(); }));
+    QTest::keyClicks(form.NumberEdit1, "15");
+    EXPECT_EQ(form.NumberEdit1->Value(), 0) << "not yet taken over";
+    form.close();
+    EXPECT_TRUE(ReadIni().contains("DeviceNumber=15\r\n")) << ReadIni().toStdString();
+}
+
+TEST_F(Closing, SettingsThatCannotBeWrittenAreReportedAndTheProgramStillEnds)
+{
+    Form = nullptr;
+    TForm1Setup setup;
+    setup.Dialogs = std::make_unique<TScriptedDialogs>(Script);
+    setup.IniFileName = Path("missing-folder/Nivara.Ini");
+    Form = std::make_unique<TForm1>(std::move(setup));
+    Form->show();
+    Form->close();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_TRUE(Script->Errors()[0].Text.startsWith("Unable to write to ")) << Script->Errors()[0].Text.toStdString();
+    EXPECT_FALSE(Form->isVisible());
+}
+
+TEST_F(Closing, AnswersToTheQuestionWhilePollingRuns)
+{
+    TPtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    for (TSaveAnswer answer : {TSaveAnswer::Cancel, TSaveAnswer::No, TSaveAnswer::Yes}) {
+        SCOPED_TRACE(int(answer));
+        QFile::remove(IniPath());
+        QFile::remove(Path("Новый.txt"));
+        TForm1 &form = Create();
+        StartPolling(analyzer.Path());
+        ASSERT_TRUE(WaitFor([&] { return form.JournalModified() && form.FixMeas1->Active(); }));
+        Clock.Advance(130); // the next result is due: poll it while we close
+
+        Script->CloseAnswers = {answer};
+        form.close();
+        ASSERT_EQ(Script->Calls.size(), 1u);
+        EXPECT_EQ(Script->Calls[0].Kind, "AskSave");
+        EXPECT_EQ(Script->Calls[0].Text, "Сохранить данные?");
+        EXPECT_EQ(Script->Calls[0].Caption, "Данные были изменены");
+        if (answer == TSaveAnswer::Cancel) {
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_TRUE(form.FixMeas1->Active()) << "polling goes on";
+            EXPECT_FALSE(QFile::exists(IniPath()));
+            ASSERT_TRUE(StopPolling());
+        } else {
+            EXPECT_FALSE(form.isVisible());
+            EXPECT_FALSE(form.FixMeas1->Active()) << "closing waits for the poller's end";
+            EXPECT_TRUE(form.NumberEdit1->isEnabled());
+            EXPECT_TRUE(ReadIni().contains("COM=" + analyzer.Path() + "\r\n"));
+            EXPECT_EQ(QFile::exists(Path("Новый.txt")), answer == TSaveAnswer::Yes);
+        }
+        Form.reset();
+        Script->Calls.clear();
+    }
+}
+
+TEST_F(Closing, AFailedSaveKeepsTheWindowOpenAndPollingOn)
+{
+    TForm1 &form = Create();
+    form.Journal().SetJournalFileName(Path("missing-folder/a.txt"));
+    form.Journal().SetJournalModified(true);
+    Script->CloseAnswers = {TSaveAnswer::Yes};
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_FALSE(QFile::exists(IniPath())) << "settings are not written";
+}
+
+TEST_F(StartUp, PortMenuItemSetsThePort)
+{
+    TForm1 &form = Create("COM1,COM3");
+    QAction *com3 = form.MenuPort->actions().at(1);
+    com3->trigger();
+    EXPECT_EQ(form.FixMeas1->Port(), "COM3");
+    EXPECT_TRUE(com3->isChecked());
+    EXPECT_FALSE(form.MenuPort->actions().at(0)->isChecked());
+    com3->trigger(); // the marked item stays marked
+    EXPECT_TRUE(com3->isChecked());
+    EXPECT_EQ(form.FixMeas1->Port(), "COM3");
+}
+
+TEST_F(StartUp, AboutWindowIsCreatedAfreshAndDestroyed)
+{
+    TForm1 &form = Create();
+    QStringList captions;
+    int seen = 0;
+    for (int i = 0; i < 2; ++i) {
+        QTimer::singleShot(0, [&] {
+            auto *about = form.findChild<TAboutForm *>();
+            ASSERT_NE(about, nullptr);
+            ++seen;
+            captions << about->windowTitle() + "|" + about->lblProgName->text();
+            about->Button1->click();
+        });
+        form.mnAbout->trigger();
+        EXPECT_EQ(form.findChild<TAboutForm *>(), nullptr) << "destroyed when closed";
+    }
+    EXPECT_EQ(seen, 2);
+    EXPECT_EQ(captions, QStringList(2, "О программе|Регистрация измерений молока"));
+}
+
+// An error that escapes an event handler reaches the error box, and the
+// program goes on.
+class ThrowingObject : public QObject {
+public:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("Ошибка обработчика");
+        return QObject::event(e);
+    }
+};
+
+TEST_F(StartUp, UncaughtHandlerErrorsReachTheErrorBox)
+{
+    Create();
+    ThrowingObject target;
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(Script->Errors()[0].Text, "Ошибка обработчика");
+}
+
+} // namespace
