@@ -9,10 +9,13 @@
 //   - the best time of a load against the best time of merely reading the
 //     file's bytes and splitting its lines.
 
+#include "ClGrid.h"
 #include "Cp1251.h"
 #include "JournalDocument.h"
 #include "JournalFile.h"
+#include "JournalView.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -206,10 +209,33 @@ void BM_EnterResult(benchmark::State& state)
     state.counters["rows at end"] = journal.Model().RowCount();
 }
 
+// The same with the journal shown in its grid, the window's events handled
+// after each result as the program's message loop would.
+void BM_EnterResultShownInGrid(benchmark::State& state)
+{
+    JournalDocument journal;
+    if (state.range(0) > 0)
+        journal.LoadJournal(JournalPath(int(state.range(0))));
+    TColorStringGrid grid;
+    AttachJournalGrid(grid, journal);
+    grid.resize(756, 486);
+    grid.show();
+    grid.scrollToBottom();
+    QCoreApplication::processEvents();
+    const QStringList texts = ResultTexts(42);
+    for (auto _ : state) {
+        journal.EnterResult(texts);
+        grid.scrollToBottom();
+        QCoreApplication::processEvents();
+    }
+    state.counters["rows at end"] = journal.Model().RowCount();
+}
+
 BENCHMARK(BM_RawReadAndSplit)->Arg(Sizes[0])->Arg(Sizes[1])->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadJournal)->Arg(Sizes[0])->Arg(Sizes[1])->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveJournal)->Arg(Sizes[0])->Arg(Sizes[1])->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EnterResult)->Arg(0)->Arg(Sizes[1]);
+BENCHMARK(BM_EnterResultShownInGrid)->Arg(0)->Arg(Sizes[1])->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
@@ -218,6 +244,9 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "--peak") == 0)
         return MeasurePeak(argv[2], argv[3]);
 
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QTemporaryDir dir;
     workDir = &dir;
     for (int rows : Sizes)
