@@ -129,10 +129,15 @@ JournalRows ReadJournal(QIODevice& device)
     QByteArray bytes;
     qsizetype filled = 0;
     const qint64 expected = device.isSequential() ? 0 : std::max<qint64>(0, device.size() - device.pos());
+    const auto tooLarge = [] {
+        Fail(QStringLiteral("The file is too large for a journal (more than %1 bytes)").arg(MaxJournalBytes));
+    };
+    if (expected > MaxJournalBytes)
+        tooLarge();
     bytes.resize(qsizetype(expected) + 1);  // +1 sees a file that has grown
     for (;;) {
         if (filled > MaxJournalBytes)
-            Fail(QStringLiteral("The file is too large for a journal (more than %1 bytes)").arg(MaxJournalBytes));
+            tooLarge();
         if (filled == bytes.size())
             bytes.resize(std::max<qsizetype>(bytes.size() * 2, 64 * 1024));
         const qint64 n = device.read(bytes.data() + filled, bytes.size() - filled);
