@@ -131,7 +131,9 @@ public:
 
     explicit TFixMeas(QObject *Owner = nullptr);
     // Stops an active run and waits for its thread; the end handler runs
-    // before the component is gone.
+    // (OnStoping fires) before the component is gone. Hand-offs the thread is
+    // still waiting for are released unserved, and nothing the owner did not
+    // receive is acknowledged.
     ~TFixMeas() override;
 
     void Start();

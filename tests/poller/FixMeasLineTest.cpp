@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -289,6 +290,21 @@ TEST(FixMeasLine, DestroyingTheComponentFromItsOwnHandlerIsSafe) {
     EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "PutResult", "Stoping"}));
     // The owner never saw the result go through, so it was not acknowledged.
     EXPECT_EQ(Analyzer.Acks(), 0);
+}
+
+// An owner's handler that throws must not unwind through Qt's event
+// dispatch; the run ends as after a port error, and what the owner failed to
+// take is not acknowledged.
+TEST(FixMeasLine, HandlerThatThrowsEndsTheRunWithoutAcknowledging) {
+    TEmulatedAnalyzer Analyzer(TEmulatorConfig{});
+    TTestOwner Owner;
+    Owner.AfterPutResult = [] { throw std::runtime_error("journal is full"); };
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitUntilIdle());
+    EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "PutResult", "Stoping"}));
+    EXPECT_FALSE(Owner.StopError);
+    EXPECT_EQ(Analyzer.Acks(), 0);
+    EXPECT_FALSE(Owner.PortOpenInStoping);
 }
 
 } // namespace
