@@ -11,6 +11,7 @@
 #include "iniplus.h"
 #include "numedit.h"
 
+#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLineEdit>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -499,6 +501,7 @@ void TForm1::closeEvent(QCloseEvent *Event)
 
 void TForm1::FormClose(TCloseAction &Action)
 {
+    CommitGridEditor();
     if (FJournal.JournalModified()) {
         switch (FDialogs->AskSaveOnClose(this, MyConsts::sSaveQuestion(), MyConsts::sDataChanged())) {
         case TSaveAnswer::Cancel:
@@ -544,6 +547,15 @@ void TForm1::WaitWhilePollerActive()
     tick.start(50);
     while (FixMeas1->Active())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void TForm1::CommitGridEditor()
+{
+    // A label still in the grid's editor belongs to the journal already;
+    // toolbar buttons take no focus, so the editor would stay open with it.
+    for (QLineEdit *editor : MainGrid->viewport()->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
+        if (editor->isVisible())
+            emit MainGrid->itemDelegate()->commitData(editor);
 }
 
 void TForm1::CommitTypedDeviceNumber()
@@ -643,6 +655,7 @@ QString TForm1::WithDefaultSuffix(const QString &FileName) const
 
 void TForm1::actNewExecute()
 {
+    CommitGridEditor();
     if (FJournal.JournalModified()
         && FDialogs->Confirm(this, MyConsts::sSaveQuestion(), QStringLiteral("Confirm")))
         actSaveExecute(); // a failed save ends New before anything is emptied
@@ -662,6 +675,7 @@ void TForm1::actOpenFileExecute()
 
 void TForm1::actSaveExecute()
 {
+    CommitGridEditor();
     FJournal.SaveJournal(FJournal.JournalFileName());
 }
 
@@ -670,6 +684,7 @@ void TForm1::actSaveAsExecute()
     const QString chosen = WithDefaultSuffix(FDialogs->GetSaveFileName(this, FileDialogSetup()));
     if (chosen.isEmpty())
         return;
+    CommitGridEditor();
     // Keeps the name it had when the write fails, so title and name agree.
     FJournal.SaveJournal(chosen);
     FJournal.SetJournalFileName(chosen);
@@ -682,6 +697,7 @@ void TForm1::actPrintExecute()
 
 void TForm1::PrintJournal(int LastRow)
 {
+    CommitGridEditor();
     FJournal.PrintJournal(LastRow, MainGrid->font());
 }
 

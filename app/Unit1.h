@@ -155,6 +155,7 @@ private:
     void BindCommand(QAction *Action, void (TForm1::*Handler)());
     void SetImage(QAction *Action, int Index);
     void CommitTypedDeviceNumber();
+    void CommitGridEditor();
     void ReadSettings();
     void WriteSettings();
     void WaitWhilePollerActive();

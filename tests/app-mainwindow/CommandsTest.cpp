@@ -2,6 +2,7 @@
 
 #include "FormHarness.h"
 
+#include <QLineEdit>
 #include <QPdfWriter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
@@ -152,6 +153,27 @@ TEST_F(Commands, SaveAndSaveAs)
     EXPECT_EQ(form.JournalFileName(), Path("other.txt"));
     EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(other.txt)");
     EXPECT_TRUE(form.JournalModified());
+}
+
+TEST_F(Commands, ALabelStillInTheEditorIsSavedAndClosingWithYesKeepsIt)
+{
+    TForm1 &form = Create();
+    auto typeWithoutReturn = [&](const QString &label) {
+        const QModelIndex entry = form.MainGrid->model()->index(RowCount() - 2, 1);
+        form.MainGrid->setCurrentIndex(entry);
+        form.MainGrid->edit(entry);
+        auto *editor = form.MainGrid->viewport()->findChild<QLineEdit *>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(label);
+    };
+    typeWithoutReturn("проба 1");
+    form.actSave->trigger();
+    EXPECT_EQ(ReadFile(Path("Новый.txt")), Cp1251::Encode(u"проба 1") + kEmptyJournalFile);
+
+    typeWithoutReturn("проба 2");
+    Script->CloseAnswers = {TSaveAnswer::Yes};
+    form.close();
+    EXPECT_EQ(ReadFile(Path("Новый.txt")), Cp1251::Encode(u"проба 2") + kEmptyJournalFile);
 }
 
 class PdfPrinter : public PrintDeviceProvider {
