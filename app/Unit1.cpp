@@ -289,6 +289,8 @@ void TForm1::CreateComponents()
     setCentralWidget(MainGrid);
     connect(&FJournal, &JournalDocument::TitleChanged, this, &QWidget::setWindowTitle);
 
+    // The grid is first in the tab order and holds the focus at start.
+    setTabOrder(MainGrid, NumberEdit1);
     WireFixMeas();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     MainGrid->setFocus();

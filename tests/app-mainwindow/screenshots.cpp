@@ -1,0 +1,125 @@
+// mainwindow_screenshots: renders what the operator sees, for a visual check.
+// Polls the analyzer emulator for three results with the real main window,
+// then writes <folder>/nivara-main.png, nivara-ports.png, nivara-about.png
+// and nivara-print.pdf (turn it into pictures with pdftoppm -png).
+// Usage: mainwindow_screenshots [folder]   (default /tmp; run it under
+// xvfb-run, or with QT_QPA_PLATFORM=offscreen)
+
+#include "AboutForm.h"
+#include "AnalyzerEmulator.h"
+#include "NivaraApplication.h"
+#include "PtyRunner.h"
+#include "Unit1.h"
+#include "numedit.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QMenu>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+template <class Pred> bool WaitFor(Pred Done, int TimeoutMs = 15'000)
+{
+    QDeadlineTimer deadline(TimeoutMs);
+    while (!Done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    return Done();
+}
+
+class PdfPrinter : public PrintDeviceProvider {
+public:
+    explicit PdfPrinter(QString FileName) : FFileName(std::move(FileName)) {}
+    std::unique_ptr<QPagedPaintDevice> OpenDevice() override
+    {
+        auto writer = std::make_unique<QPdfWriter>(FFileName);
+        writer->setResolution(600);
+        writer->setPageSize(QPageSize(QPageSize::A4));
+        return writer;
+    }
+
+private:
+    QString FFileName;
+};
+
+bool Save(const QPixmap &Picture, const QString &FileName)
+{
+    const bool saved = Picture.save(FileName);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(FileName));
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    TNivaraApplication application(argc, argv);
+    application.setApplicationName(QStringLiteral("Nivara"));
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp"));
+
+    Emulator::TEmulatorConfig config;
+    config.Values = {21.5, 3.52, 8.61, 1028.4, 3.18, 0, 12.25, 4.71, 0.72, 9.1, -0.5204, 77};
+    config.GroupNumber = 3;
+    config.Interval = std::chrono::milliseconds(1);
+    Emulator::AnalyzerEmulator analyzer(config, Emulator::Clock::now());
+    Emulator::PtyRunner line(analyzer);
+    line.Start();
+
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+    TForm1Setup setup;
+    setup.IniFileName = folder.filePath(QStringLiteral("Nivara.Ini"));
+    setup.SerialPortNames = [] { return std::string("ttyS0,ttyS1,ttyUSB0"); };
+    TForm1 form(std::move(setup));
+    std::atomic<double> now{45'000.0 + 8.5 / 24};
+    form.FixMeas1->SetClock([&] { return now.load(); });
+    form.FixMeas1->SetPort(QString::fromStdString(line.SlavePath()));
+    form.NumberEdit1->SetValue(1);
+    form.show();
+    WaitFor([&] { return form.isVisible(); }, 2000);
+
+    const QStringList labels = {QStringLiteral("Ферма 12"), QStringLiteral("Бидон 4"), QStringLiteral("Сборное")};
+    form.actOpr->trigger();
+    for (int i = 0; i < labels.size(); ++i) {
+        form.Journal().Model().SetCell(1, form.Journal().Model().EntryRow(), labels[i]);
+        const int rows = form.Journal().Model().RowCount();
+        if (!WaitFor([&] { return form.Journal().Model().RowCount() > rows && !form.PollState.AckPending; })) {
+            std::fprintf(stderr, "no result from the emulator\n");
+            return 1;
+        }
+        if (i + 1 < labels.size())
+            now = now + 2.2 / (24 * 60); // the next result is due
+    }
+    WaitFor([] { return false; }, 300); // the running look: image 5
+    bool ok = Save(form.grab(), out.filePath(QStringLiteral("nivara-main.png")));
+    form.actOpr->trigger();
+    WaitFor([&] { return !form.FixMeas1->Active(); });
+
+    form.MenuPort->popup(form.ToolButton7->mapToGlobal(QPoint(0, form.ToolButton7->height())));
+    WaitFor([] { return false; }, 300);
+    ok = Save(form.MenuPort->grab(), out.filePath(QStringLiteral("nivara-ports.png"))) && ok;
+    form.MenuPort->close();
+
+    {
+        TAboutForm about(&form);
+        about.show();
+        WaitFor([] { return false; }, 300);
+        ok = Save(about.grab(), out.filePath(QStringLiteral("nivara-about.png"))) && ok;
+    }
+
+    const QString pdf = out.filePath(QStringLiteral("nivara-print.pdf"));
+    form.Journal().SetPrintDeviceProvider(std::make_unique<PdfPrinter>(pdf));
+    form.actPrint->trigger();
+    std::printf("wrote %s\n", qPrintable(pdf));
+
+    form.Journal().SetJournalModified(false);
+    form.close();
+    line.Stop();
+    return ok ? 0 : 1;
+}
