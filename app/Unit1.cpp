@@ -523,6 +523,7 @@ void TForm1::FormClose(TCloseAction &Action)
     // operator from ending the program.
     RunReportingErrors([this] { WriteSettings(); });
     WaitWhilePollerActive();
+    FClosing = false;
 }
 
 void TForm1::WriteSettings()
@@ -549,6 +550,8 @@ void TForm1::WaitWhilePollerActive()
     tick.start(50);
     while (FixMeas1->Active())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    for (QAction *action : {actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr, mnAbout})
+        action->setEnabled(true);
 }
 
 void TForm1::CommitGridEditor()
