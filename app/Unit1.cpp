@@ -424,7 +424,14 @@ void TForm1::FormCreate()
 
         // MainGrid fills the client area below the toolbar as the central widget.
         SetCaptions();
-        FJournal.LoadJournal(FJournal.JournalFileName());
+        try {
+            FJournal.LoadJournal(FJournal.JournalFileName());
+        } catch (...) {
+            // The remembered journal exists but could not be read: work on
+            // under a fresh name, so that a later Save cannot write over it.
+            FJournal.NewJournal();
+            throw;
+        }
     });
 }
 

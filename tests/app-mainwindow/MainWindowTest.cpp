@@ -125,6 +125,9 @@ TEST_F(StartUp, AFailingStepIsShownAndTheWindowStillComes)
     EXPECT_EQ(Script->Errors()[0].Caption, "Nivara");
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(RowCount(), 2);
+    // The unread journal is no longer the one Save writes to.
+    EXPECT_EQ(form.JournalFileName(), Path("Новый1.txt"));
+    EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(Новый1.txt)");
 }
 
 using Closing = FormTest;
