@@ -407,8 +407,10 @@ void TNumberEdit::Beep()
 namespace {
 
 // The characters a key event types into the field, or nullopt for keys that
-// edit or move instead (arrows, Home, Delete, Ctrl shortcuts, ...), which go
-// to the text box as they are.
+// edit or move instead (arrows, Home, Delete, Ctrl+Insert, ...), which go to
+// the text box as they are. Ctrl+letter types its control character (Ctrl+V
+// is 22), which the filter drops, so the clipboard and undo shortcuts do
+// nothing here; the context menu still offers them.
 std::optional<QString> TypedCharacters(const QKeyEvent &event)
 {
     const Qt::KeyboardModifiers modifiers = event.modifiers();
@@ -428,6 +430,8 @@ std::optional<QString> TypedCharacters(const QKeyEvent &event)
     default:
         break;
     }
+    if (shortcut && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
+        return QString(QChar(event.key() - Qt::Key_A + 1));
     if (shortcut || event.text().isEmpty())
         return std::nullopt;
     return event.text();
