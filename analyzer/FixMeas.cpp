@@ -121,8 +121,10 @@ bool TFixMeasThread::FetchResult(bool &Sent) {
     FRxBuffer.fill(0);
     // Whole milliseconds, so that a clock reading of exactly 125 s does not
     // open the gate through the rounding of day fractions.
+    // A reference more than the interval in the future means the clock was
+    // set back: waiting for it to catch up could shut the gate for hours.
     const double ElapsedMs = std::round((FClock() - FLastTime) * 86'400'000.0);
-    if (ElapsedMs <= TFixMeas::kFetchIntervalMs)
+    if (std::fabs(ElapsedMs) <= TFixMeas::kFetchIntervalMs)
         return false;
 
     FAckPending = false; // an acknowledgement still owed is dropped by the next fetch

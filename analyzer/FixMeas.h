@@ -124,7 +124,8 @@ using TStopEvent = std::function<void(QObject *Sender, bool Error)>;
 class TFixMeas : public QObject {
     Q_OBJECT
 public:
-    // More than this since the last accepted reply opens the gate for a fetch.
+    // More than this since the last accepted reply opens the gate for a fetch
+    // (as does a clock set back by more than this).
     static constexpr double kFetchIntervalMs = 125'000;
     // How long a pass that sent nothing waits before the next one.
     static constexpr int kIdleWaitMs = 50;

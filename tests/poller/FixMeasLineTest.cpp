@@ -163,6 +163,30 @@ TEST(FixMeasLine, FailingAcknowledgementIsRetriedEachPassWithoutFetchingUntilThe
         EXPECT_TRUE(Put.AckPending);
 }
 
+// A clock set back (by the operator, by a time-zone change) must not shut
+// the gate until the clock has caught up with the last result's time: that
+// could be hours, and every analysis made meanwhile would be lost. A small
+// correction keeps the 125-second rhythm.
+TEST(FixMeasLine, ClockSetBackDoesNotKeepTheGateShut) {
+    TEmulatorConfig Config;
+    Config.Interval = std::chrono::milliseconds(1); // a new result whenever asked
+    TEmulatedAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    Owner.StartOn(Analyzer.Path());
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+
+    Owner.Clock.Advance(-60);
+    const int Passes = Owner.GetDevNumberCount;
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
+    EXPECT_EQ(Analyzer.Fetches(), 1);
+
+    Owner.Clock.Advance(-3600);
+    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 4; }));
+    ASSERT_TRUE(Owner.StopAndWait());
+    EXPECT_EQ(Analyzer.Fetches(), 2);
+    EXPECT_EQ(Owner.Puts[2].ResultTime, Owner.Clock.Now());
+}
+
 // Timing and an owed acknowledgement live in the owner's record, so they
 // carry over into the next run.
 TEST(FixMeasLine, NextRunSendsTheOwedAcknowledgementAndKeepsTheGate) {

@@ -37,7 +37,8 @@ std::string Timestamp()
     return text;
 }
 
-// Replaces a stale symlink but never a real file.
+// Replaces a symlink left at that path (by an earlier run, whatever it points
+// to) but never a real file.
 bool MakeLink(const std::string &Link, const std::string &Target)
 {
     char existing[PATH_MAX];
