@@ -510,18 +510,9 @@ void TForm1::closeEvent(QCloseEvent *Event)
 
 void TForm1::FormClose(TCloseAction &Action)
 {
-    CommitGridEditor();
-    if (FJournal.JournalModified()) {
-        switch (FDialogs->AskSaveOnClose(this, MyConsts::sSaveQuestion(), MyConsts::sDataChanged())) {
-        case TSaveAnswer::Cancel:
-            Action = TCloseAction::caNone;
-            return;
-        case TSaveAnswer::Yes:
-            actSaveExecute(); // an error keeps the window open
-            break;
-        case TSaveAnswer::No:
-            break;
-        }
+    if (!AskToSaveChanges()) {
+        Action = TCloseAction::caNone;
+        return;
     }
     FixMeas1->Stop();
     CommitTypedDeviceNumber();
@@ -529,8 +520,30 @@ void TForm1::FormClose(TCloseAction &Action)
     // Settings that cannot be written are reported, but do not keep the
     // operator from ending the program.
     RunReportingErrors([this] { WriteSettings(); });
+    const int enteredBeforeWait = FResultsEntered;
     WaitWhilePollerActive();
     FClosing = false;
+    // The pass the poller finished may have brought a result after the
+    // answer; it is acknowledged already, so the journal is its only copy.
+    if (FResultsEntered != enteredBeforeWait && !AskToSaveChanges())
+        Action = TCloseAction::caNone;
+}
+
+bool TForm1::AskToSaveChanges()
+{
+    CommitGridEditor();
+    if (!FJournal.JournalModified())
+        return true;
+    switch (FDialogs->AskSaveOnClose(this, MyConsts::sSaveQuestion(), MyConsts::sDataChanged())) {
+    case TSaveAnswer::Cancel:
+        return false;
+    case TSaveAnswer::Yes:
+        actSaveExecute(); // an error keeps the window open
+        return true;
+    case TSaveAnswer::No:
+        return true;
+    }
+    return false;
 }
 
 void TForm1::WriteSettings()
@@ -551,13 +564,14 @@ void TForm1::WaitWhilePollerActive()
     if (!FixMeas1->Active())
         return;
     // Commands stay off while the poller finishes its pass.
-    for (QAction *action : {actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr, mnAbout})
+    const auto commands = {actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr, mnAbout};
+    for (QAction *action : commands)
         action->setEnabled(false);
     QTimer tick; // wakes the wait even if no event comes for a while
     tick.start(50);
     while (FixMeas1->Active())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    for (QAction *action : {actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr, mnAbout})
+    for (QAction *action : commands)
         action->setEnabled(true);
 }
 
@@ -621,6 +635,7 @@ void TForm1::FixMeas1PutResult(QObject *)
     if (!IsResultToEnter(PollState))
         return;
     FJournal.EnterResult(ResultCellTexts(PollState, QLocale()));
+    ++FResultsEntered;
 }
 
 void TForm1::FixMeas1ErrorOpenPort(QObject *)

@@ -154,6 +154,8 @@ private:
     void WireFixMeas();
     void BindCommand(QAction *Action, void (TForm1::*Handler)());
     void SetImage(QAction *Action, int Index);
+    // The closing question; false when the operator cancels. Yes saves.
+    bool AskToSaveChanges();
     void CommitTypedDeviceNumber();
     void CommitGridEditor();
     void ReadSettings();
@@ -169,5 +171,6 @@ private:
     std::unique_ptr<TFixMeas> FFixMeas;
     std::function<void(const QString &)> FPreviousErrorSink;
     bool FClosing = false;
+    int FResultsEntered = 0;
     bool FShownOnce = false;
 };
