@@ -3,9 +3,7 @@
 #include "FormHarness.h"
 
 #include <QLineEdit>
-#include <QPdfWriter>
 #include <QPrinterInfo>
-#include <QRegularExpression>
 
 namespace {
 
@@ -176,30 +174,10 @@ TEST_F(Commands, ALabelStillInTheEditorIsSavedAndClosingWithYesKeepsIt)
     EXPECT_EQ(ReadFile(Path("Новый.txt")), Cp1251::Encode(u"проба 2") + kEmptyJournalFile);
 }
 
-class PdfPrinter : public PrintDeviceProvider {
-public:
-    explicit PdfPrinter(QString FileName) : FFileName(std::move(FileName)) {}
-    std::unique_ptr<QPagedPaintDevice> OpenDevice() override
-    {
-        auto writer = std::make_unique<QPdfWriter>(FFileName);
-        writer->setResolution(300);
-        writer->setPageSize(QPageSize(QPageSize::A4));
-        return writer;
-    }
-
-private:
-    QString FFileName;
-};
-
-int PdfPages(const QByteArray &Pdf)
-{
-    return int(QString::fromLatin1(Pdf).count(QRegularExpression("/Type\\s*/Page\\b(?!s)")));
-}
-
 TEST_F(Commands, PrintGoesThroughTheJournalsPrinterAndReportsItsErrors)
 {
     TForm1 &form = Create();
-    form.Journal().SetPrintDeviceProvider(std::make_unique<PdfPrinter>(Path("print.pdf")));
+    form.Journal().SetPrintDeviceProvider(std::make_unique<TPdfPrinter>(Path("print.pdf")));
     form.actPrint->trigger();
     EXPECT_TRUE(Script->Calls.empty());
     EXPECT_EQ(PdfPages(ReadFile(Path("print.pdf"))), 1) << "the empty journal prints one page";

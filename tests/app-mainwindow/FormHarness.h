@@ -19,6 +19,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLocale>
+#include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -179,6 +181,28 @@ public:
 private:
     std::atomic<double> FNow{45'000.5}; // 15 March 2023, 12:00:00
 };
+
+// ---- Printing to a PDF file instead of the default printer ------------------
+
+class TPdfPrinter : public PrintDeviceProvider {
+public:
+    explicit TPdfPrinter(QString FileName) : FFileName(std::move(FileName)) {}
+    std::unique_ptr<QPagedPaintDevice> OpenDevice() override
+    {
+        auto writer = std::make_unique<QPdfWriter>(FFileName);
+        writer->setResolution(300);
+        writer->setPageSize(QPageSize(QPageSize::A4));
+        return writer;
+    }
+
+private:
+    QString FFileName;
+};
+
+inline int PdfPages(const QByteArray &Pdf)
+{
+    return int(QString::fromLatin1(Pdf).count(QRegularExpression("/Type\\s*/Page\\b(?!s)")));
+}
 
 // ---- The window in a folder of its own -------------------------------------
 
