@@ -201,13 +201,16 @@ void WriteJournal(const JournalRows& rows, QIODevice& device)
 void SaveJournalFile(const JournalRows& rows, const QString& fileName)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    const auto fail = [&] {
         Fail(QStringLiteral("Cannot write the journal %1: %2").arg(Quoted(fileName), file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        fail();
     try {
         WriteJournal(rows, file);
     } catch (const EJournalFile&) {
-        Fail(QStringLiteral("Cannot write the journal %1: %2").arg(Quoted(fileName), file.errorString()));
+        fail();
     }
     if (!file.commit())
-        Fail(QStringLiteral("Cannot write the journal %1: %2").arg(Quoted(fileName), file.errorString()));
+        fail();
 }

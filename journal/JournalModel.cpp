@@ -35,24 +35,22 @@ QString JournalModel::Cell(int col, int row) const
 
 void JournalModel::SetCell(int col, int row, const QString& text)
 {
-    if (col < 1 || col >= ColCount || !IsJournalRow(row))
-        return;
-    const QByteArray bytes = CellBytes(text);
-    JournalRows::Fields fields = rows_.AllFields(row - 1);
-    fields[size_t(col - 1)] = bytes;
-    rows_.SetFields(row - 1, fields);
-    const QModelIndex changed = index(row - 1, col);
-    emit dataChanged(changed, changed);
+    if (IsJournalRow(row))
+        WriteCells(row, col, {text});
 }
 
 void JournalModel::WriteEntryCells(int firstCol, const QStringList& texts)
+{
+    WriteCells(EntryRow(), firstCol, texts);
+}
+
+void JournalModel::WriteCells(int row, int firstCol, const QStringList& texts)
 {
     if (firstCol < 1)
         return;
     const int lastCol = std::min<int>(ColCount - 1, firstCol + int(texts.size()) - 1);
     if (lastCol < firstCol)
         return;
-    const int row = EntryRow();
     std::array<QByteArray, JournalRows::FieldCount> held;
     JournalRows::Fields fields = rows_.AllFields(row - 1);
     for (int col = firstCol; col <= lastCol; ++col) {

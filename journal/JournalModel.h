@@ -59,6 +59,9 @@ public:
 
 private:
     bool IsJournalRow(int row) const { return row >= 1 && row < RowCount(); }
+    // Texts into consecutive cells of journal row `row` from firstCol on
+    // (columns beyond 16 are left out), in one step.
+    void WriteCells(int row, int firstCol, const QStringList& texts);
 
     JournalRows rows_;
 };
