@@ -514,18 +514,18 @@ void TForm1::FormClose(TCloseAction &Action)
         Action = TCloseAction::caNone;
         return;
     }
+    const int enteredBeforeStop = FResultsEntered;
     FixMeas1->Stop();
     CommitTypedDeviceNumber();
     FClosing = true;
     // Settings that cannot be written are reported, but do not keep the
     // operator from ending the program.
     RunReportingErrors([this] { WriteSettings(); });
-    const int enteredBeforeWait = FResultsEntered;
     WaitWhilePollerActive();
     FClosing = false;
     // The pass the poller finished may have brought a result after the
     // answer; it is acknowledged already, so the journal is its only copy.
-    if (FResultsEntered != enteredBeforeWait && !AskToSaveChanges())
+    if (FResultsEntered != enteredBeforeStop && !AskToSaveChanges())
         Action = TCloseAction::caNone;
 }
 
