@@ -171,6 +171,6 @@ private:
     std::unique_ptr<TFixMeas> FFixMeas;
     std::function<void(const QString &)> FPreviousErrorSink;
     bool FClosing = false;
-    int FResultsEntered = 0;
+    int FResultsEntered = 0; // closing tells by it whether a result came late
     bool FShownOnce = false;
 };
