@@ -587,12 +587,8 @@ void TForm1::CommitGridEditor()
 void TForm1::CommitTypedDeviceNumber()
 {
     MainGrid->setFocus(Qt::OtherFocusReason);
-    // In a window that is not active the field gets no focus-out event;
-    // take over text that still differs from what the value shows.
-    const QString shown = numedit::FormatValue(NumberEdit1->Value(), NumberEdit1->DisplayFormat(),
-                                               numedit::RegionalDecimalSeparator());
-    if (NumberEdit1->text() != shown)
-        NumberEdit1->TextToValue();
+    // In a window that is not active the field gets no focus-out event.
+    NumberEdit1->CommitEditing();
 }
 
 // ---- Polling control and result entry ---------------------------------------

@@ -519,7 +519,14 @@ void TNumberEdit::focusOutEvent(QFocusEvent *event)
     // Its own context menu or another window taking the focus for a while
     // does not end the editing; the operator comes back to the same text.
     const Qt::FocusReason reason = event->reason();
-    if (!FEditing || reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+        return;
+    CommitEditing();
+}
+
+void TNumberEdit::CommitEditing()
+{
+    if (!FEditing)
         return;
     FEditing = false;
     TextToValue();

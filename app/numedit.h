@@ -97,6 +97,10 @@ public:
     void ResetDisplayFormat();
     void ValueToText();
     void TextToValue();
+    // Commits the typed text as losing the focus does, if the field is being
+    // edited. For a focus that moves away while the window is not active,
+    // where no focus-out event comes.
+    void CommitEditing();
 
     // Fired whenever the text changes, also when the field rewrites it.
     TNotifyEvent OnChange;

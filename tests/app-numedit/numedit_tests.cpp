@@ -236,6 +236,29 @@ TEST_F(NumberEditTest, LeavingTheFieldCommitsItsText)
     }
 }
 
+TEST_F(NumberEditTest, CommitEditingEndsAnEditingThatNoFocusChangeEnds)
+{
+    // The window loses its activation while the number is being typed: the
+    // focus-out that follows does not commit, so the owner commits itself.
+    int exits = 0;
+    edit->OnExit = [&](QObject *) { ++exits; };
+    Prepare(Type::wordvalue, "015");
+    QFocusEvent deactivated(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(edit, &deactivated);
+    EXPECT_EQ(exits, 0);
+    edit->CommitEditing();
+    EXPECT_EQ(edit->Value(), 15);
+    EXPECT_EQ(edit->text(), "15");
+    EXPECT_EQ(exits, 1);
+    edit->CommitEditing(); // nothing left to commit
+    EXPECT_EQ(exits, 1);
+    // The next entry is a fresh one: the value is saved and all is selected.
+    Leave();
+    Enter();
+    EXPECT_EQ(edit->SavedValue(), 15);
+    EXPECT_EQ(edit->selectedText(), "15");
+}
+
 TEST_F(NumberEditTest, EscapeRestoresTheNumberAtEntryAndKeepsTheFocus)
 {
     edit->SetEntryRequired(Type::wordvalue);
