@@ -32,6 +32,7 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <limits>
 
 // ---- Result entry -----------------------------------------------------------
@@ -549,14 +550,29 @@ bool TForm1::AskToSaveChanges()
 void TForm1::WriteSettings()
 {
     TIniPlus ini(FIniFileName);
-    ini.WriteString(kConfig, kKeyCom, FixMeas1->Port());
-    ini.WriteString(kConfig, kKeyFileName, FJournal.JournalFileName());
-    const long double value = NumberEdit1->Value();
-    const long double rounded = std::isfinite(value) ? RoundHalfEven(value) : 0;
-    if (rounded >= std::numeric_limits<int>::min() && rounded <= std::numeric_limits<int>::max())
-        ini.WriteInteger(kConfig, kKeyDeviceNumber, int(rounded));
-    else
-        ini.WriteString(kConfig, kKeyDeviceNumber, QString::number(double(rounded), 'f', 0));
+    // Every key is tried: a value that cannot be stored (a journal name with
+    // characters the file's code page lacks) must not cost the others.
+    std::exception_ptr firstError;
+    const auto attempt = [&firstError](auto &&write) {
+        try {
+            write();
+        } catch (...) {
+            if (!firstError)
+                firstError = std::current_exception();
+        }
+    };
+    attempt([&] { ini.WriteString(kConfig, kKeyCom, FixMeas1->Port()); });
+    attempt([&] { ini.WriteString(kConfig, kKeyFileName, FJournal.JournalFileName()); });
+    attempt([&] {
+        const long double value = NumberEdit1->Value();
+        const long double rounded = std::isfinite(value) ? RoundHalfEven(value) : 0;
+        if (rounded >= std::numeric_limits<int>::min() && rounded <= std::numeric_limits<int>::max())
+            ini.WriteInteger(kConfig, kKeyDeviceNumber, int(rounded));
+        else
+            ini.WriteString(kConfig, kKeyDeviceNumber, QString::number(double(rounded), 'f', 0));
+    });
+    if (firstError)
+        std::rethrow_exception(firstError);
 }
 
 void TForm1::WaitWhilePollerActive()

@@ -164,6 +164,23 @@ TEST_F(Closing, ANumberStillBeingTypedIsStored)
     EXPECT_TRUE(ReadIni().contains("DeviceNumber=15\r\n")) << ReadIni().toStdString();
 }
 
+TEST_F(Closing, AKeyThatCannotBeStoredCostsNotTheOthers)
+{
+    WriteIni("[Config]\r\nCOM=COM1\r\nDeviceNumber=0\r\n");
+    TForm1 &form = Create();
+    form.FixMeas1->SetPort("COM4");
+    form.NumberEdit1->SetValue(12);
+    // No Windows-1251 character for this name: it cannot be remembered.
+    Script->SaveNames = {Path(QStringLiteral("журнал\u4e2d.txt"))};
+    form.actSaveAs->trigger();
+    form.close();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_TRUE(Script->Errors()[0].Text.startsWith("Unable to write to ")) << Script->Errors()[0].Text.toStdString();
+    EXPECT_TRUE(ReadIni().contains("COM=COM4\r\n")) << ReadIni().toStdString();
+    EXPECT_TRUE(ReadIni().contains("DeviceNumber=12\r\n")) << ReadIni().toStdString();
+    EXPECT_FALSE(form.isVisible());
+}
+
 TEST_F(Closing, SettingsThatCannotBeWrittenAreReportedAndTheProgramStillEnds)
 {
     Form = nullptr;
