@@ -4,26 +4,13 @@
 
 // ---- settings groups ----------------------------------------------------
 
-void TComTimeouts::Set(int32_t &Field, int32_t Value) {
-    if (Field == Value)
-        return;
-    Field = Value;
-    FComPort.ApplyTimeouts();
-}
+void TComTimeouts::Apply() { FComPort.ApplyTimeouts(); }
 
 void TComParity::Apply() { FComPort.ApplyLineSettings(); }
 
 void TComFlowControl::Apply() { FComPort.ApplyLineSettings(); }
 
-void TComBuffer::Set(int32_t &Field, int32_t Value) {
-    // Queue sizes go to the driver in whole pairs of bytes.
-    if (Value > 0 && Value % 2 != 0)
-        --Value;
-    if (Field == Value)
-        return;
-    Field = Value;
-    FComPort.ApplyQueueSizes();
-}
+void TComBuffer::Apply() { FComPort.ApplyQueueSizes(); }
 
 // ---- port ---------------------------------------------------------------
 

@@ -50,14 +50,33 @@ class TCustomComPort;
 // Settings groups. Each belongs to one port; changing a value on an open port
 // applies the group's settings to the device at once, and assigning the value
 // a property already holds does nothing.
-
-class TComTimeouts {
+class TComSettingsGroup {
 public:
-    explicit TComTimeouts(TCustomComPort &ComPort) : FComPort(ComPort) {}
-    TComTimeouts(const TComTimeouts &) = delete;
-    TComTimeouts &operator=(const TComTimeouts &) = delete;
+    TComSettingsGroup(const TComSettingsGroup &) = delete;
+    TComSettingsGroup &operator=(const TComSettingsGroup &) = delete;
 
     TCustomComPort &ComPort() const { return FComPort; }
+
+protected:
+    explicit TComSettingsGroup(TCustomComPort &ComPort) : FComPort(ComPort) {}
+    ~TComSettingsGroup() = default;
+
+    template <typename T> void Set(T &Field, T Value) {
+        if (Field == Value)
+            return;
+        Field = Value;
+        Apply();
+    }
+    // Hands the group's settings to the port (which does nothing while closed).
+    virtual void Apply() = 0;
+
+    TCustomComPort &FComPort;
+};
+
+class TComTimeouts : public TComSettingsGroup {
+public:
+    explicit TComTimeouts(TCustomComPort &ComPort) : TComSettingsGroup(ComPort) {}
+
     int32_t ReadInterval() const { return FValues.ReadInterval; }
     int32_t ReadTotalMultiplier() const { return FValues.ReadTotalMultiplier; }
     int32_t ReadTotalConstant() const { return FValues.ReadTotalConstant; }
@@ -72,18 +91,14 @@ public:
     const TTimeoutSettings &Values() const { return FValues; }
 
 private:
-    void Set(int32_t &Field, int32_t Value);
-    TCustomComPort &FComPort;
+    void Apply() override;
     TTimeoutSettings FValues;
 };
 
-class TComParity {
+class TComParity : public TComSettingsGroup {
 public:
-    explicit TComParity(TCustomComPort &ComPort) : FComPort(ComPort) {}
-    TComParity(const TComParity &) = delete;
-    TComParity &operator=(const TComParity &) = delete;
+    explicit TComParity(TCustomComPort &ComPort) : TComSettingsGroup(ComPort) {}
 
-    TCustomComPort &ComPort() const { return FComPort; }
     TParityBits Bits() const { return FBits; }
     bool Check() const { return FCheck; }
     bool Replace() const { return FReplace; }
@@ -94,27 +109,17 @@ public:
     void SetReplaceChar(uint8_t Value) { Set(FReplaceChar, Value); }
 
 private:
-    template <typename T> void Set(T &Field, T Value) {
-        if (Field == Value)
-            return;
-        Field = Value;
-        Apply();
-    }
-    void Apply();
-    TCustomComPort &FComPort;
+    void Apply() override;
     TParityBits FBits = prNone;
     bool FCheck = false;
     bool FReplace = false;
     uint8_t FReplaceChar = 0;
 };
 
-class TComFlowControl {
+class TComFlowControl : public TComSettingsGroup {
 public:
-    explicit TComFlowControl(TCustomComPort &ComPort) : FComPort(ComPort) {}
-    TComFlowControl(const TComFlowControl &) = delete;
-    TComFlowControl &operator=(const TComFlowControl &) = delete;
+    explicit TComFlowControl(TCustomComPort &ComPort) : TComSettingsGroup(ComPort) {}
 
-    TCustomComPort &ComPort() const { return FComPort; }
     bool OutCTSFlow() const { return FOutCTSFlow; }
     bool OutDSRFlow() const { return FOutDSRFlow; }
     TDTRFlowControl ControlDTR() const { return FControlDTR; }
@@ -137,14 +142,7 @@ public:
     void SetXoffChar(uint8_t Value) { Set(FXoffChar, Value); }
 
 private:
-    template <typename T> void Set(T &Field, T Value) {
-        if (Field == Value)
-            return;
-        Field = Value;
-        Apply();
-    }
-    void Apply();
-    TCustomComPort &FComPort;
+    void Apply() override;
     bool FOutCTSFlow = false;
     bool FOutDSRFlow = false;
     TDTRFlowControl FControlDTR = dtrDisable;
@@ -157,22 +155,20 @@ private:
     uint8_t FXoffChar = 19;
 };
 
-class TComBuffer {
+class TComBuffer : public TComSettingsGroup {
 public:
-    explicit TComBuffer(TCustomComPort &ComPort) : FComPort(ComPort) {}
-    TComBuffer(const TComBuffer &) = delete;
-    TComBuffer &operator=(const TComBuffer &) = delete;
+    explicit TComBuffer(TCustomComPort &ComPort) : TComSettingsGroup(ComPort) {}
 
-    TCustomComPort &ComPort() const { return FComPort; }
     int32_t InputSize() const { return FInputSize; }
     int32_t OutputSize() const { return FOutputSize; }
     // A positive odd size is stored as the even number below it.
-    void SetInputSize(int32_t Value) { Set(FInputSize, Value); }
-    void SetOutputSize(int32_t Value) { Set(FOutputSize, Value); }
+    void SetInputSize(int32_t Value) { Set(FInputSize, EvenSize(Value)); }
+    void SetOutputSize(int32_t Value) { Set(FOutputSize, EvenSize(Value)); }
 
 private:
-    void Set(int32_t &Field, int32_t Value);
-    TCustomComPort &FComPort;
+    // Queue sizes go to the driver in whole pairs of bytes.
+    static int32_t EvenSize(int32_t Value) { return Value > 0 && Value % 2 != 0 ? Value - 1 : Value; }
+    void Apply() override;
     int32_t FInputSize = 1024;
     int32_t FOutputSize = 1024;
 };
