@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -166,6 +167,14 @@ void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const Jour
             ++page;
         }
     }
+}
+
+std::unique_ptr<QPagedPaintDevice> PdfFileProvider::OpenDevice()
+{
+    auto pdf = std::make_unique<QPdfWriter>(fileName_);
+    pdf->setResolution(dotsPerInch_);
+    pdf->setPageSize(QPageSize(QPageSize::A4));
+    return pdf;
 }
 
 std::unique_ptr<QPagedPaintDevice> DefaultPrinterProvider::OpenDevice()

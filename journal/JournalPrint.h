@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 class QPagedPaintDevice;
 class QPainter;
@@ -90,6 +91,19 @@ public:
     virtual ~PrintDeviceProvider() = default;
     // Throws EJournalPrint when no device can be had.
     virtual std::unique_ptr<QPagedPaintDevice> OpenDevice() = 0;
+};
+
+// A PDF file at a given resolution on A4: the printout without a printer,
+// for previews and for checking pages.
+class PdfFileProvider : public PrintDeviceProvider {
+public:
+    explicit PdfFileProvider(QString fileName, int dotsPerInch = 600)
+        : fileName_(std::move(fileName)), dotsPerInch_(dotsPerInch) {}
+    std::unique_ptr<QPagedPaintDevice> OpenDevice() override;
+
+private:
+    QString fileName_;
+    int dotsPerInch_;
 };
 
 // The system's default printer, no dialog, an empty document name. Qt would

@@ -58,7 +58,7 @@ TEST_F(StationDay, FromMorningToClosing)
 
     TForm1 &form = Create();
     ASSERT_EQ(form.JournalFileName(), Path("morning.txt"));
-    form.Journal().SetPrintDeviceProvider(std::make_unique<TPdfPrinter>(Path("day.pdf")));
+    form.Journal().SetPrintDeviceProvider(std::make_unique<PdfFileProvider>(Path("day.pdf")));
 
     // The first sample is labelled ahead of its analysis.
     TypeLabel(form, 1, "Ферма 12");

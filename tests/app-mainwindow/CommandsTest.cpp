@@ -177,7 +177,7 @@ TEST_F(Commands, ALabelStillInTheEditorIsSavedAndClosingWithYesKeepsIt)
 TEST_F(Commands, PrintGoesThroughTheJournalsPrinterAndReportsItsErrors)
 {
     TForm1 &form = Create();
-    form.Journal().SetPrintDeviceProvider(std::make_unique<TPdfPrinter>(Path("print.pdf")));
+    form.Journal().SetPrintDeviceProvider(std::make_unique<PdfFileProvider>(Path("print.pdf")));
     form.actPrint->trigger();
     EXPECT_TRUE(Script->Calls.empty());
     EXPECT_EQ(PdfPages(ReadFile(Path("print.pdf"))), 1) << "the empty journal prints one page";

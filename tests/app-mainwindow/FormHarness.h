@@ -19,7 +19,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLocale>
-#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -183,21 +182,6 @@ private:
 };
 
 // ---- Printing to a PDF file instead of the default printer ------------------
-
-class TPdfPrinter : public PrintDeviceProvider {
-public:
-    explicit TPdfPrinter(QString FileName) : FFileName(std::move(FileName)) {}
-    std::unique_ptr<QPagedPaintDevice> OpenDevice() override
-    {
-        auto writer = std::make_unique<QPdfWriter>(FFileName);
-        writer->setResolution(300);
-        writer->setPageSize(QPageSize(QPageSize::A4));
-        return writer;
-    }
-
-private:
-    QString FFileName;
-};
 
 inline int PdfPages(const QByteArray &Pdf)
 {

@@ -15,7 +15,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QMenu>
-#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -31,21 +30,6 @@ template <class Pred> bool WaitFor(Pred Done, int TimeoutMs = 15'000)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
     return Done();
 }
-
-class PdfPrinter : public PrintDeviceProvider {
-public:
-    explicit PdfPrinter(QString FileName) : FFileName(std::move(FileName)) {}
-    std::unique_ptr<QPagedPaintDevice> OpenDevice() override
-    {
-        auto writer = std::make_unique<QPdfWriter>(FFileName);
-        writer->setResolution(600);
-        writer->setPageSize(QPageSize(QPageSize::A4));
-        return writer;
-    }
-
-private:
-    QString FFileName;
-};
 
 bool Save(const QPixmap &Picture, const QString &FileName)
 {
@@ -114,7 +98,7 @@ int main(int argc, char **argv)
     }
 
     const QString pdf = out.filePath(QStringLiteral("nivara-print.pdf"));
-    form.Journal().SetPrintDeviceProvider(std::make_unique<PdfPrinter>(pdf));
+    form.Journal().SetPrintDeviceProvider(std::make_unique<PdfFileProvider>(pdf));
     form.actPrint->trigger();
     std::printf("wrote %s\n", qPrintable(pdf));
 

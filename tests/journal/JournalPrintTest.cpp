@@ -185,21 +185,16 @@ TEST(JournalPrintout, ExactlyFullPageAndEmptyJournalPrintOnePage)
     EXPECT_EQ(empty.size(), 1u + 16u + 1u);  // header, captions, the entry row's number
 }
 
-class PdfPrinter : public PrintDeviceProvider {
+// Counts the devices opened, so a refused print can show it opened none.
+class PdfPrinter : public PdfFileProvider {
 public:
-    explicit PdfPrinter(QString path) : path_(std::move(path)) {}
+    using PdfFileProvider::PdfFileProvider;
     std::unique_ptr<QPagedPaintDevice> OpenDevice() override
     {
-        auto pdf = std::make_unique<QPdfWriter>(path_);
-        pdf->setResolution(600);
-        pdf->setPageSize(QPageSize(QPageSize::A4));
         ++opened;
-        return pdf;
+        return PdfFileProvider::OpenDevice();
     }
     int opened = 0;
-
-private:
-    QString path_;
 };
 
 int PdfPageCount(const QString& path)
