@@ -64,15 +64,15 @@ TLinkLabel::TLinkLabel(const QString &text, QWidget *parent) : QLabel(text, pare
 
 void TLinkLabel::mousePressEvent(QMouseEvent *event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
+    FPressed = event->button() == Qt::LeftButton;
     event->accept();
 }
 
 void TLinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+    const bool click = FPressed && event->button() == Qt::LeftButton &&
                        rect().contains(event->position().toPoint());
-    m_pressed = false;
+    FPressed = false;
     event->accept();
     if (click)
         emit clicked();
@@ -81,7 +81,7 @@ void TLinkLabel::mouseReleaseEvent(QMouseEvent *event)
 TAboutForm::TAboutForm(QWidget *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_openUrl(urlOpener())
+      FOpenUrl(urlOpener())
 {
     setFixedSize(444, 228);
     setFont(dialogFont(true));
@@ -115,14 +115,14 @@ TAboutForm::TAboutForm(QWidget *owner)
 
 void TAboutForm::lblemailClick()
 {
-    if (m_openUrl)
-        m_openUrl(QUrl(QStringLiteral("mailto:") + lblemail->text()));
+    if (FOpenUrl)
+        FOpenUrl(QUrl(QStringLiteral("mailto:") + lblemail->text()));
 }
 
 void TAboutForm::lblSiteClick()
 {
-    if (m_openUrl)
-        m_openUrl(QUrl(QStringLiteral("http://") + lblSite->text()));
+    if (FOpenUrl)
+        FOpenUrl(QUrl(QStringLiteral("http://") + lblSite->text()));
 }
 
 void TAboutForm::keyPressEvent(QKeyEvent *event)

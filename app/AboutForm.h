@@ -41,7 +41,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    bool m_pressed = false;
+    bool FPressed = false;
 };
 
 class TAboutForm : public QDialog {
@@ -66,7 +66,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    UrlOpener m_openUrl;
+    UrlOpener FOpenUrl;
 };
 
 // The window's picture: 150 × 134 pixels, transparent background.

@@ -55,17 +55,17 @@ std::optional<int> ProfileTextToInt(QStringView text)
     return static_cast<int>(negative ? -*magnitude : *magnitude);
 }
 
-TIniPlus::TIniPlus(QString fileName) : m_fileName(std::move(fileName)) {}
+TIniPlus::TIniPlus(QString fileName) : FFileName(std::move(fileName)) {}
 
 QString TIniPlus::ReadString(const QString &section, const QString &ident,
                              const QString &defaultValue) const
 {
-    return ProfileFile::ReadValue(m_fileName, section, ident).value_or(defaultValue);
+    return ProfileFile::ReadValue(FFileName, section, ident).value_or(defaultValue);
 }
 
 int TIniPlus::ReadInteger(const QString &section, const QString &ident, int defaultValue) const
 {
-    const auto text = ProfileFile::ReadValue(m_fileName, section, ident);
+    const auto text = ProfileFile::ReadValue(FFileName, section, ident);
     if (!text)
         return defaultValue;
     return ProfileTextToInt(*text).value_or(defaultValue);
@@ -73,7 +73,7 @@ int TIniPlus::ReadInteger(const QString &section, const QString &ident, int defa
 
 void TIniPlus::WriteString(const QString &section, const QString &ident, const QString &value)
 {
-    ProfileFile::WriteValue(m_fileName, section, ident, value);
+    ProfileFile::WriteValue(FFileName, section, ident, value);
 }
 
 void TIniPlus::WriteInteger(const QString &section, const QString &ident, int value)

@@ -27,7 +27,7 @@ public:
     TIniPlus(const TIniPlus &) = delete;
     TIniPlus &operator=(const TIniPlus &) = delete;
 
-    const QString &FileName() const { return m_fileName; }
+    const QString &FileName() const { return FFileName; }
 
     // A present key with an empty value reads as the empty text, not as
     // `defaultValue`. Reading never fails.
@@ -42,5 +42,5 @@ public:
     void WriteInteger(const QString &section, const QString &ident, int value);
 
 private:
-    QString m_fileName;
+    QString FFileName;
 };

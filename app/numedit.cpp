@@ -1,6 +1,7 @@
 #include "numedit.h"
 
 #include "AppError.h"
+#include "DecimalRounding.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -12,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 namespace numedit {
 
@@ -82,58 +84,14 @@ FormatSection ParseSection(const QString &section)
     return parsed;
 }
 
-// The decimal digits of a non-negative number rounded to `places` decimals.
-struct RoundedDecimal {
-    std::string Integer;   // without leading zeros; empty for zero
-    std::string Fraction;  // exactly `places` digits
-    bool IsZero() const
-    {
-        return Integer.empty() && Fraction.find_first_not_of('0') == std::string::npos;
-    }
-};
-
 // The number is first written with the 18 significant digits that extended
-// precision holds, and that decimal text is rounded; so 2.675 rounds to 2.68
-// as the operator expects, not to 2.67 as its binary neighbour would.
-RoundedDecimal RoundDecimal(long double magnitude, int places)
+// precision holds, and that decimal text is rounded.
+TRoundedDecimal RoundDecimal(long double magnitude, int places)
 {
     char buffer[64];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
                                        std::chars_format::scientific, 17);
-    const std::string text(buffer, written.ptr);
-    const std::size_t e = text.find('e');
-    const int exponent = std::stoi(text.substr(e + 1));
-    const std::string mantissa = text.substr(0, 1) + text.substr(2, e - 2);
-
-    std::string integer, fraction;
-    if (exponent >= 0) {
-        const std::size_t integerLength = static_cast<std::size_t>(exponent) + 1;
-        integer = mantissa.substr(0, integerLength);
-        integer.append(integerLength - integer.size(), '0');
-        if (integerLength < mantissa.size())
-            fraction = mantissa.substr(integerLength);
-    } else if (-exponent - 1 > places) {
-        return {std::string(), std::string(static_cast<std::size_t>(places), '0')};
-    } else {
-        fraction = std::string(static_cast<std::size_t>(-exponent - 1), '0') + mantissa;
-    }
-
-    const std::size_t keep = static_cast<std::size_t>(places);
-    bool carry = fraction.size() > keep && fraction[keep] >= '5';
-    fraction.resize(keep, '0');
-    std::string digits = integer + fraction;
-    for (auto it = digits.rbegin(); carry && it != digits.rend(); ++it) {
-        carry = *it == '9';
-        *it = carry ? '0' : static_cast<char>(*it + 1);
-    }
-    if (carry)
-        digits.insert(digits.begin(), '1');
-
-    RoundedDecimal rounded;
-    rounded.Integer = digits.substr(0, digits.size() - keep);
-    rounded.Fraction = digits.substr(digits.size() - keep);
-    rounded.Integer.erase(0, rounded.Integer.find_first_not_of('0'));
-    return rounded;
+    return RoundDecimalDigits(ParseScientific(std::string_view(buffer, written.ptr)), places);
 }
 
 // Shortest general notation, for an empty format and numbers too large for
@@ -147,7 +105,7 @@ QString GeneralNotation(long double value, QChar decimalSeparator)
     return text.replace(u'.', decimalSeparator);
 }
 
-QString Render(const FormatSection &section, const RoundedDecimal &number,
+QString Render(const FormatSection &section, const TRoundedDecimal &number,
                bool minus, QChar decimalSeparator)
 {
     QString text;
@@ -241,7 +199,7 @@ QString FormatValue(long double value, const QString &format, QChar decimalSepar
         return GeneralNotation(value, decimalSeparator);
 
     FormatSection section = ParseSection(chosen);
-    RoundedDecimal number = RoundDecimal(std::fabs(value), section.FractionDigits);
+    TRoundedDecimal number = RoundDecimal(std::fabs(value), section.FractionDigits);
     bool minus = negative && !ownNegativeSection;
     if (number.IsZero()) {
         // A number that rounds to zero shows as zero: its own section if the

@@ -1,9 +1,18 @@
 // The texts a result puts into the journal, and which results are entered.
 
-#include "FormHarness.h"
+#include "ResultEntry.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QTime>
+
+#include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace {
 

@@ -1,0 +1,146 @@
+#include "ResultEntry.h"
+
+#include "AnalyzerProtocol.h"
+#include "DecimalRounding.h"
+#include "JournalModel.h"
+
+#include <QDate>
+#include <QTime>
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int kSignificantDigits = 9;
+constexpr int kFirstResultColumn = 2;                            // "Дата"
+constexpr int kFreezingPointColumn = JournalModel::ColCount - 2; // "Т.замерзания"
+
+} // namespace
+
+QString FormatResultValue(long double Value, int Decimals, QChar DecimalSeparator)
+{
+    if (std::isnan(Value))
+        return QStringLiteral("NAN");
+    if (std::isinf(Value))
+        return Value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+
+    // The value rounded to 9 significant digits: d.dddddddde±x.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*Le", kSignificantDigits - 1, Value);
+    const bool negative = buffer[0] == '-';
+    TDecimalDigits number = ParseScientific(buffer + (negative ? 1 : 0));
+    const bool zero = number.Mantissa.find_first_not_of('0') == std::string::npos;
+    if (zero)
+        number.Exponent = 0;
+
+    const QString sign = negative && !zero ? QStringLiteral("-") : QString();
+    if (number.Exponent + 1 > kSignificantDigits) {
+        // Too many integer digits for fixed notation.
+        std::string mantissa = number.Mantissa;
+        while (mantissa.size() > 1 && mantissa.back() == '0')
+            mantissa.pop_back();
+        QString result = sign + QChar(mantissa[0]);
+        if (mantissa.size() > 1)
+            result += DecimalSeparator + QString::fromLatin1(mantissa.substr(1).c_str());
+        return result + QStringLiteral("E+%1").arg(number.Exponent, 2, 10, QLatin1Char('0'));
+    }
+
+    // Fixed notation, those digits rounded to `Decimals` places.
+    const TRoundedDecimal rounded = RoundDecimalDigits(number, Decimals);
+    const std::string integerPart = rounded.Integer.empty() ? "0" : rounded.Integer;
+    QString result = (rounded.IsZero() ? QString() : sign) + QString::fromLatin1(integerPart.c_str());
+    if (Decimals > 0)
+        result += DecimalSeparator + QString::fromLatin1(rounded.Fraction.c_str());
+    return result;
+}
+
+QString LongTimeFormatWithoutZone(const QLocale &Locale)
+{
+    const QString format = Locale.timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+            result += c;
+        } else if (!quoted && c == QLatin1Char('t')) {
+            // A zone token of one to four letters: drop it with the blanks
+            // before it, and the blanks after it when it stood first.
+            while (i + 1 < format.size() && format[i + 1] == QLatin1Char('t'))
+                ++i;
+            while (!result.isEmpty() && result.back().isSpace())
+                result.chop(1);
+            if (result.isEmpty())
+                while (i + 1 < format.size() && format[i + 1].isSpace())
+                    ++i;
+        } else {
+            result += c;
+        }
+    }
+    // A zone that stood in brackets leaves them empty.
+    result.remove(QStringLiteral("()"));
+    return result.trimmed();
+}
+
+QDateTime DateTimeFromRecordTime(double RecordTime)
+{
+    constexpr qint64 kMsPerDay = 86'400'000;
+    double days = std::trunc(RecordTime);
+    qint64 ms = std::llround(std::fabs(RecordTime - days) * double(kMsPerDay));
+    if (ms >= kMsPerDay) {
+        ms -= kMsPerDay;
+        days += 1;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(qint64(days));
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(ms)));
+}
+
+QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale)
+{
+    const QDateTime when = DateTimeFromRecordTime(Result.ResultTime);
+    const QChar separator = Locale.decimalPoint().isEmpty() ? QLatin1Char('.') : Locale.decimalPoint().front();
+    const int count = std::min<int>(Result.ValueCount, int(Result.Values.size()));
+
+    QStringList texts;
+    texts << Locale.toString(when.date(), Locale.dateFormat(QLocale::ShortFormat))
+          << Locale.toString(when.time(), LongTimeFormatWithoutZone(Locale))
+          << QString::number(Result.GroupNumber);
+    for (int i = 0; i < count; ++i)
+        texts << FormatResultValue(Result.Values[size_t(i)].ToFloat(), 2, separator);
+    if (count > 7) {
+        const qsizetype slot = kFreezingPointColumn - kFirstResultColumn;
+        while (texts.size() <= slot)
+            texts << QString();
+        texts[slot] = FormatResultValue(Result.Values[size_t(count - 2)].ToFloat(), 4, separator);
+    }
+    return texts;
+}
+
+bool IsResultToEnter(const TFixMeasResult &Result)
+{
+    return Result.AckPending && Result.GroupNumber != 0 && (Result.Status & AnalyzerProtocol::kRejectStatusMask) == 0;
+}
+
+long double RoundHalfEven(long double Value)
+{
+    const int previous = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const long double rounded = std::nearbyint(Value);
+    std::fesetround(previous);
+    return rounded;
+}
+
+uint16_t DeviceNumberFromValue(long double Value)
+{
+    if (!std::isfinite(Value))
+        return 0;
+    long double low = std::fmod(RoundHalfEven(Value), 65536.0L);
+    if (low < 0)
+        low += 65536.0L;
+    return uint16_t(low);
+}
