@@ -1,7 +1,6 @@
 // The journal table: row model, entry row, cell texts, and the compact row
 // storage beneath it.
 
-#include "Cp1251.h"
 #include "JournalModel.h"
 #include "JournalRows.h"
 #include "JournalTexts.h"
@@ -13,19 +12,6 @@
 namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-TEST(Cp1251, EveryByteRoundTripsThroughText)
-{
-    QByteArray all;
-    for (int b = 0; b < 256; ++b)
-        all.append(char(b));
-    const QString text = Cp1251::Decode(all);
-    ASSERT_EQ(text.size(), 256);
-    EXPECT_EQ(Cp1251::Encode(text), all);
-    EXPECT_EQ(Cp1251::Encode(U("Проба ё№")), QByteArray::fromHex("cff0eee1e020b8b9"));
-    // What the code page cannot hold becomes one '?' per character.
-    EXPECT_EQ(Cp1251::Encode(U("a😀b中")), "a?b?");
-}
 
 TEST(JournalModel, EmptyJournalHasCaptionsAndOneNumberedEntryRow)
 {
