@@ -242,6 +242,7 @@ QFrame *Divider(int Width)
 
 TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
     : QMainWindow(Parent),
+      FJournal(MyConsts::sJournalTexts()),
       FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs()),
       FSerialPortNames(Setup.SerialPortNames ? std::move(Setup.SerialPortNames)
                                              : std::function<std::string()>([] { return GetSerialPortNames(); })),

@@ -2,14 +2,15 @@
 
 #include "JournalFile.h"
 #include "JournalNames.h"
-#include "JournalTexts.h"
 #include "WaitCursor.h"
 
 #include <QCoreApplication>
 
-JournalDocument::JournalDocument(QObject* parent)
+JournalDocument::JournalDocument(JournalTexts texts, QObject* parent)
     : QObject(parent),
-      fileName_(JournalTexts::DefaultJournalFileName()),
+      texts_(std::move(texts)),
+      model_(texts_.Captions),
+      fileName_(texts_.DefaultJournalFileName()),
       printDevices_(std::make_unique<DefaultPrinterProvider>()),
       betweenPages_([] {
           if (QCoreApplication::instance())
@@ -38,7 +39,7 @@ void JournalDocument::SetJournalFileName(const QString& fileName)
 
 void JournalDocument::ShowJournalTitle(const QString& fileName)
 {
-    title_ = JournalTitle(fileName);
+    title_ = JournalTitle(texts_.ProgramTitle, fileName);
     emit TitleChanged(title_);
 }
 
@@ -64,7 +65,7 @@ void JournalDocument::SaveJournal(const QString& fileName)
 void JournalDocument::NewJournal()
 {
     model_.Reset();
-    const QString name = NextNewJournalName(fileName_);
+    const QString name = NextNewJournalName(texts_.NewJournalBase, fileName_);
     SetJournalFileName(name);
     ShowJournalTitle(name);
 }
@@ -78,7 +79,7 @@ void JournalDocument::EnterResult(const QStringList& textsFromColumn2)
 
 void JournalDocument::PrintJournal(int lastRow, const QFont& gridFont)
 {
-    JournalPrintout printout{model_.SnapshotRows(), lastRow, fileName_, PrintFont(gridFont)};
+    JournalPrintout printout{model_.SnapshotRows(), lastRow, fileName_, PrintFont(gridFont), texts_.Captions};
     ::PrintJournal(*printDevices_, printout, betweenPages_);
 }
 

@@ -19,7 +19,8 @@
 class JournalDocument : public QObject {
     Q_OBJECT
 public:
-    explicit JournalDocument(QObject* parent = nullptr);
+    // The texts are the program's: captions, title, names of new journals.
+    explicit JournalDocument(JournalTexts texts, QObject* parent = nullptr);
     ~JournalDocument() override;
 
     JournalModel& Model() { return model_; }
@@ -28,14 +29,15 @@ public:
     bool JournalModified() const { return modified_; }
     void SetJournalModified(bool modified);
 
-    // Starts as "Новый.txt", no folder: the process's current directory.
+    // Starts as the base of new names + ".txt" ("Новый.txt"), no folder:
+    // the process's current directory.
     const QString& JournalFileName() const { return fileName_; }
     void SetJournalFileName(const QString& fileName);
 
     // The window title last shown, see ShowJournalTitle.
     const QString& Title() const { return title_; }
-    // Title := "Регистрация измерений молока(" + name part + ")"; emits
-    // TitleChanged.
+    // Title := program title + "(" + name part + ")", e.g.
+    // "Регистрация измерений молока(Новый.txt)"; emits TitleChanged.
     void ShowJournalTitle(const QString& fileName);
 
     // Replaces the journal by the file's rows, or by the empty journal when
@@ -75,6 +77,7 @@ signals:
     void FileNameChanged(const QString& fileName);
 
 private:
+    JournalTexts texts_;
     JournalModel model_;
     bool modified_ = false;
     QString fileName_;

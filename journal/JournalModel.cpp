@@ -1,7 +1,6 @@
 #include "JournalModel.h"
 
 #include "Cp1251.h"
-#include "JournalTexts.h"
 
 namespace {
 
@@ -17,7 +16,8 @@ QByteArray CellBytes(const QString& text)
 
 }  // namespace
 
-JournalModel::JournalModel(QObject* parent) : QAbstractTableModel(parent)
+JournalModel::JournalModel(JournalCaptions captions, QObject* parent)
+    : QAbstractTableModel(parent), captions_(std::move(captions))
 {
     rows_.AppendEmpty();
 }
@@ -27,7 +27,7 @@ QString JournalModel::Cell(int col, int row) const
     if (col < 0 || col >= ColCount || row < 0 || row >= RowCount())
         return {};
     if (row == 0)
-        return JournalTexts::Caption(col);
+        return captions_[size_t(col)];
     if (col == 0)
         return QString::number(row);
     return Cp1251::Decode(rows_.Field(row - 1, col));
@@ -126,6 +126,6 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return section >= 0 && section < ColCount ? JournalTexts::Caption(section) : QVariant();
+        return section >= 0 && section < ColCount ? captions_[size_t(section)] : QVariant();
     return QString::number(section + 1);
 }

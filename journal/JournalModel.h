@@ -11,6 +11,7 @@
 // editable column.
 
 #include "JournalRows.h"
+#include "JournalTexts.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -18,10 +19,11 @@
 class JournalModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int ColCount = 17;
+    static constexpr int ColCount = JournalTexts::ColumnCount;
     static constexpr int LabelColumn = 1;
 
-    explicit JournalModel(QObject* parent = nullptr);
+    // The captions are row 0, as the journal's owner words them.
+    explicit JournalModel(JournalCaptions captions, QObject* parent = nullptr);
 
     // Row count including the caption row: 2 or more.
     int RowCount() const { return int(rows_.Count()) + 1; }
@@ -63,5 +65,6 @@ private:
     // (columns beyond 16 are left out), in one step.
     void WriteCells(int row, int firstCol, const QStringList& texts);
 
+    JournalCaptions captions_;
     JournalRows rows_;
 };

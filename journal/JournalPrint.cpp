@@ -141,7 +141,7 @@ void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const Jour
         for (int col = 0; col < PrintedColumns; ++col)
             writer.Write(layout.ColumnX(col), y, cellText(col));
     };
-    const auto caption = [](int col) { return JournalTexts::Caption(col); };
+    const auto caption = [&](int col) { return printout.captions[size_t(col)]; };
 
     const int lastRow = std::min<qsizetype>(printout.lastRow, printout.rows.Count());
     int page = 1;

@@ -9,6 +9,7 @@
 // printer itself is reached through a provider that can be replaced.
 
 #include "JournalRows.h"
+#include "JournalTexts.h"
 
 #include <QFont>
 #include <QPoint>
@@ -69,6 +70,7 @@ struct JournalPrintout {
     int lastRow = 0;   // print rows 1..lastRow (clamped to the rows held)
     QString fileName;  // its name part goes into the header
     QFont font;        // the print font, see PrintFont
+    JournalCaptions captions;  // the caption line of every page
 };
 
 // Where pages are drawn.

@@ -4,6 +4,7 @@
 #include "JournalDocument.h"
 #include "JournalPrint.h"
 #include "JournalView.h"
+#include "MyConsts.h"
 #include "TestFiles.h"
 
 #include <QPaintEngine>
@@ -117,7 +118,7 @@ public:
 
 JournalRows RowsOfResults(int results)
 {
-    JournalModel model;
+    JournalModel model(MyConsts::sJournalTexts().Captions);
     for (int i = 1; i <= results; ++i) {
         model.SetCell(1, model.EntryRow(), U("Проба ") + QString::number(i));
         model.WriteEntryCells(2, {"01.02.2024", "10:00:00", "7", "4,50", "8,25", "1,0280", "3,10", "0,00", "0,50",
@@ -131,7 +132,7 @@ std::vector<Written> Print(int results, const std::function<void()>& betweenPage
 {
     RecordingSink sink;
     JournalPrintout printout{RowsOfResults(results), results + 1, U("C:\\Данные\\Журнал.txt"),
-                             PrintFont(JournalFont())};
+                             PrintFont(JournalFont()), MyConsts::sJournalTexts().Captions};
     PaintJournal(sink, PrintPageLayout::Compute(6600, 4760, 66), printout, betweenPages);
     return sink.device.engine.written;
 }
@@ -207,7 +208,7 @@ int PdfPageCount(const QString& path)
 class JournalPrintToPdf : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    JournalDocument journal;
+    JournalDocument journal{MyConsts::sJournalTexts()};
     PdfPrinter* pdf = nullptr;
 
     void SetUp() override
@@ -268,7 +269,7 @@ TEST(JournalPrinter, NoDefaultPrinterIsAnError)
     QTemporaryDir dir;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    JournalDocument journal;
+    JournalDocument journal(MyConsts::sJournalTexts());
     try {
         journal.PrintJournal(1, JournalFont());
         ADD_FAILURE() << "printed without a printer";
