@@ -8,4 +8,4 @@ target_link_libraries(settings PUBLIC cp1251 Qt6::Core)
 add_library(app_texts STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MyConsts.h ${CMAKE_CURRENT_LIST_DIR}/MyConsts.cpp)
 target_include_directories(app_texts PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(app_texts PUBLIC journal Qt6::Core)
+target_link_libraries(app_texts PUBLIC journal_core Qt6::Core)

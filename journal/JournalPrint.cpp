@@ -1,8 +1,6 @@
 #include "JournalPrint.h"
 
 #include "Cp1251.h"
-#include "JournalNames.h"
-#include "JournalTexts.h"
 
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
@@ -12,8 +10,6 @@
 #include <QPrinterInfo>
 
 namespace {
-
-constexpr int PrintedColumns = JournalTexts::ColumnCount - 1;  // column 16 is left out
 
 [[noreturn]] void Fail(const QString& text)
 {
@@ -83,44 +79,6 @@ private:
 
 }  // namespace
 
-PrintPageLayout PrintPageLayout::Compute(int pageHeight, int pageWidth, int textHeight)
-{
-    PrintPageLayout l;
-    l.PH = pageHeight;
-    l.PW = pageWidth;
-    l.TH = textHeight;
-    if (pageHeight <= 0 || pageWidth <= 0 || textHeight <= 0)
-        Fail(QStringLiteral("The printer reports no printable area"));
-    l.U = pageWidth / (2 * JournalTexts::ColumnCount);
-    l.L = pageHeight / textHeight;
-    // Slots 0 to 3 hold the header and captions; fewer than 5 slots would
-    // leave no room for a row (and no slot at all a division by zero).
-    if (l.L < 5)
-        Fail(QStringLiteral("The page is too small for the print font"));
-    l.S = pageHeight / l.L;
-    l.R = l.L - 4;
-    return l;
-}
-
-int PrintPageLayout::ColumnX(int col) const
-{
-    if (col == 0)
-        return U;
-    if (col >= 1 && col < PrintedColumns)
-        return 2 * col * U;
-    return -1;
-}
-
-int PrintPageLayout::PageCount(int lastRow) const
-{
-    return lastRow <= 0 ? 0 : (lastRow + R - 1) / R;
-}
-
-QString PageHeaderText(int page, const QString& fileName)
-{
-    return JournalTexts::PageLabel() + QString::number(page) + QString(20, u' ') + JournalNamePart(fileName);
-}
-
 QFont PrintFont(const QFont& gridFont)
 {
     QFont font = gridFont;
@@ -138,7 +96,7 @@ void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const Jour
     LineWriter writer(painter, layout);
 
     const auto writeLine = [&](int y, const auto& cellText) {
-        for (int col = 0; col < PrintedColumns; ++col)
+        for (int col = 0; col < PrintPageLayout::PrintedColumns; ++col)
             writer.Write(layout.ColumnX(col), y, cellText(col));
     };
     const auto caption = [&](int col) { return printout.captions[size_t(col)]; };
