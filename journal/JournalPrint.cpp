@@ -18,43 +18,43 @@ namespace {
 
 class PagedDeviceSink : public PrintPageSink {
 public:
-    explicit PagedDeviceSink(QPagedPaintDevice& device) : device_(device)
+    explicit PagedDeviceSink(QPagedPaintDevice& device) : FDevice(device)
     {
         // QPainter::begin is the real test of a printer: a QPrinter can
         // look valid and still fail here.
-        if (!painter_.begin(&device_))
+        if (!FPainter.begin(&FDevice))
             Fail(QStringLiteral("Printer selected is not valid"));
     }
     ~PagedDeviceSink() override
     {
-        if (!painter_.isActive())
+        if (!FPainter.isActive())
             return;
         // Left early by an error: do not send a half printout.
-        if (auto* printer = dynamic_cast<QPrinter*>(&device_))
+        if (auto* printer = dynamic_cast<QPrinter*>(&FDevice))
             printer->abort();
-        painter_.end();
+        FPainter.end();
     }
-    QPainter& Painter() override { return painter_; }
+    QPainter& Painter() override { return FPainter; }
     void NewPage() override
     {
-        if (!device_.newPage())
+        if (!FDevice.newPage())
             Fail(QStringLiteral("The printer could not start a new page"));
     }
     void Finish()
     {
-        if (!painter_.end())
+        if (!FPainter.end())
             Fail(QStringLiteral("The printer could not finish the printout"));
     }
 
 private:
-    QPagedPaintDevice& device_;
-    QPainter painter_;
+    QPagedPaintDevice& FDevice;
+    QPainter FPainter;
 };
 
 class LineWriter {
 public:
     LineWriter(QPainter& painter, const PrintPageLayout& layout)
-        : painter_(painter), metrics_(painter.font(), painter.device()), maxChars_(std::max(1, layout.PW))
+        : FPainter(painter), FMetrics(painter.font(), painter.device()), FMaxChars(std::max(1, layout.PW))
     {
     }
 
@@ -65,16 +65,16 @@ public:
         if (text.isEmpty())
             return;
         // Nothing beyond the page's width can show; a cell may be megabytes.
-        if (text.size() > maxChars_)
-            text.truncate(maxChars_);
-        painter_.fillRect(QRect(x, y, metrics_.horizontalAdvance(text), metrics_.height()), Qt::white);
-        painter_.drawText(QPoint(x, y + metrics_.ascent()), text);
+        if (text.size() > FMaxChars)
+            text.truncate(FMaxChars);
+        FPainter.fillRect(QRect(x, y, FMetrics.horizontalAdvance(text), FMetrics.height()), Qt::white);
+        FPainter.drawText(QPoint(x, y + FMetrics.ascent()), text);
     }
 
 private:
-    QPainter& painter_;
-    QFontMetrics metrics_;
-    int maxChars_;
+    QPainter& FPainter;
+    QFontMetrics FMetrics;
+    int FMaxChars;
 };
 
 }  // namespace
@@ -129,8 +129,8 @@ void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const Jour
 
 std::unique_ptr<QPagedPaintDevice> PdfFileProvider::OpenDevice()
 {
-    auto pdf = std::make_unique<QPdfWriter>(fileName_);
-    pdf->setResolution(dotsPerInch_);
+    auto pdf = std::make_unique<QPdfWriter>(FFileName);
+    pdf->setResolution(FDotsPerInch);
     pdf->setPageSize(QPageSize(QPageSize::A4));
     return pdf;
 }

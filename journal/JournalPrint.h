@@ -66,12 +66,12 @@ public:
 class PdfFileProvider : public PrintDeviceProvider {
 public:
     explicit PdfFileProvider(QString fileName, int dotsPerInch = 600)
-        : fileName_(std::move(fileName)), dotsPerInch_(dotsPerInch) {}
+        : FFileName(std::move(fileName)), FDotsPerInch(dotsPerInch) {}
     std::unique_ptr<QPagedPaintDevice> OpenDevice() override;
 
 private:
-    QString fileName_;
-    int dotsPerInch_;
+    QString FFileName;
+    int FDotsPerInch;
 };
 
 // The system's default printer, no dialog, an empty document name. Qt would

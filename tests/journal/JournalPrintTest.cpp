@@ -38,34 +38,34 @@ public:
     void updateState(const QPaintEngineState& state) override
     {
         if (state.state() & QPaintEngine::DirtyBrush)
-            brush_ = state.brush();
+            FBrush = state.brush();
     }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawRects(const QRectF* rects, int count) override
     {
         if (count > 0)
-            box_ = rects[count - 1].toRect();
-        textsSinceBox_ = 0;
-        white_ = brush_.color() == Qt::white && brush_.style() == Qt::SolidPattern;
+            FBox = rects[count - 1].toRect();
+        FTextsSinceBox = 0;
+        FWhite = FBrush.color() == Qt::white && FBrush.style() == Qt::SolidPattern;
     }
     void drawRects(const QRect* rects, int count) override
     {
         if (count > 0)
-            box_ = rects[count - 1];
-        textsSinceBox_ = 0;
-        white_ = brush_.color() == Qt::white && brush_.style() == Qt::SolidPattern;
+            FBox = rects[count - 1];
+        FTextsSinceBox = 0;
+        FWhite = FBrush.color() == Qt::white && FBrush.style() == Qt::SolidPattern;
     }
     void drawTextItem(const QPointF&, const QTextItem& item) override
     {
         // A text of mixed scripts arrives in several items over one box.
-        if (!white_ && !written.empty() && textsSinceBox_ > 0) {
+        if (!FWhite && !written.empty() && FTextsSinceBox > 0) {
             written.back().text += item.text();
             return;
         }
-        EXPECT_TRUE(white_) << item.text().toStdString();
-        written.push_back({page, box_.topLeft(), item.text()});
-        white_ = false;
-        ++textsSinceBox_;
+        EXPECT_TRUE(FWhite) << item.text().toStdString();
+        written.push_back({page, FBox.topLeft(), item.text()});
+        FWhite = false;
+        ++FTextsSinceBox;
     }
     Type type() const override { return QPaintEngine::User; }
 
@@ -73,15 +73,15 @@ public:
     std::vector<Written> written;
 
 private:
-    QBrush brush_;
-    QRect box_;
-    bool white_ = false;
-    int textsSinceBox_ = 0;
+    QBrush FBrush;
+    QRect FBox;
+    bool FWhite = false;
+    int FTextsSinceBox = 0;
 };
 
 class RecordingDevice : public QPaintDevice {
 public:
-    RecordingDevice(int width, int height) : width_(width), height_(height) {}
+    RecordingDevice(int width, int height) : FWidth(width), FHeight(height) {}
     QPaintEngine* paintEngine() const override { return &engine; }
     mutable RecordingEngine engine;
 
@@ -89,10 +89,10 @@ protected:
     int metric(PaintDeviceMetric m) const override
     {
         switch (m) {
-        case PdmWidth: return width_;
-        case PdmHeight: return height_;
-        case PdmWidthMM: return width_ * 254 / 6000;
-        case PdmHeightMM: return height_ * 254 / 6000;
+        case PdmWidth: return FWidth;
+        case PdmHeight: return FHeight;
+        case PdmWidthMM: return FWidth * 254 / 6000;
+        case PdmHeightMM: return FHeight * 254 / 6000;
         case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 600;
         case PdmDepth: return 32;
         case PdmNumColors: return 1 << 24;
@@ -103,7 +103,7 @@ protected:
     }
 
 private:
-    int width_, height_;
+    int FWidth, FHeight;
 };
 
 class RecordingSink : public PrintPageSink {
