@@ -39,11 +39,23 @@ QStringList sColumnCaptions()
     return captions;
 }
 
+static_assert(kColumnCount == JournalTexts::ColumnCount);
+
 QString sColumnCaption(int column)
 {
     if (column < 0 || column >= kColumnCount)
         return {};
     return QString::fromUtf16(kColumnCaptions[static_cast<std::size_t>(column)]);
+}
+
+JournalTexts sJournalTexts()
+{
+    JournalTexts texts;
+    for (int c = 0; c < kColumnCount; ++c)
+        texts.Captions[static_cast<std::size_t>(c)] = sColumnCaption(c);
+    texts.ProgramTitle = sProgramTitle();
+    texts.NewJournalBase = sNewFileBase();
+    return texts;
 }
 
 }  // namespace MyConsts

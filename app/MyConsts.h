@@ -3,6 +3,8 @@
 // The program's own user-interface texts, in one table. Every text the code
 // shows comes from here, except the printout's page label.
 
+#include "JournalTexts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,5 +33,9 @@ inline constexpr int kColumnCount = 17;
 // Journal column captions, column 0 to 16.
 QStringList sColumnCaptions();
 QString sColumnCaption(int column);  // empty outside 0..16
+
+// The texts of this table that the journal shows (captions, program title,
+// base of new journal names), as the journal takes them.
+JournalTexts sJournalTexts();
 
 }  // namespace MyConsts

@@ -1,10 +1,10 @@
 #include "ProfileFile.h"
 
+#include "Cp1251.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 EIniFileException::EIniFileException(const QString &message)
     : std::runtime_error(message.toStdString())
@@ -14,24 +14,8 @@ EIniFileException::EIniFileException(const QString &message)
 namespace {
 
 // Profile files are 8-bit text in the Windows ANSI code page of the
-// program's Russian texts.
-constexpr const char *kFileEncoding = "windows-1251";
-
-QString fromAnsi(QByteArrayView bytes)
-{
-    QStringDecoder decoder(kFileEncoding, QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
-}
-
-// The text in Windows-1251, or nothing when some character has no place there.
-std::optional<QByteArray> toAnsi(QStringView text)
-{
-    QStringEncoder encoder(kFileEncoding, QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    return bytes;
-}
+// program's Russian texts, Windows-1251: bytes are read one character each,
+// and a name or value that the code page cannot hold is refused.
 
 bool isBlank(char c)
 {
@@ -56,7 +40,7 @@ bool isQuote(char c)
 
 bool sameName(QByteArrayView stored, QStringView wanted)
 {
-    return QString::compare(fromAnsi(stored), wanted, Qt::CaseInsensitive) == 0;
+    return QString::compare(Cp1251::Decode(stored), wanted, Qt::CaseInsensitive) == 0;
 }
 
 // The name of a section header line, or nothing for any other line.
@@ -96,7 +80,7 @@ QString valueFromRaw(QByteArrayView raw)
     QByteArrayView value = trimmed(raw);
     if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
-    return fromAnsi(value.first(std::min(value.size(), kProfileMaxValueLength)));
+    return Cp1251::Decode(value.first(std::min(value.size(), kProfileMaxValueLength)));
 }
 
 // A value that reading would change (blanks at either end, an enclosing pair
@@ -134,7 +118,7 @@ QString ProfileValueProblem(ProfilePart part, QStringView text)
     const QString what = partName(part);
     if (text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0)))
         return QStringLiteral("the %1 contains a line break or a NUL character").arg(what);
-    if (!toAnsi(text))
+    if (!Cp1251::EncodeStrict(text))
         return QStringLiteral("the %1 \"%2\" has characters that Windows-1251 cannot hold")
             .arg(what, text);
     if (part == ProfilePart::Value) {
@@ -161,13 +145,13 @@ ProfileDocument::ProfileDocument(const QByteArray &bytes)
     while (start < bytes.size()) {
         const qsizetype newline = bytes.indexOf('\n', start);
         if (newline < 0) {
-            m_lines.push_back({bytes.sliced(start), {}});
+            FLines.push_back({bytes.sliced(start), {}});
             break;
         }
         qsizetype textEnd = newline;
         if (textEnd > start && bytes[textEnd - 1] == '\r')
             --textEnd;
-        m_lines.push_back(
+        FLines.push_back(
             {bytes.sliced(start, textEnd - start), bytes.sliced(textEnd, newline + 1 - textEnd)});
         start = newline + 1;
     }
@@ -175,13 +159,13 @@ ProfileDocument::ProfileDocument(const QByteArray &bytes)
 
 std::optional<ProfileDocument::SectionRange> ProfileDocument::findSection(QStringView section) const
 {
-    const auto count = static_cast<qsizetype>(m_lines.size());
+    const auto count = static_cast<qsizetype>(FLines.size());
     for (qsizetype i = 0; i < count; ++i) {
-        const auto name = sectionName(m_lines[i].text);
+        const auto name = sectionName(FLines[i].text);
         if (!name || !sameName(*name, section))
             continue;
         qsizetype end = i + 1;
-        while (end < count && !sectionName(m_lines[end].text))
+        while (end < count && !sectionName(FLines[end].text))
             ++end;
         return SectionRange{i, end};
     }
@@ -192,7 +176,7 @@ std::optional<ProfileDocument::KeyLine> ProfileDocument::findKey(const SectionRa
                                                                  QStringView key) const
 {
     for (qsizetype i = range.header + 1; i < range.end; ++i) {
-        const QByteArray &text = m_lines[i].text;
+        const QByteArray &text = FLines[i].text;
         const auto pair = keyValue(text);
         if (pair && sameName(pair->key, key))
             return KeyLine{i, text.sliced(pair->valueStart)};
@@ -213,7 +197,7 @@ std::optional<QString> ProfileDocument::value(QStringView section, QStringView k
 
 QByteArray ProfileDocument::lineEndForNewLines() const
 {
-    for (const Line &line : m_lines) {
+    for (const Line &line : FLines) {
         if (!line.end.isEmpty())
             return line.end;
     }
@@ -229,7 +213,7 @@ bool ProfileDocument::setValue(QStringView section, QStringView key, const QStri
         if (!problem.isEmpty())
             throw std::invalid_argument(problem.toStdString());
     }
-    const QByteArray rawValue = rawFromValue(*toAnsi(value));
+    const QByteArray rawValue = rawFromValue(*Cp1251::EncodeStrict(value));
     const QByteArray lineEnd = lineEndForNewLines();
 
     const auto range = findSection(section);
@@ -237,39 +221,39 @@ bool ProfileDocument::setValue(QStringView section, QStringView key, const QStri
         if (const auto found = findKey(*range, key)) {
             if (valueFromRaw(found->rawValue) == value)
                 return false;
-            QByteArray &text = m_lines[found->index].text;
+            QByteArray &text = FLines[found->index].text;
             text = text.first(text.size() - found->rawValue.size()) + rawValue;
             return true;
         }
     }
 
-    const QByteArray keyLine = *toAnsi(key) + '=' + rawValue;
-    qsizetype insertAt = static_cast<qsizetype>(m_lines.size());
+    const QByteArray keyLine = *Cp1251::EncodeStrict(key) + '=' + rawValue;
+    qsizetype insertAt = static_cast<qsizetype>(FLines.size());
     if (range) {
         insertAt = range->header + 1;
         for (qsizetype i = range->end - 1; i > range->header; --i) {
-            if (!trimmed(m_lines[i].text).isEmpty()) {
+            if (!trimmed(FLines[i].text).isEmpty()) {
                 insertAt = i + 1;
                 break;
             }
         }
     }
     // The line before the new ones may be the file's last, without a line end.
-    if (insertAt > 0 && m_lines[insertAt - 1].end.isEmpty())
-        m_lines[insertAt - 1].end = lineEnd;
+    if (insertAt > 0 && FLines[insertAt - 1].end.isEmpty())
+        FLines[insertAt - 1].end = lineEnd;
 
     std::vector<Line> added;
     if (!range)
-        added.push_back({'[' + *toAnsi(section) + ']', lineEnd});
+        added.push_back({'[' + *Cp1251::EncodeStrict(section) + ']', lineEnd});
     added.push_back({keyLine, lineEnd});
-    m_lines.insert(m_lines.begin() + insertAt, added.begin(), added.end());
+    FLines.insert(FLines.begin() + insertAt, added.begin(), added.end());
     return true;
 }
 
 QByteArray ProfileDocument::toBytes() const
 {
     QByteArray bytes;
-    for (const Line &line : m_lines)
+    for (const Line &line : FLines)
         bytes += line.text + line.end;
     return bytes;
 }

@@ -62,7 +62,7 @@ private:
     std::optional<KeyLine> findKey(const SectionRange &range, QStringView key) const;
     QByteArray lineEndForNewLines() const;
 
-    std::vector<Line> m_lines;
+    std::vector<Line> FLines;
 };
 
 // Why `text` cannot be stored as a section name, key name or value, or an

@@ -62,6 +62,7 @@ QFrame *Divider(int Width)
 
 TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
     : QMainWindow(Parent),
+      FJournal(MyConsts::sJournalTexts()),
       FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs()),
       FSerialPortNames(Setup.SerialPortNames ? std::move(Setup.SerialPortNames)
                                              : std::function<std::string()>([] { return GetSerialPortNames(); })),
@@ -234,7 +235,7 @@ void TForm1::FormCreate()
     // A failing step is shown, and the steps after it are skipped; the
     // window is shown all the same.
     RunReportingErrors([this] {
-        FJournal.SetJournalFileName(MyConsts::sNewFileBase() + QStringLiteral(".txt"));
+        FJournal.SetJournalFileName(MyConsts::sJournalTexts().DefaultJournalFileName());
         if (FIniFileName.isEmpty())
             FIniFileName = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Nivara.Ini"));
         ReadSettings();

@@ -20,7 +20,7 @@ constexpr int FittedColumnCount = 17;
 // Paints data cells through the grid and reports the editor's opening.
 class ColorGridDelegate : public QStyledItemDelegate {
 public:
-    explicit ColorGridDelegate(TColorStringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+    explicit ColorGridDelegate(TColorStringGrid* grid) : QStyledItemDelegate(grid), FGrid(grid) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -29,9 +29,9 @@ public:
             state |= TGridDrawStateFlag::gdFixed;
         if (option.state & QStyle::State_Selected)
             state |= TGridDrawStateFlag::gdSelected;
-        if (grid_->currentIndex() == index && grid_->hasFocus())
+        if (FGrid->currentIndex() == index && FGrid->hasFocus())
             state |= TGridDrawStateFlag::gdFocused;
-        grid_->PaintCell(painter, option.rect, index.row() + 1, index.column(), state,
+        FGrid->PaintCell(painter, option.rect, index.row() + 1, index.column(), state,
                          index.data(Qt::DisplayRole).toString());
     }
 
@@ -48,7 +48,7 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
     {
         QString value = index.data(Qt::EditRole).toString();
-        grid_->GetEditText(index.column(), index.row() + 1, value);
+        FGrid->GetEditText(index.column(), index.row() + 1, value);
         if (auto* line = qobject_cast<QLineEdit*>(editor))
             line->setText(value);
         else
@@ -56,13 +56,13 @@ public:
     }
 
 private:
-    TColorStringGrid* grid_;
+    TColorStringGrid* FGrid;
 };
 
 // The caption row, painted like the other fixed cells.
 class ColorGridHeader : public QHeaderView {
 public:
-    explicit ColorGridHeader(TColorStringGrid* grid) : QHeaderView(Qt::Horizontal, grid), grid_(grid) {}
+    explicit ColorGridHeader(TColorStringGrid* grid) : QHeaderView(Qt::Horizontal, grid), FGrid(grid) {}
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
@@ -70,7 +70,7 @@ protected:
         if (!rect.isValid())
             return;
         const QString text = model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString();
-        grid_->PaintCell(painter, rect, 0, logicalIndex, TGridDrawStateFlag::gdFixed, text);
+        FGrid->PaintCell(painter, rect, 0, logicalIndex, TGridDrawStateFlag::gdFixed, text);
         painter->save();
         painter->setPen(palette().color(QPalette::Mid));
         painter->drawLine(rect.topRight(), rect.bottomRight());
@@ -79,7 +79,7 @@ protected:
     }
 
 private:
-    TColorStringGrid* grid_;
+    TColorStringGrid* FGrid;
 };
 
 TColorStringGrid::TColorStringGrid(QWidget* parent) : QTableView(parent)
@@ -115,7 +115,7 @@ TColorStringGrid::TColorStringGrid(QWidget* parent) : QTableView(parent)
 
 void TColorStringGrid::SetEditing(bool on)
 {
-    editing_ = on;
+    FEditing = on;
     setEditTriggers(on ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked)
                        : QAbstractItemView::NoEditTriggers);
@@ -192,14 +192,14 @@ bool TColorStringGrid::event(QEvent* e)
 
 void TColorStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    if (current.isValid() && !revertingSelection_) {
+    if (current.isValid() && !FRevertingSelection) {
         bool canSelect = true;
         if (OnSelectCell)
             OnSelectCell(this, current.column(), current.row() + 1, canSelect);
         if (!canSelect) {
-            revertingSelection_ = true;
+            FRevertingSelection = true;
             selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect);
-            revertingSelection_ = false;
+            FRevertingSelection = false;
             return;
         }
     }

@@ -52,7 +52,7 @@ public:
     // The grid's editing option: while on, the in-place editor opens on the
     // current cell in the usual ways (typing, F2, double click).
     void SetEditing(bool on);
-    bool Editing() const { return editing_; }
+    bool Editing() const { return FEditing; }
 
     // Width of the cell area in pixels (inside the frame and scroll bars).
     int ClientWidth() const;
@@ -79,6 +79,6 @@ private:
     friend class ColorGridDelegate;
     void GetEditText(int col, int row, QString& value);
 
-    bool editing_ = false;
-    bool revertingSelection_ = false;
+    bool FEditing = false;
+    bool FRevertingSelection = false;
 };

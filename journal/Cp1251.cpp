@@ -14,8 +14,8 @@ struct Table {
 
     Table()
     {
-        // The code page itself comes from Qt; a byte it leaves undefined
-        // (0x98 in some tables) is mapped to the C1 control of the same
+        // The code page itself comes from Qt; a byte its table leaves
+        // undefined (0x98 in some) is mapped to the C1 control of the same
         // number, so it still survives a decode/encode round trip.
         QStringDecoder decoder("windows-1251");
         for (int b = 0; b < 256; ++b) {
@@ -52,11 +52,15 @@ QString Decode(QByteArrayView bytes)
     return out;
 }
 
-QByteArray Encode(QStringView text)
+namespace {
+
+// Appends the bytes of text; a character the code page cannot hold is
+// handed to unmappable, which returns false to stop the encoding.
+template <typename Unmappable>
+bool EncodeInto(QByteArray& out, QStringView text, Unmappable unmappable)
 {
     const Table& t = table();
-    QByteArray out;
-    out.reserve(text.size());
+    out.reserve(out.size() + text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         if (ch < 0x80) {
@@ -68,10 +72,31 @@ QByteArray Encode(QStringView text)
             out.append(*it);
             continue;
         }
-        out.append('?');
+        if (!unmappable(out))
+            return false;
         if (QChar::isHighSurrogate(ch) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i;
     }
+    return true;
+}
+
+}  // namespace
+
+QByteArray Encode(QStringView text)
+{
+    QByteArray out;
+    EncodeInto(out, text, [](QByteArray& bytes) {
+        bytes.append('?');
+        return true;
+    });
+    return out;
+}
+
+std::optional<QByteArray> EncodeStrict(QStringView text)
+{
+    QByteArray out;
+    if (!EncodeInto(out, text, [](QByteArray&) { return false; }))
+        return std::nullopt;
     return out;
 }
 

@@ -2,16 +2,17 @@
 
 #include "JournalFile.h"
 #include "JournalNames.h"
-#include "JournalTexts.h"
 #include "WaitCursor.h"
 
 #include <QCoreApplication>
 
-JournalDocument::JournalDocument(QObject* parent)
+JournalDocument::JournalDocument(JournalTexts texts, QObject* parent)
     : QObject(parent),
-      fileName_(JournalTexts::DefaultJournalFileName()),
-      printDevices_(std::make_unique<DefaultPrinterProvider>()),
-      betweenPages_([] {
+      FTexts(std::move(texts)),
+      FModel(FTexts.Captions),
+      FFileName(FTexts.DefaultJournalFileName()),
+      FPrintDevices(std::make_unique<DefaultPrinterProvider>()),
+      FBetweenPages([] {
           if (QCoreApplication::instance())
               QCoreApplication::processEvents();
       })
@@ -22,24 +23,24 @@ JournalDocument::~JournalDocument() = default;
 
 void JournalDocument::SetJournalModified(bool modified)
 {
-    if (modified_ == modified)
+    if (FModified == modified)
         return;
-    modified_ = modified;
-    emit ModifiedChanged(modified_);
+    FModified = modified;
+    emit ModifiedChanged(FModified);
 }
 
 void JournalDocument::SetJournalFileName(const QString& fileName)
 {
-    if (fileName_ == fileName)
+    if (FFileName == fileName)
         return;
-    fileName_ = fileName;
-    emit FileNameChanged(fileName_);
+    FFileName = fileName;
+    emit FileNameChanged(FFileName);
 }
 
 void JournalDocument::ShowJournalTitle(const QString& fileName)
 {
-    title_ = JournalTitle(fileName);
-    emit TitleChanged(title_);
+    FTitle = JournalTitle(FTexts.ProgramTitle, fileName);
+    emit TitleChanged(FTitle);
 }
 
 void JournalDocument::LoadJournal(const QString& fileName)
@@ -48,7 +49,7 @@ void JournalDocument::LoadJournal(const QString& fileName)
     // Read completely before touching the journal: a failed read keeps the
     // journal, so a later Save cannot overwrite the unread file with less.
     JournalRows rows = ReadJournalFile(fileName);
-    model_.ReplaceRows(std::move(rows));
+    FModel.ReplaceRows(std::move(rows));
     ShowJournalTitle(fileName);
     SetJournalModified(false);
 }
@@ -56,15 +57,15 @@ void JournalDocument::LoadJournal(const QString& fileName)
 void JournalDocument::SaveJournal(const QString& fileName)
 {
     WaitCursor wait;
-    SaveJournalFile(model_.Rows(), fileName);
+    SaveJournalFile(FModel.Rows(), fileName);
     ShowJournalTitle(fileName);
     SetJournalModified(false);
 }
 
 void JournalDocument::NewJournal()
 {
-    model_.Reset();
-    const QString name = NextNewJournalName(fileName_);
+    FModel.Reset();
+    const QString name = NextNewJournalName(FTexts.NewJournalBase, FFileName);
     SetJournalFileName(name);
     ShowJournalTitle(name);
 }
@@ -72,22 +73,22 @@ void JournalDocument::NewJournal()
 void JournalDocument::EnterResult(const QStringList& textsFromColumn2)
 {
     SetJournalModified(true);
-    model_.WriteEntryCells(2, textsFromColumn2);
-    model_.AppendEntryRow();
+    FModel.WriteEntryCells(2, textsFromColumn2);
+    FModel.AppendEntryRow();
 }
 
 void JournalDocument::PrintJournal(int lastRow, const QFont& gridFont)
 {
-    JournalPrintout printout{model_.SnapshotRows(), lastRow, fileName_, PrintFont(gridFont)};
-    ::PrintJournal(*printDevices_, printout, betweenPages_);
+    JournalPrintout printout{FModel.SnapshotRows(), lastRow, FFileName, PrintFont(gridFont), FTexts.Captions};
+    ::PrintJournal(*FPrintDevices, printout, FBetweenPages);
 }
 
 void JournalDocument::SetPrintDeviceProvider(std::unique_ptr<PrintDeviceProvider> provider)
 {
-    printDevices_ = provider ? std::move(provider) : std::make_unique<DefaultPrinterProvider>();
+    FPrintDevices = provider ? std::move(provider) : std::make_unique<DefaultPrinterProvider>();
 }
 
 void JournalDocument::SetBetweenPagesHook(std::function<void()> hook)
 {
-    betweenPages_ = std::move(hook);
+    FBetweenPages = std::move(hook);
 }

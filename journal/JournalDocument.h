@@ -19,23 +19,25 @@
 class JournalDocument : public QObject {
     Q_OBJECT
 public:
-    explicit JournalDocument(QObject* parent = nullptr);
+    // The texts are the program's: captions, title, names of new journals.
+    explicit JournalDocument(JournalTexts texts, QObject* parent = nullptr);
     ~JournalDocument() override;
 
-    JournalModel& Model() { return model_; }
-    const JournalModel& Model() const { return model_; }
+    JournalModel& Model() { return FModel; }
+    const JournalModel& Model() const { return FModel; }
 
-    bool JournalModified() const { return modified_; }
+    bool JournalModified() const { return FModified; }
     void SetJournalModified(bool modified);
 
-    // Starts as "Новый.txt", no folder: the process's current directory.
-    const QString& JournalFileName() const { return fileName_; }
+    // Starts as the base of new names + ".txt" ("Новый.txt"), no folder:
+    // the process's current directory.
+    const QString& JournalFileName() const { return FFileName; }
     void SetJournalFileName(const QString& fileName);
 
     // The window title last shown, see ShowJournalTitle.
-    const QString& Title() const { return title_; }
-    // Title := "Регистрация измерений молока(" + name part + ")"; emits
-    // TitleChanged.
+    const QString& Title() const { return FTitle; }
+    // Title := program title + "(" + name part + ")", e.g.
+    // "Регистрация измерений молока(Новый.txt)"; emits TitleChanged.
     void ShowJournalTitle(const QString& fileName);
 
     // Replaces the journal by the file's rows, or by the empty journal when
@@ -75,10 +77,11 @@ signals:
     void FileNameChanged(const QString& fileName);
 
 private:
-    JournalModel model_;
-    bool modified_ = false;
-    QString fileName_;
-    QString title_;
-    std::unique_ptr<PrintDeviceProvider> printDevices_;
-    std::function<void()> betweenPages_;
+    JournalTexts FTexts;
+    JournalModel FModel;
+    bool FModified = false;
+    QString FFileName;
+    QString FTitle;
+    std::unique_ptr<PrintDeviceProvider> FPrintDevices;
+    std::function<void()> FBetweenPages;
 };

@@ -1,7 +1,6 @@
 #include "JournalModel.h"
 
 #include "Cp1251.h"
-#include "JournalTexts.h"
 
 namespace {
 
@@ -17,9 +16,10 @@ QByteArray CellBytes(const QString& text)
 
 }  // namespace
 
-JournalModel::JournalModel(QObject* parent) : QAbstractTableModel(parent)
+JournalModel::JournalModel(JournalCaptions captions, QObject* parent)
+    : QAbstractTableModel(parent), FCaptions(std::move(captions))
 {
-    rows_.AppendEmpty();
+    FRows.AppendEmpty();
 }
 
 QString JournalModel::Cell(int col, int row) const
@@ -27,10 +27,10 @@ QString JournalModel::Cell(int col, int row) const
     if (col < 0 || col >= ColCount || row < 0 || row >= RowCount())
         return {};
     if (row == 0)
-        return JournalTexts::Caption(col);
+        return FCaptions[size_t(col)];
     if (col == 0)
         return QString::number(row);
-    return Cp1251::Decode(rows_.Field(row - 1, col));
+    return Cp1251::Decode(FRows.Field(row - 1, col));
 }
 
 void JournalModel::SetCell(int col, int row, const QString& text)
@@ -52,43 +52,43 @@ void JournalModel::WriteCells(int row, int firstCol, const QStringList& texts)
     if (lastCol < firstCol)
         return;
     std::array<QByteArray, JournalRows::FieldCount> held;
-    JournalRows::Fields fields = rows_.AllFields(row - 1);
+    JournalRows::Fields fields = FRows.AllFields(row - 1);
     for (int col = firstCol; col <= lastCol; ++col) {
         held[size_t(col - 1)] = CellBytes(texts[col - firstCol]);
         fields[size_t(col - 1)] = held[size_t(col - 1)];
     }
-    rows_.SetFields(row - 1, fields);
+    FRows.SetFields(row - 1, fields);
     emit dataChanged(index(row - 1, firstCol), index(row - 1, lastCol));
 }
 
 void JournalModel::AppendEntryRow()
 {
-    const int modelRow = int(rows_.Count());
+    const int modelRow = int(FRows.Count());
     beginInsertRows({}, modelRow, modelRow);
-    rows_.AppendEmpty();
+    FRows.AppendEmpty();
     endInsertRows();
 }
 
 void JournalModel::Reset()
 {
     beginResetModel();
-    rows_.Clear();
-    rows_.AppendEmpty();
+    FRows.Clear();
+    FRows.AppendEmpty();
     endResetModel();
 }
 
 void JournalModel::ReplaceRows(JournalRows&& rows)
 {
     beginResetModel();
-    rows_ = std::move(rows);
-    if (rows_.IsEmpty())
-        rows_.AppendEmpty();
+    FRows = std::move(rows);
+    if (FRows.IsEmpty())
+        FRows.AppendEmpty();
     endResetModel();
 }
 
 int JournalModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(rows_.Count());
+    return parent.isValid() ? 0 : int(FRows.Count());
 }
 
 int JournalModel::columnCount(const QModelIndex& parent) const
@@ -126,6 +126,6 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return section >= 0 && section < ColCount ? JournalTexts::Caption(section) : QVariant();
+        return section >= 0 && section < ColCount ? FCaptions[size_t(section)] : QVariant();
     return QString::number(section + 1);
 }

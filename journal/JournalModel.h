@@ -11,6 +11,7 @@
 // editable column.
 
 #include "JournalRows.h"
+#include "JournalTexts.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -18,13 +19,14 @@
 class JournalModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int ColCount = 17;
+    static constexpr int ColCount = JournalTexts::ColumnCount;
     static constexpr int LabelColumn = 1;
 
-    explicit JournalModel(QObject* parent = nullptr);
+    // The captions are row 0, as the journal's owner words them.
+    explicit JournalModel(JournalCaptions captions, QObject* parent = nullptr);
 
     // Row count including the caption row: 2 or more.
-    int RowCount() const { return int(rows_.Count()) + 1; }
+    int RowCount() const { return int(FRows.Count()) + 1; }
     int EntryRow() const { return RowCount() - 1; }
 
     // Any cell: row 0 gives the captions, column 0 the row numbers; cells
@@ -45,10 +47,10 @@ public:
     // at all give the empty journal.
     void ReplaceRows(JournalRows&& rows);
 
-    const JournalRows& Rows() const { return rows_; }
+    const JournalRows& Rows() const { return FRows; }
     // A copy of the rows for work that must not see later changes
     // (printing); cheap, see JournalRows::Snapshot.
-    JournalRows SnapshotRows() { return rows_.Snapshot(); }
+    JournalRows SnapshotRows() { return FRows.Snapshot(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -63,5 +65,6 @@ private:
     // (columns beyond 16 are left out), in one step.
     void WriteCells(int row, int firstCol, const QStringList& texts);
 
-    JournalRows rows_;
+    JournalCaptions FCaptions;
+    JournalRows FRows;
 };

@@ -35,17 +35,16 @@ QString JournalFolderPart(const QString& fileName)
     return fileName.left(LastSeparator(fileName) + 1);
 }
 
-QString JournalTitle(const QString& fileName)
+QString JournalTitle(const QString& programTitle, const QString& fileName)
 {
-    return JournalTexts::ProgramTitle() + u'(' + JournalNamePart(fileName) + u')';
+    return programTitle + u'(' + JournalNamePart(fileName) + u')';
 }
 
-QString NextNewJournalName(const QString& currentFileName)
+QString NextNewJournalName(const QString& newJournalBase, const QString& currentFileName)
 {
     const QString folder = JournalFolderPart(currentFileName);
     for (qint64 n = 1;; ++n) {
-        const QString candidate =
-            folder + JournalTexts::NewJournalBase() + QString::number(n) + JournalTexts::JournalExtension();
+        const QString candidate = folder + newJournalBase + QString::number(n) + JournalTexts::JournalExtension();
         if (!NameTaken(candidate))
             return candidate;
     }

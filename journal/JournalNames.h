@@ -11,9 +11,11 @@ QString JournalNamePart(const QString& fileName);
 // Everything up to and including the last separator, or empty.
 QString JournalFolderPart(const QString& fileName);
 
-// "Регистрация измерений молока(" + name part + ")".
-QString JournalTitle(const QString& fileName);
+// programTitle + "(" + name part + ")", e.g.
+// "Регистрация измерений молока(Новый.txt)".
+QString JournalTitle(const QString& programTitle, const QString& fileName);
 
-// The first of <folder of currentFileName>Новый1.txt, Новый2.txt, ... for
-// which nothing exists on disk. Creates nothing.
-QString NextNewJournalName(const QString& currentFileName);
+// The first of <folder of currentFileName><base>1.txt, <base>2.txt, ... for
+// which nothing exists on disk (base "Новый": Новый1.txt, ...). Creates
+// nothing.
+QString NextNewJournalName(const QString& newJournalBase, const QString& currentFileName);

@@ -1,8 +1,6 @@
 #include "JournalPrint.h"
 
 #include "Cp1251.h"
-#include "JournalNames.h"
-#include "JournalTexts.h"
 
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
@@ -13,8 +11,6 @@
 
 namespace {
 
-constexpr int PrintedColumns = JournalTexts::ColumnCount - 1;  // column 16 is left out
-
 [[noreturn]] void Fail(const QString& text)
 {
     throw EJournalPrint(text.toStdString());
@@ -22,43 +18,43 @@ constexpr int PrintedColumns = JournalTexts::ColumnCount - 1;  // column 16 is l
 
 class PagedDeviceSink : public PrintPageSink {
 public:
-    explicit PagedDeviceSink(QPagedPaintDevice& device) : device_(device)
+    explicit PagedDeviceSink(QPagedPaintDevice& device) : FDevice(device)
     {
         // QPainter::begin is the real test of a printer: a QPrinter can
         // look valid and still fail here.
-        if (!painter_.begin(&device_))
+        if (!FPainter.begin(&FDevice))
             Fail(QStringLiteral("Printer selected is not valid"));
     }
     ~PagedDeviceSink() override
     {
-        if (!painter_.isActive())
+        if (!FPainter.isActive())
             return;
         // Left early by an error: do not send a half printout.
-        if (auto* printer = dynamic_cast<QPrinter*>(&device_))
+        if (auto* printer = dynamic_cast<QPrinter*>(&FDevice))
             printer->abort();
-        painter_.end();
+        FPainter.end();
     }
-    QPainter& Painter() override { return painter_; }
+    QPainter& Painter() override { return FPainter; }
     void NewPage() override
     {
-        if (!device_.newPage())
+        if (!FDevice.newPage())
             Fail(QStringLiteral("The printer could not start a new page"));
     }
     void Finish()
     {
-        if (!painter_.end())
+        if (!FPainter.end())
             Fail(QStringLiteral("The printer could not finish the printout"));
     }
 
 private:
-    QPagedPaintDevice& device_;
-    QPainter painter_;
+    QPagedPaintDevice& FDevice;
+    QPainter FPainter;
 };
 
 class LineWriter {
 public:
     LineWriter(QPainter& painter, const PrintPageLayout& layout)
-        : painter_(painter), metrics_(painter.font(), painter.device()), maxChars_(std::max(1, layout.PW))
+        : FPainter(painter), FMetrics(painter.font(), painter.device()), FMaxChars(std::max(1, layout.PW))
     {
     }
 
@@ -69,57 +65,19 @@ public:
         if (text.isEmpty())
             return;
         // Nothing beyond the page's width can show; a cell may be megabytes.
-        if (text.size() > maxChars_)
-            text.truncate(maxChars_);
-        painter_.fillRect(QRect(x, y, metrics_.horizontalAdvance(text), metrics_.height()), Qt::white);
-        painter_.drawText(QPoint(x, y + metrics_.ascent()), text);
+        if (text.size() > FMaxChars)
+            text.truncate(FMaxChars);
+        FPainter.fillRect(QRect(x, y, FMetrics.horizontalAdvance(text), FMetrics.height()), Qt::white);
+        FPainter.drawText(QPoint(x, y + FMetrics.ascent()), text);
     }
 
 private:
-    QPainter& painter_;
-    QFontMetrics metrics_;
-    int maxChars_;
+    QPainter& FPainter;
+    QFontMetrics FMetrics;
+    int FMaxChars;
 };
 
 }  // namespace
-
-PrintPageLayout PrintPageLayout::Compute(int pageHeight, int pageWidth, int textHeight)
-{
-    PrintPageLayout l;
-    l.PH = pageHeight;
-    l.PW = pageWidth;
-    l.TH = textHeight;
-    if (pageHeight <= 0 || pageWidth <= 0 || textHeight <= 0)
-        Fail(QStringLiteral("The printer reports no printable area"));
-    l.U = pageWidth / (2 * JournalTexts::ColumnCount);
-    l.L = pageHeight / textHeight;
-    // Slots 0 to 3 hold the header and captions; fewer than 5 slots would
-    // leave no room for a row (and no slot at all a division by zero).
-    if (l.L < 5)
-        Fail(QStringLiteral("The page is too small for the print font"));
-    l.S = pageHeight / l.L;
-    l.R = l.L - 4;
-    return l;
-}
-
-int PrintPageLayout::ColumnX(int col) const
-{
-    if (col == 0)
-        return U;
-    if (col >= 1 && col < PrintedColumns)
-        return 2 * col * U;
-    return -1;
-}
-
-int PrintPageLayout::PageCount(int lastRow) const
-{
-    return lastRow <= 0 ? 0 : (lastRow + R - 1) / R;
-}
-
-QString PageHeaderText(int page, const QString& fileName)
-{
-    return JournalTexts::PageLabel() + QString::number(page) + QString(20, u' ') + JournalNamePart(fileName);
-}
 
 QFont PrintFont(const QFont& gridFont)
 {
@@ -138,10 +96,10 @@ void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const Jour
     LineWriter writer(painter, layout);
 
     const auto writeLine = [&](int y, const auto& cellText) {
-        for (int col = 0; col < PrintedColumns; ++col)
+        for (int col = 0; col < PrintPageLayout::PrintedColumns; ++col)
             writer.Write(layout.ColumnX(col), y, cellText(col));
     };
-    const auto caption = [](int col) { return JournalTexts::Caption(col); };
+    const auto caption = [&](int col) { return printout.captions[size_t(col)]; };
 
     const int lastRow = std::min<qsizetype>(printout.lastRow, printout.rows.Count());
     int page = 1;
@@ -171,8 +129,8 @@ void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const Jour
 
 std::unique_ptr<QPagedPaintDevice> PdfFileProvider::OpenDevice()
 {
-    auto pdf = std::make_unique<QPdfWriter>(fileName_);
-    pdf->setResolution(dotsPerInch_);
+    auto pdf = std::make_unique<QPdfWriter>(FFileName);
+    pdf->setResolution(FDotsPerInch);
     pdf->setPageSize(QPageSize(QPageSize::A4));
     return pdf;
 }

@@ -4,57 +4,24 @@
 // rows on slots 4 to L-1, as plain text without grid lines. Column 16 is
 // never printed.
 //
-// The layout is a pure computation; the drawing goes through a small page
-// sink so that tests can print to a PDF or record the drawing, and the
-// printer itself is reached through a provider that can be replaced.
+// The layout is a pure computation (JournalPrintLayout.h); the drawing goes
+// through a small page sink so that tests can print to a PDF or record the
+// drawing, and the printer itself is reached through a provider that can be
+// replaced.
 
+#include "JournalPrintLayout.h"
 #include "JournalRows.h"
+#include "JournalTexts.h"
 
 #include <QFont>
-#include <QPoint>
 #include <QString>
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <utility>
 
 class QPagedPaintDevice;
 class QPainter;
-
-// A failure of printing. what() is UTF-8.
-class EJournalPrint : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Positions on a page, in device pixels from the top left of the printable
-// area; all divisions are integer divisions.
-struct PrintPageLayout {
-    int PH = 0;  // printable height
-    int PW = 0;  // printable width
-    int TH = 0;  // line height of the print font
-    int U = 0;   // column unit, PW / 34
-    int L = 0;   // line slots per page, PH / TH
-    int S = 0;   // line pitch, PH / L
-    int R = 0;   // journal rows per page, L - 4
-
-    // Throws EJournalPrint when not even one journal row fits on a page.
-    static PrintPageLayout Compute(int pageHeight, int pageWidth, int textHeight);
-
-    static constexpr int HeaderX = 800;  // device pixels on every printer
-    QPoint HeaderPos() const { return {HeaderX, S}; }
-    int CaptionY() const { return 3 * S; }
-    // The k-th journal row of a page, k = 1..R.
-    int RowY(int k) const { return (k + 3) * S; }
-    // x of column 0..15; -1 for column 16, which is not printed.
-    int ColumnX(int col) const;
-    // Pages for journal rows 1..lastRow; 0 when there is nothing to print.
-    int PageCount(int lastRow) const;
-};
-
-// "Стр. " + page + 20 spaces + the name part of fileName.
-QString PageHeaderText(int page, const QString& fileName);
 
 // The grid's font as it is printed: the same family and point size, so
 // the printer renders it at its own resolution. A font given in pixels is
@@ -69,6 +36,7 @@ struct JournalPrintout {
     int lastRow = 0;   // print rows 1..lastRow (clamped to the rows held)
     QString fileName;  // its name part goes into the header
     QFont font;        // the print font, see PrintFont
+    JournalCaptions captions;  // the caption line of every page
 };
 
 // Where pages are drawn.
@@ -98,12 +66,12 @@ public:
 class PdfFileProvider : public PrintDeviceProvider {
 public:
     explicit PdfFileProvider(QString fileName, int dotsPerInch = 600)
-        : fileName_(std::move(fileName)), dotsPerInch_(dotsPerInch) {}
+        : FFileName(std::move(fileName)), FDotsPerInch(dotsPerInch) {}
     std::unique_ptr<QPagedPaintDevice> OpenDevice() override;
 
 private:
-    QString fileName_;
-    int dotsPerInch_;
+    QString FFileName;
+    int FDotsPerInch;
 };
 
 // The system's default printer, no dialog, an empty document name. Qt would

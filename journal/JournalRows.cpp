@@ -76,46 +76,46 @@ const char* JournalRows::Store(QByteArrayView line)
 {
     if (line.isEmpty())
         return nullptr;
-    Block* tail = blocks_.empty() ? nullptr : blocks_.back().get();
-    if (!tail || tailShared_ || tail->bytes.size() - tail->used < line.size()) {
+    Block* tail = FBlocks.empty() ? nullptr : FBlocks.back().get();
+    if (!tail || FTailShared || tail->bytes.size() - tail->used < line.size()) {
         auto block = std::make_shared<Block>();
         block->bytes = QByteArray(std::max(BlockSize, line.size()), Qt::Uninitialized);
-        blocks_.push_back(std::move(block));
-        tail = blocks_.back().get();
-        tailShared_ = false;
+        FBlocks.push_back(std::move(block));
+        tail = FBlocks.back().get();
+        FTailShared = false;
     }
     char* dst = tail->bytes.data() + tail->used;
     std::memcpy(dst, line.data(), size_t(line.size()));
     tail->used += line.size();
-    stored_ += line.size();
+    FStored += line.size();
     return dst;
 }
 
 void JournalRows::Append(const Fields& fields)
 {
     const QByteArray line = Join(fields);
-    rows_.push_back(RowRef{Store(line), line.size()});
-    live_ += line.size();
+    FRows.push_back(RowRef{Store(line), line.size()});
+    FLive += line.size();
 }
 
 void JournalRows::SetFields(qsizetype i, const Fields& fields)
 {
     // Join first: the fields may point into the row being replaced.
     const QByteArray line = Join(fields);
-    RowRef& row = rows_[size_t(i)];
-    live_ += line.size() - row.length;
+    RowRef& row = FRows[size_t(i)];
+    FLive += line.size() - row.length;
     row = RowRef{Store(line), line.size()};
     CompactIfWasteful();
 }
 
 void JournalRows::Clear()
 {
-    rows_.clear();
-    rows_.shrink_to_fit();
-    blocks_.clear();
-    tailShared_ = false;
-    stored_ = 0;
-    live_ = 0;
+    FRows.clear();
+    FRows.shrink_to_fit();
+    FBlocks.clear();
+    FTailShared = false;
+    FStored = 0;
+    FLive = 0;
 }
 
 char* JournalRows::AdoptBlock(QByteArray&& bytes)
@@ -123,35 +123,35 @@ char* JournalRows::AdoptBlock(QByteArray&& bytes)
     auto block = std::make_shared<Block>();
     block->bytes = std::move(bytes);
     block->used = block->bytes.size();
-    stored_ += block->used;
+    FStored += block->used;
     char* data = block->bytes.data();
-    blocks_.push_back(std::move(block));
-    tailShared_ = true;  // full: later rows go into a fresh block
+    FBlocks.push_back(std::move(block));
+    FTailShared = true;  // full: later rows go into a fresh block
     return data;
 }
 
 JournalRows JournalRows::Snapshot()
 {
     JournalRows copy;
-    copy.rows_ = rows_;
-    copy.blocks_ = blocks_;
-    copy.stored_ = stored_;
-    copy.live_ = live_;
+    copy.FRows = FRows;
+    copy.FBlocks = FBlocks;
+    copy.FStored = FStored;
+    copy.FLive = FLive;
     // Neither side may write into the free end of a block the other sees.
-    copy.tailShared_ = true;
-    tailShared_ = true;
+    copy.FTailShared = true;
+    FTailShared = true;
     return copy;
 }
 
 void JournalRows::CompactIfWasteful()
 {
-    const qsizetype waste = stored_ - live_;
-    if (waste <= live_ || waste <= WasteFloor)
+    const qsizetype waste = FStored - FLive;
+    if (waste <= FLive || waste <= WasteFloor)
         return;
     std::vector<std::shared_ptr<Block>> old;
-    old.swap(blocks_);  // keeps the old text alive while it is copied
-    tailShared_ = false;
-    stored_ = 0;
-    for (RowRef& row : rows_)
+    old.swap(FBlocks);  // keeps the old text alive while it is copied
+    FTailShared = false;
+    FStored = 0;
+    for (RowRef& row : FRows)
         row.data = Store(QByteArrayView(row.data, row.length));
 }

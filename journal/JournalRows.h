@@ -23,20 +23,20 @@ public:
     JournalRows(const JournalRows&) = delete;
     JournalRows& operator=(const JournalRows&) = delete;
 
-    qsizetype Count() const { return qsizetype(rows_.size()); }
-    bool IsEmpty() const { return rows_.empty(); }
+    qsizetype Count() const { return qsizetype(FRows.size()); }
+    bool IsEmpty() const { return FRows.empty(); }
 
     // The stored line of row index i (0-based): at most 15 TABs, no CR/LF.
     // Trailing empty fields may be missing.
-    QByteArrayView Line(qsizetype i) const { return {rows_[size_t(i)].data, rows_[size_t(i)].length}; }
+    QByteArrayView Line(qsizetype i) const { return {FRows[size_t(i)].data, FRows[size_t(i)].length}; }
     // Field 1..16 of row index i; missing fields are empty.
     QByteArrayView Field(qsizetype i, int field) const;
     Fields AllFields(qsizetype i) const;
     // True if any of fields 2..16 (date, time, group, values) is non-empty.
     bool HasResult(qsizetype i) const;
 
-    void Reserve(qsizetype rowCount) { rows_.reserve(size_t(rowCount)); }
-    void AppendEmpty() { rows_.push_back(RowRef{}); }
+    void Reserve(qsizetype rowCount) { FRows.reserve(size_t(rowCount)); }
+    void AppendEmpty() { FRows.push_back(RowRef{}); }
     // Fields must hold no TAB, CR or LF.
     void Append(const Fields& fields);
     void SetFields(qsizetype i, const Fields& fields);
@@ -48,7 +48,7 @@ public:
     char* AdoptBlock(QByteArray&& bytes);
     // Adds a row whose (already normalised) line lies inside the last
     // adopted block.
-    void AppendInBlock(const char* data, qsizetype length) { rows_.push_back(RowRef{data, length}); live_ += length; }
+    void AppendInBlock(const char* data, qsizetype length) { FRows.push_back(RowRef{data, length}); FLive += length; }
 
     // A read-only copy sharing the byte blocks: costs one reference per row.
     // Later changes to either side do not show in the other.
@@ -56,8 +56,8 @@ public:
 
     // Bytes held in blocks, and bytes of live row text (for tests and
     // benchmarks).
-    qsizetype StoredBytes() const { return stored_; }
-    qsizetype LiveBytes() const { return live_; }
+    qsizetype StoredBytes() const { return FStored; }
+    qsizetype LiveBytes() const { return FLive; }
 
 private:
     struct RowRef {
@@ -73,9 +73,9 @@ private:
     void CompactIfWasteful();
     static QByteArray Join(const Fields& fields);
 
-    std::vector<RowRef> rows_;
-    std::vector<std::shared_ptr<Block>> blocks_;
-    bool tailShared_ = false;  // the last block is shared with a snapshot
-    qsizetype stored_ = 0;
-    qsizetype live_ = 0;
+    std::vector<RowRef> FRows;
+    std::vector<std::shared_ptr<Block>> FBlocks;
+    bool FTailShared = false;  // the last block is shared with a snapshot
+    qsizetype FStored = 0;
+    qsizetype FLive = 0;
 };

@@ -1,26 +1,29 @@
 #pragma once
-// The journal's texts. All but the printout's page label come from the
-// program's one table of texts.
-
-#include "MyConsts.h"
+// The journal's texts. Those that belong to the program (the column
+// captions, the program's title, the base of new journal names) are handed
+// in by the journal's owner; the journal's own (the printout's page label,
+// the file extension) are defined here.
 
 #include <QString>
 
-namespace JournalTexts {
+#include <array>
 
-inline constexpr int ColumnCount = MyConsts::kColumnCount;
+struct JournalTexts {
+    static constexpr int ColumnCount = 17;
 
-// Captions of row 0, columns 0 to 16.
-inline QString Caption(int column) { return MyConsts::sColumnCaption(column); }
+    // Captions of row 0, columns 0 to 16.
+    std::array<QString, ColumnCount> Captions;
+    // Start of the main window's caption.
+    QString ProgramTitle;
+    // Base of new journal names: Новый.txt at first start, then Новый1.txt, ...
+    QString NewJournalBase;
 
-// Start of the main window's caption.
-inline QString ProgramTitle() { return MyConsts::sProgramTitle(); }
-// Base of new journal names: Новый.txt at first start, then Новый1.txt, ...
-inline QString NewJournalBase() { return MyConsts::sNewFileBase(); }
-inline QString JournalExtension() { return QStringLiteral(u".txt"); }
-// The start-up default journal name, without a folder.
-inline QString DefaultJournalFileName() { return NewJournalBase() + JournalExtension(); }
-// Label of the page number in the printout's header.
-inline QString PageLabel() { return QStringLiteral(u"Стр. "); }
+    // The start-up default journal name, without a folder.
+    QString DefaultJournalFileName() const { return NewJournalBase + JournalExtension(); }
 
-}  // namespace JournalTexts
+    static QString JournalExtension() { return QStringLiteral(u".txt"); }
+    // Label of the page number in the printout's header.
+    static QString PageLabel() { return QStringLiteral(u"Стр. "); }
+};
+
+using JournalCaptions = std::array<QString, JournalTexts::ColumnCount>;

@@ -7,12 +7,12 @@ WaitCursor::WaitCursor()
 {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        shown_ = true;
+        FShown = true;
     }
 }
 
 WaitCursor::~WaitCursor()
 {
-    if (shown_ && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (FShown && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         QGuiApplication::restoreOverrideCursor();
 }

@@ -10,5 +10,5 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 
 private:
-    bool shown_ = false;
+    bool FShown = false;
 };

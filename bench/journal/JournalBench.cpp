@@ -14,6 +14,7 @@
 #include "JournalDocument.h"
 #include "JournalFile.h"
 #include "JournalView.h"
+#include "MyConsts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -108,7 +109,7 @@ int MeasurePeak(const char* what, const char* path)
     const long before = StatusKb("VmRSS:");
     long rows = 0;
     if (std::strcmp(what, "load") == 0) {
-        JournalDocument journal;
+        JournalDocument journal(MyConsts::sJournalTexts());
         journal.LoadJournal(QString::fromLocal8Bit(path));
         rows = journal.Model().RowCount();
     } else {
@@ -181,7 +182,7 @@ void BM_RawReadAndSplit(benchmark::State& state)
 void BM_LoadJournal(benchmark::State& state)
 {
     const QString path = JournalPath(int(state.range(0)));
-    JournalDocument journal;
+    JournalDocument journal(MyConsts::sJournalTexts());
     for (auto _ : state)
         journal.LoadJournal(path);
     state.SetBytesProcessed(state.iterations() * QFileInfo(path).size());
@@ -189,7 +190,7 @@ void BM_LoadJournal(benchmark::State& state)
 
 void BM_SaveJournal(benchmark::State& state)
 {
-    JournalDocument journal;
+    JournalDocument journal(MyConsts::sJournalTexts());
     journal.LoadJournal(JournalPath(int(state.range(0))));
     const QString target = workDir->filePath(QStringLiteral("saved.txt"));
     for (auto _ : state)
@@ -200,7 +201,7 @@ void BM_SaveJournal(benchmark::State& state)
 // One analyzer result: fill the entry row and append a new one.
 void BM_EnterResult(benchmark::State& state)
 {
-    JournalDocument journal;
+    JournalDocument journal(MyConsts::sJournalTexts());
     if (state.range(0) > 0)
         journal.LoadJournal(JournalPath(int(state.range(0))));
     const QStringList texts = ResultTexts(42);
@@ -213,7 +214,7 @@ void BM_EnterResult(benchmark::State& state)
 // after each result as the program's message loop would.
 void BM_EnterResultShownInGrid(benchmark::State& state)
 {
-    JournalDocument journal;
+    JournalDocument journal(MyConsts::sJournalTexts());
     if (state.range(0) > 0)
         journal.LoadJournal(JournalPath(int(state.range(0))));
     TColorStringGrid grid;

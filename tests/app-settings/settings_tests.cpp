@@ -1,9 +1,9 @@
+#include "Cp1251.h"
 #include "MyConsts.h"
 #include "iniplus.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -18,8 +18,7 @@ namespace {
 
 QByteArray ansi(const QString &text)
 {
-    QStringEncoder encoder("windows-1251");
-    return encoder.encode(text);
+    return Cp1251::Encode(text);
 }
 
 QByteArray readBytes(const QString &path)

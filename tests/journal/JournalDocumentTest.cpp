@@ -2,6 +2,7 @@
 // leaves everything as it was.
 
 #include "JournalDocument.h"
+#include "MyConsts.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -18,7 +19,7 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 class JournalDocumentTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    JournalDocument journal;
+    JournalDocument journal{MyConsts::sJournalTexts()};
 
     QString Path(const char* name) const { return dir.filePath(U(name)); }
 
@@ -63,7 +64,7 @@ TEST_F(JournalDocumentTest, ResultsMarkTheJournalAndSaveLoadRoundTrips)
     const QByteArray saved = ReadBytes(journal.JournalFileName());
     EXPECT_TRUE(saved.endsWith(QByteArray(15, '\t') + "\r\n"));
 
-    JournalDocument other;
+    JournalDocument other(MyConsts::sJournalTexts());
     other.SetJournalModified(true);
     other.LoadJournal(journal.JournalFileName());
     EXPECT_FALSE(other.JournalModified());

@@ -174,27 +174,27 @@ TEST(JournalFileRead, UnreadableFilesThrow)
 // A device that fails after handing out some bytes, like a disk read error.
 class FailingDevice : public QIODevice {
 public:
-    explicit FailingDevice(QByteArray first) : first_(std::move(first)) { open(QIODevice::ReadOnly); }
+    explicit FailingDevice(QByteArray first) : FFirst(std::move(first)) { open(QIODevice::ReadOnly); }
     bool isSequential() const override { return false; }
     qint64 size() const override { return 1 << 20; }
 
 protected:
     qint64 readData(char* data, qint64 max) override
     {
-        if (given_) {
+        if (FGiven) {
             setErrorString("I/O error 5");
             return -1;
         }
-        given_ = true;
-        const qint64 n = std::min<qint64>(max, first_.size());
-        memcpy(data, first_.constData(), size_t(n));
+        FGiven = true;
+        const qint64 n = std::min<qint64>(max, FFirst.size());
+        memcpy(data, FFirst.constData(), size_t(n));
         return n;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    QByteArray first_;
-    bool given_ = false;
+    QByteArray FFirst;
+    bool FGiven = false;
 };
 
 TEST(JournalFileRead, ReadErrorMidwayThrowsWithTheSystemText)

@@ -4,6 +4,7 @@
 #include "ClGrid.h"
 #include "JournalDocument.h"
 #include "JournalView.h"
+#include "MyConsts.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -30,7 +31,7 @@ TEST(JournalGrid, FittedColumnWidths)
 
 class JournalGridTest : public ::testing::Test {
 protected:
-    JournalDocument journal;
+    JournalDocument journal{MyConsts::sJournalTexts()};
     TColorStringGrid grid;
 
     void SetUp() override

@@ -1,10 +1,9 @@
 // The journal table: row model, entry row, cell texts, and the compact row
 // storage beneath it.
 
-#include "Cp1251.h"
 #include "JournalModel.h"
 #include "JournalRows.h"
-#include "JournalTexts.h"
+#include "MyConsts.h"
 
 #include <QSignalSpy>
 
@@ -14,22 +13,9 @@ namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
-TEST(Cp1251, EveryByteRoundTripsThroughText)
-{
-    QByteArray all;
-    for (int b = 0; b < 256; ++b)
-        all.append(char(b));
-    const QString text = Cp1251::Decode(all);
-    ASSERT_EQ(text.size(), 256);
-    EXPECT_EQ(Cp1251::Encode(text), all);
-    EXPECT_EQ(Cp1251::Encode(U("Проба ё№")), QByteArray::fromHex("cff0eee1e020b8b9"));
-    // What the code page cannot hold becomes one '?' per character.
-    EXPECT_EQ(Cp1251::Encode(U("a😀b中")), "a?b?");
-}
-
 TEST(JournalModel, EmptyJournalHasCaptionsAndOneNumberedEntryRow)
 {
-    JournalModel model;
+    JournalModel model(MyConsts::sJournalTexts().Captions);
     EXPECT_EQ(model.RowCount(), 2);
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.columnCount(), 17);
@@ -44,7 +30,7 @@ TEST(JournalModel, EmptyJournalHasCaptionsAndOneNumberedEntryRow)
 
 TEST(JournalModel, OnlyTheLabelColumnIsEditableAndTheNumberColumnIsFixed)
 {
-    JournalModel model;
+    JournalModel model(MyConsts::sJournalTexts().Captions);
     EXPECT_EQ(model.flags(model.index(0, 0)), Qt::NoItemFlags);
     EXPECT_TRUE(model.flags(model.index(0, 1)) & Qt::ItemIsEditable);
     for (int c = 2; c < 17; ++c) {
@@ -58,7 +44,7 @@ TEST(JournalModel, OnlyTheLabelColumnIsEditableAndTheNumberColumnIsFixed)
 
 TEST(JournalModel, ResultFillsTheEntryRowKeepsTheLabelAndAppendsOneRow)
 {
-    JournalModel model;
+    JournalModel model(MyConsts::sJournalTexts().Captions);
     ASSERT_TRUE(model.setData(model.index(0, 1), U("Ферма 7")));
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
@@ -83,7 +69,7 @@ TEST(JournalModel, ResultFillsTheEntryRowKeepsTheLabelAndAppendsOneRow)
 
 TEST(JournalModel, LineBreaksAndTabsInALabelBecomeSpaces)
 {
-    JournalModel model;
+    JournalModel model(MyConsts::sJournalTexts().Captions);
     model.setData(model.index(0, 1), "a\tb\r\nc\nd");
     EXPECT_EQ(model.Cell(1, 1), "a b  c d");
     EXPECT_EQ(model.Rows().Line(0), "a b  c d");
@@ -94,7 +80,7 @@ TEST(JournalModel, LineBreaksAndTabsInALabelBecomeSpaces)
 
 TEST(JournalModel, RowsThatReenterStartEmpty)
 {
-    JournalModel model;
+    JournalModel model(MyConsts::sJournalTexts().Captions);
     for (int i = 0; i < 3; ++i) {
         model.setData(model.index(model.rowCount() - 1, 1), "label");
         model.WriteEntryCells(2, {"d", "t"});
@@ -114,7 +100,7 @@ TEST(JournalModel, RowsThatReenterStartEmpty)
 
 TEST(JournalRows, SnapshotKeepsItsRowsWhateverHappensToTheJournal)
 {
-    JournalModel model;
+    JournalModel model(MyConsts::sJournalTexts().Captions);
     model.WriteEntryCells(2, {"d1"});
     model.AppendEntryRow();
     model.setData(model.index(1, 1), "before");

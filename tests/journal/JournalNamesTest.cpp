@@ -2,6 +2,7 @@
 // picks.
 
 #include "JournalNames.h"
+#include "MyConsts.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -33,8 +34,9 @@ TEST(JournalNames, NameAndFolderParts)
         EXPECT_EQ(JournalFolderPart(U(c.path)), U(c.folder)) << c.path;
         EXPECT_EQ(JournalNamePart(U(c.path)), U(c.name)) << c.path;
     }
-    EXPECT_EQ(JournalTitle(U("Новый.txt")), U("Регистрация измерений молока(Новый.txt)"));
-    EXPECT_EQ(JournalTitle(U("/any/where/Новый1.txt")), U("Регистрация измерений молока(Новый1.txt)"));
+    const QString title = MyConsts::sJournalTexts().ProgramTitle;
+    EXPECT_EQ(JournalTitle(title, U("Новый.txt")), U("Регистрация измерений молока(Новый.txt)"));
+    EXPECT_EQ(JournalTitle(title, U("/any/where/Новый1.txt")), U("Регистрация измерений молока(Новый1.txt)"));
 }
 
 TEST(JournalNames, NewTakesTheFirstFreeNumberInTheJournalsFolder)
@@ -42,19 +44,20 @@ TEST(JournalNames, NewTakesTheFirstFreeNumberInTheJournalsFolder)
     QTemporaryDir dir;
     const QString folder = dir.path() + '/';
     const QString current = folder + U("Журнал.txt");
+    const QString base = MyConsts::sJournalTexts().NewJournalBase;
 
     WriteBytes(folder + U("Новый2.txt"), "");
-    EXPECT_EQ(NextNewJournalName(current), folder + U("Новый1.txt"));
+    EXPECT_EQ(NextNewJournalName(base, current), folder + U("Новый1.txt"));
 
     WriteBytes(folder + U("Новый1.txt"), "");
-    EXPECT_EQ(NextNewJournalName(current), folder + U("Новый3.txt"));
+    EXPECT_EQ(NextNewJournalName(base, current), folder + U("Новый3.txt"));
     // Nothing was created: asking again gives the same name.
-    EXPECT_EQ(NextNewJournalName(current), folder + U("Новый3.txt"));
+    EXPECT_EQ(NextNewJournalName(base, current), folder + U("Новый3.txt"));
 
     // Folders and dangling links occupy a name too.
     QDir(dir.path()).mkdir(U("Новый3.txt"));
     QFile::link(folder + "nowhere", folder + U("Новый4.txt"));
-    EXPECT_EQ(NextNewJournalName(current), folder + U("Новый5.txt"));
+    EXPECT_EQ(NextNewJournalName(base, current), folder + U("Новый5.txt"));
 }
 
 TEST(JournalNames, NewWithoutFolderStaysInTheCurrentDirectory)
@@ -63,7 +66,7 @@ TEST(JournalNames, NewWithoutFolderStaysInTheCurrentDirectory)
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     WriteBytes(U("Новый1.txt"), "");
-    const QString name = NextNewJournalName(U("Новый.txt"));
+    const QString name = NextNewJournalName(MyConsts::sJournalTexts().NewJournalBase, U("Новый.txt"));
     QDir::setCurrent(previous);
     EXPECT_EQ(name, U("Новый2.txt"));
 }

@@ -4,6 +4,7 @@
 #include "JournalDocument.h"
 #include "JournalPrint.h"
 #include "JournalView.h"
+#include "MyConsts.h"
 #include "TestFiles.h"
 
 #include <QPaintEngine>
@@ -37,34 +38,34 @@ public:
     void updateState(const QPaintEngineState& state) override
     {
         if (state.state() & QPaintEngine::DirtyBrush)
-            brush_ = state.brush();
+            FBrush = state.brush();
     }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawRects(const QRectF* rects, int count) override
     {
         if (count > 0)
-            box_ = rects[count - 1].toRect();
-        textsSinceBox_ = 0;
-        white_ = brush_.color() == Qt::white && brush_.style() == Qt::SolidPattern;
+            FBox = rects[count - 1].toRect();
+        FTextsSinceBox = 0;
+        FWhite = FBrush.color() == Qt::white && FBrush.style() == Qt::SolidPattern;
     }
     void drawRects(const QRect* rects, int count) override
     {
         if (count > 0)
-            box_ = rects[count - 1];
-        textsSinceBox_ = 0;
-        white_ = brush_.color() == Qt::white && brush_.style() == Qt::SolidPattern;
+            FBox = rects[count - 1];
+        FTextsSinceBox = 0;
+        FWhite = FBrush.color() == Qt::white && FBrush.style() == Qt::SolidPattern;
     }
     void drawTextItem(const QPointF&, const QTextItem& item) override
     {
         // A text of mixed scripts arrives in several items over one box.
-        if (!white_ && !written.empty() && textsSinceBox_ > 0) {
+        if (!FWhite && !written.empty() && FTextsSinceBox > 0) {
             written.back().text += item.text();
             return;
         }
-        EXPECT_TRUE(white_) << item.text().toStdString();
-        written.push_back({page, box_.topLeft(), item.text()});
-        white_ = false;
-        ++textsSinceBox_;
+        EXPECT_TRUE(FWhite) << item.text().toStdString();
+        written.push_back({page, FBox.topLeft(), item.text()});
+        FWhite = false;
+        ++FTextsSinceBox;
     }
     Type type() const override { return QPaintEngine::User; }
 
@@ -72,15 +73,15 @@ public:
     std::vector<Written> written;
 
 private:
-    QBrush brush_;
-    QRect box_;
-    bool white_ = false;
-    int textsSinceBox_ = 0;
+    QBrush FBrush;
+    QRect FBox;
+    bool FWhite = false;
+    int FTextsSinceBox = 0;
 };
 
 class RecordingDevice : public QPaintDevice {
 public:
-    RecordingDevice(int width, int height) : width_(width), height_(height) {}
+    RecordingDevice(int width, int height) : FWidth(width), FHeight(height) {}
     QPaintEngine* paintEngine() const override { return &engine; }
     mutable RecordingEngine engine;
 
@@ -88,10 +89,10 @@ protected:
     int metric(PaintDeviceMetric m) const override
     {
         switch (m) {
-        case PdmWidth: return width_;
-        case PdmHeight: return height_;
-        case PdmWidthMM: return width_ * 254 / 6000;
-        case PdmHeightMM: return height_ * 254 / 6000;
+        case PdmWidth: return FWidth;
+        case PdmHeight: return FHeight;
+        case PdmWidthMM: return FWidth * 254 / 6000;
+        case PdmHeightMM: return FHeight * 254 / 6000;
         case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 600;
         case PdmDepth: return 32;
         case PdmNumColors: return 1 << 24;
@@ -102,7 +103,7 @@ protected:
     }
 
 private:
-    int width_, height_;
+    int FWidth, FHeight;
 };
 
 class RecordingSink : public PrintPageSink {
@@ -117,7 +118,7 @@ public:
 
 JournalRows RowsOfResults(int results)
 {
-    JournalModel model;
+    JournalModel model(MyConsts::sJournalTexts().Captions);
     for (int i = 1; i <= results; ++i) {
         model.SetCell(1, model.EntryRow(), U("Проба ") + QString::number(i));
         model.WriteEntryCells(2, {"01.02.2024", "10:00:00", "7", "4,50", "8,25", "1,0280", "3,10", "0,00", "0,50",
@@ -131,7 +132,7 @@ std::vector<Written> Print(int results, const std::function<void()>& betweenPage
 {
     RecordingSink sink;
     JournalPrintout printout{RowsOfResults(results), results + 1, U("C:\\Данные\\Журнал.txt"),
-                             PrintFont(JournalFont())};
+                             PrintFont(JournalFont()), MyConsts::sJournalTexts().Captions};
     PaintJournal(sink, PrintPageLayout::Compute(6600, 4760, 66), printout, betweenPages);
     return sink.device.engine.written;
 }
@@ -207,7 +208,7 @@ int PdfPageCount(const QString& path)
 class JournalPrintToPdf : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    JournalDocument journal;
+    JournalDocument journal{MyConsts::sJournalTexts()};
     PdfPrinter* pdf = nullptr;
 
     void SetUp() override
@@ -268,7 +269,7 @@ TEST(JournalPrinter, NoDefaultPrinterIsAnError)
     QTemporaryDir dir;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    JournalDocument journal;
+    JournalDocument journal(MyConsts::sJournalTexts());
     try {
         journal.PrintJournal(1, JournalFont());
         ADD_FAILURE() << "printed without a printer";

@@ -1,6 +1,6 @@
 // Page layout of the printout.
 
-#include "JournalPrint.h"
+#include "JournalPrintLayout.h"
 
 #include <gtest/gtest.h>
 

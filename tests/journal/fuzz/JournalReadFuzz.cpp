@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QBuffer input(&bytes);
     input.open(QIODevice::ReadOnly);
 
-    JournalModel model;
+    JournalModel model(JournalCaptions{});
     model.ReplaceRows(ReadJournal(input));
     Check(model.RowCount() >= 2);
     for (int r = 1; r < model.RowCount(); ++r)
