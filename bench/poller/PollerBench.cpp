@@ -92,13 +92,13 @@ void MeasureIdleCpu(int Seconds) {
     Station.AfterPutResult = [&] {
         if (++Puts != 2)
             return;
-        Passes = Station.Passes;
+        const int PassesBefore = Station.Passes;
         const double CpuBefore = ProcessCpuMs();
         const auto WallBefore = SteadyClock::now();
-        QTimer::singleShot(Seconds * 1000, Qt::PreciseTimer, &Scope, [&, CpuBefore, WallBefore] {
+        QTimer::singleShot(Seconds * 1000, Qt::PreciseTimer, &Scope, [&, PassesBefore, CpuBefore, WallBefore] {
             Cpu = ProcessCpuMs() - CpuBefore;
             Wall = Ms(SteadyClock::now() - WallBefore).count();
-            Passes = Station.Passes - Passes;
+            Passes = Station.Passes - PassesBefore;
             Station.Stop();
         });
     };
