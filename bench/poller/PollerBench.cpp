@@ -9,20 +9,72 @@
 // 9600-baud line), while a shorter one ends only with a read that finds
 // nothing. Those are the floors to compare with.
 
-#include "EmulatedAnalyzer.h"
-#include "PollerHarness.h"
+#include "FakeClock.h"
+#include "FixMeas.h"
+#include "PtyAnalyzer.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 namespace {
 
 using Ms = std::chrono::duration<double, std::milli>;
-using SteadyClock = TEmulatedAnalyzer::TClock;
+using SteadyClock = Emulator::Clock;
+using Emulator::TLineEvent;
+
+// The station's side as the main window wires it (device 1 in at each pass,
+// each result out), on a clock that stands still until moved. Run drives
+// the event loop until the run has ended; the handlers decide when to stop.
+class TStation {
+public:
+    Emulator::TFakeClock Clock;
+    TFixMeasResult PollState{};
+    int Passes = 0;
+    std::function<void()> AfterPutResult;
+
+    explicit TStation(const Emulator::PtyAnalyzer &Analyzer) {
+        FMeas.SetClock(Clock.AsClock());
+        FMeas.SetPort(QString::fromStdString(Analyzer.Path()));
+        FMeas.OnGetDevNumber = [this](QObject *) {
+            ++Passes;
+            PollState.DevNumber = 1;
+            FMeas.SetMeasResult(PollState);
+        };
+        FMeas.OnPutResult = [this](QObject *) {
+            PollState = FMeas.MeasResult();
+            if (AfterPutResult)
+                AfterPutResult();
+        };
+        FMeas.OnStoping = [this](QObject *, bool) { FLoop.quit(); };
+    }
+
+    // False when the run had to be cut short after TimeoutMs.
+    bool Run(int TimeoutMs) {
+        bool TimedOut = false;
+        QTimer Deadline;
+        Deadline.setSingleShot(true);
+        QObject::connect(&Deadline, &QTimer::timeout, [&] {
+            TimedOut = true;
+            FMeas.Stop();
+            FLoop.quit();
+        });
+        Deadline.start(TimeoutMs);
+        FMeas.Start();
+        FLoop.exec();
+        return !TimedOut;
+    }
+    void Stop() { FMeas.Stop(); }
+
+private:
+    QEventLoop FLoop;
+    TFixMeas FMeas; // last: its end handler, run when it goes, uses the loop
+};
 
 double ProcessCpuMs() {
     timespec Ts{};
@@ -31,26 +83,32 @@ double ProcessCpuMs() {
 }
 
 void MeasureIdleCpu(int Seconds) {
-    TEmulatedAnalyzer Analyzer(Emulator::TEmulatorConfig{});
-    TTestOwner Owner;
-    Owner.StartOn(Analyzer.Path());
-    if (!Owner.WaitFor([&] { return Owner.Puts.size() >= 2; })) {
+    Emulator::PtyAnalyzer Analyzer(Emulator::TEmulatorConfig{});
+    TStation Station(Analyzer);
+    QObject Scope; // ends the timer below with the function
+    int Puts = 0, Passes = 0;
+    double Cpu = 0, Wall = 0;
+    // The result and its acknowledgement are in: the gate is closed for 125 s.
+    Station.AfterPutResult = [&] {
+        if (++Puts != 2)
+            return;
+        const int PassesBefore = Station.Passes;
+        const double CpuBefore = ProcessCpuMs();
+        const auto WallBefore = SteadyClock::now();
+        QTimer::singleShot(Seconds * 1000, Qt::PreciseTimer, &Scope, [&, PassesBefore, CpuBefore, WallBefore] {
+            Cpu = ProcessCpuMs() - CpuBefore;
+            Wall = Ms(SteadyClock::now() - WallBefore).count();
+            Passes = Station.Passes - PassesBefore;
+            Station.Stop();
+        });
+    };
+    if (!Station.Run(Seconds * 1000 + 15'000) || Puts < 2) {
         std::printf("idle CPU: no result from the emulator\n");
         return;
     }
-    const int Passes = Owner.GetDevNumberCount;
-    const double CpuBefore = ProcessCpuMs();
-    const auto WallBefore = SteadyClock::now();
-    QEventLoop Wait;
-    QTimer::singleShot(Seconds * 1000, Qt::PreciseTimer, &Wait, &QEventLoop::quit);
-    Wait.exec();
-    const double Cpu = ProcessCpuMs() - CpuBefore;
-    const double Wall = Ms(SteadyClock::now() - WallBefore).count();
-    Owner.StopAndWait();
     std::printf("idle run, gate closed: %.0f ms wall, %.1f ms CPU (%.2f %% of one core), "
                 "%d passes (%.1f per second), fetches %d\n",
-                Wall, Cpu, 100.0 * Cpu / Wall, Owner.GetDevNumberCount - Passes,
-                (Owner.GetDevNumberCount - Passes) * 1000.0 / Wall, Analyzer.Fetches());
+                Wall, Cpu, 100.0 * Cpu / Wall, Passes, Passes * 1000.0 / Wall, Analyzer.Fetches());
 }
 
 void PrintDistribution(const char *What, std::vector<double> Values) {
@@ -69,27 +127,34 @@ void MeasureLatency(int ValueCount, int Samples) {
     Config.Interval = std::chrono::milliseconds(1); // a new result whenever asked
     if (ValueCount == 12)
         Config.Values = {20.0, 3.45, 8.5, 1028.0, 3.1, 0.0, 9.0, 4.75, 0.7, 12.5, -0.5204, 90.0};
-    TEmulatedAnalyzer Analyzer(Config);
-    TTestOwner Owner;
+    Emulator::PtyAnalyzer Analyzer(Config);
+    TStation Station(Analyzer);
     std::vector<SteadyClock::time_point> PutTimes;
-    Owner.AfterPutResult = [&] {
-        if (Owner.PollState.AckPending)
+    int Acked = 0;
+    Station.AfterPutResult = [&] {
+        if (Station.PollState.AckPending) {
             PutTimes.push_back(SteadyClock::now());
+            return;
+        }
+        // The acknowledgement frame is in the emulator's record by now.
+        if (++Acked >= Samples)
+            Station.Stop();
         else
-            Owner.Clock.Advance(126); // open the gate for the next sample at once
+            Station.Clock.Advance(126); // open the gate for the next sample at once
     };
-    Owner.StartOn(Analyzer.Path());
-    Owner.WaitFor([&] { return int(PutTimes.size()) >= Samples && Analyzer.Acks() >= Samples; }, 120'000);
-    Owner.StopAndWait();
+    Station.Run(120'000);
 
     // Only answered fetches count: when a sample comes round within the
     // emulator's millisecond, it has no new result yet and stays silent.
     std::vector<SteadyClock::time_point> FetchTimes, AckTimes;
-    for (const auto &Frame : Analyzer.Log()) {
-        if (Frame.Command == 0x06 && Frame.Line.find("result #") != std::string::npos)
-            FetchTimes.push_back(Frame.Arrived);
-        else if (Frame.Command == 0x09)
-            AckTimes.push_back(Frame.Arrived);
+    const std::vector<TLineEvent> Events = Analyzer.Events();
+    for (size_t i = 0; i < Events.size(); ++i) {
+        const TLineEvent &Event = Events[i];
+        const bool Answered = i + 1 < Events.size() && Events[i + 1].Kind == TLineEvent::TKind::Reply;
+        if (Event.Kind == TLineEvent::TKind::Fetch && Answered)
+            FetchTimes.push_back(Event.Time);
+        else if (Event.Kind == TLineEvent::TKind::Ack)
+            AckTimes.push_back(Event.Time);
     }
     std::vector<double> ToPut, ToAck;
     for (size_t i = 0; i < PutTimes.size() && i < FetchTimes.size(); ++i)

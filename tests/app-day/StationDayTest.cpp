@@ -47,13 +47,13 @@ bool Repoint(const QString &Link, const QString &Target)
 TEST_F(StationDay, FromMorningToClosing)
 {
     const std::vector<double> values = {21.5, 3.45, 8.5, 1028.3, 3.1, 0, 12.25, 4.7, 0.7, 9.1, -0.5204, 77};
-    TPtyAnalyzer analyzer(AnalyzerConfig(values));
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig(values));
     auto spoilt = AnalyzerConfig(values);
     spoilt.BadValue = 2;
-    TPtyAnalyzer spoiltAnalyzer(spoilt);
+    Emulator::PtyAnalyzer spoiltAnalyzer(spoilt);
 
     const QString link = Path("analyzer");
-    ASSERT_TRUE(Repoint(link, analyzer.Path()));
+    ASSERT_TRUE(Repoint(link, PortName(analyzer)));
     WriteIni("[Config]\r\nCOM=" + link + "\r\nFileName=" + Path("morning.txt") + "\r\nDeviceNumber=1\r\n");
 
     TForm1 &form = Create();
@@ -71,7 +71,7 @@ TEST_F(StationDay, FromMorningToClosing)
     ASSERT_TRUE(WaitFor([&] { return !form.FixMeas1->Active(); }));
 
     // The afternoon sample comes with a field the analyzer garbled.
-    ASSERT_TRUE(Repoint(link, spoiltAnalyzer.Path()));
+    ASSERT_TRUE(Repoint(link, PortName(spoiltAnalyzer)));
     Clock.Advance(130);
     QTest::mouseClick(form.ToolButton7, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_TRUE(PollUntilRows(spoiltAnalyzer, 4, 1));

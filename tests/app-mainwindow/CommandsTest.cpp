@@ -42,10 +42,10 @@ TEST_F(Commands, NewAsksOnlyAboutChangesAndKeepsTheFlag)
 
 TEST_F(Commands, AResultArrivingDuringNewsQuestionIsSavedByYes)
 {
-    TPtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
     form.Journal().SetJournalFileName(Path("day.txt"));
-    StartPolling(analyzer.Path());
+    StartPolling(PortName(analyzer));
     ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
 
     // The next result is due; it arrives while the question is open.

@@ -4,19 +4,16 @@
 // boxes and dialogs, the analyzer emulator on a pseudo-terminal, a clock that
 // stands still until moved, and a fresh folder for the settings and journals.
 
-#include "AnalyzerEmulator.h"
+#include "AnalyzerPort.h"
 #include "ClGrid.h"
 #include "Cp1251.h"
 #include "FormDialogs.h"
-#include "PtyRunner.h"
 #include "Unit1.h"
+#include "WaitFor.h"
 #include "numedit.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
@@ -25,25 +22,14 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 inline void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
-}
-
-// Runs the event loop until Done holds or the generous deadline passes.
-template <class Pred> bool WaitFor(Pred Done, int TimeoutMs = 15'000)
-{
-    QDeadlineTimer deadline(TimeoutMs);
-    while (!Done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    return Done();
 }
 
 // ---- Scripted boxes and dialogs -------------------------------------------
@@ -125,38 +111,6 @@ private:
 
 // ---- The analyzer on a pseudo-terminal ------------------------------------
 
-class TPtyAnalyzer {
-public:
-    explicit TPtyAnalyzer(Emulator::TEmulatorConfig Config)
-        : FEmulator(std::move(Config), Emulator::Clock::now()),
-          FRunner(FEmulator, [this](const std::string &Line) { Record(Line); })
-    {
-        FRunner.Start();
-    }
-
-    QString Path() const { return QString::fromStdString(FRunner.SlavePath()); }
-    int Fetches() const { return FFetches; }
-    int Acks() const { return FAcks; }
-
-private:
-    // "RX 91 A0 A0 A0 06 ...": the command byte is the fifth.
-    void Record(const std::string &Line)
-    {
-        if (Line.rfind("RX ", 0) != 0 || Line.size() < 17)
-            return;
-        const std::string command = Line.substr(15, 2);
-        if (command == "06")
-            ++FFetches;
-        else if (command == "09")
-            ++FAcks;
-    }
-
-    std::atomic<int> FFetches{0};
-    std::atomic<int> FAcks{0};
-    Emulator::AnalyzerEmulator FEmulator;
-    Emulator::PtyRunner FRunner; // last: stops serving before the rest goes
-};
-
 // A new result at every fetch the poller's gate lets through.
 inline Emulator::TEmulatorConfig AnalyzerConfig(std::vector<double> Values, uint8_t Group = 1, uint16_t Status = 0)
 {
@@ -168,18 +122,6 @@ inline Emulator::TEmulatorConfig AnalyzerConfig(std::vector<double> Values, uint
     config.Interval = std::chrono::milliseconds(1);
     return config;
 }
-
-// A local clock that stands still until a test moves it.
-class TFakeClock {
-public:
-    static constexpr double kSecond = 1.0 / 86400.0;
-    double Now() const { return FNow.load(); }
-    void Set(double RecordTime) { FNow = RecordTime; }
-    void Advance(double Seconds) { FNow = FNow.load() + Seconds * kSecond; }
-
-private:
-    std::atomic<double> FNow{45'000.5}; // 15 March 2023, 12:00:00
-};
 
 // ---- Printing to a PDF file instead of the default printer ------------------
 
@@ -231,7 +173,7 @@ protected:
         setup.IniFileName = IniPath();
         setup.SerialPortNames = [Ports] { return Ports; };
         Form = std::make_unique<TForm1>(std::move(setup));
-        Form->FixMeas1->SetClock([this] { return Clock.Now(); });
+        Form->FixMeas1->SetClock(Clock.AsClock());
         Form->show();
         Form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(Form.get()));
@@ -240,7 +182,7 @@ protected:
 
     // Polls the analyzer until `Rows` journal rows exist (entry row included)
     // and the result has been acknowledged.
-    bool PollUntilRows(TPtyAnalyzer &Analyzer, int Rows, int Acks)
+    bool PollUntilRows(const Emulator::PtyAnalyzer &Analyzer, int Rows, int Acks)
     {
         return WaitFor([&] { return RowCount() >= Rows && Analyzer.Acks() >= Acks && !Form->PollState.AckPending; });
     }
@@ -269,7 +211,7 @@ protected:
 
     QTemporaryDir Dir;
     std::shared_ptr<TDialogScript> Script = std::make_shared<TDialogScript>();
-    TFakeClock Clock;
+    Emulator::TFakeClock Clock;
     std::unique_ptr<TForm1> Form;
 
 private:

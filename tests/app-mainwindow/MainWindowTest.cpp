@@ -197,13 +197,13 @@ TEST_F(Closing, SettingsThatCannotBeWrittenAreReportedAndTheProgramStillEnds)
 
 TEST_F(Closing, AnswersToTheQuestionWhilePollingRuns)
 {
-    TPtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     for (TSaveAnswer answer : {TSaveAnswer::Cancel, TSaveAnswer::No, TSaveAnswer::Yes}) {
         SCOPED_TRACE(int(answer));
         QFile::remove(IniPath());
         QFile::remove(Path("Новый.txt"));
         TForm1 &form = Create();
-        StartPolling(analyzer.Path());
+        StartPolling(PortName(analyzer));
         ASSERT_TRUE(WaitFor([&] { return form.JournalModified() && form.FixMeas1->Active(); }));
         Clock.Advance(130); // the next result is due: poll it while we close
 
@@ -224,7 +224,7 @@ TEST_F(Closing, AnswersToTheQuestionWhilePollingRuns)
             EXPECT_FALSE(form.isVisible());
             EXPECT_FALSE(form.FixMeas1->Active()) << "closing waits for the poller's end";
             EXPECT_TRUE(form.NumberEdit1->isEnabled());
-            EXPECT_TRUE(ReadIni().contains("COM=" + analyzer.Path() + "\r\n"));
+            EXPECT_TRUE(ReadIni().contains("COM=" + PortName(analyzer) + "\r\n"));
             EXPECT_EQ(QFile::exists(Path("Новый.txt")), answer == TSaveAnswer::Yes);
         }
         Form.reset();
@@ -236,10 +236,10 @@ TEST_F(Closing, AnswersToTheQuestionWhilePollingRuns)
 // the journal in memory is its only copy.
 TEST_F(Closing, AResultArrivingWhileClosingWaitsForThePollerIsNotLost)
 {
-    TPtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
     form.Journal().SetJournalFileName(Path("day.txt"));
-    StartPolling(analyzer.Path());
+    StartPolling(PortName(analyzer));
     ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
 
     // The operator answers while the next fetch waits for its reply; the

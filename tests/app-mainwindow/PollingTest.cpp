@@ -34,14 +34,14 @@ TEST_F(Polling, ResultsFillTheEntryRowInTheLocaleFormats)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QLocale::setDefault(c.locale);
-        TPtyAnalyzer analyzer(AnalyzerConfig(c.values));
+        Emulator::PtyAnalyzer analyzer(AnalyzerConfig(c.values));
         TForm1 &form = Create();
         Clock.Set(45'000.5);
         // A label typed ahead of the analysis stays with its result.
         form.Journal().Model().SetCell(1, 1, "проба 7");
         form.Journal().SetJournalModified(false);
 
-        StartPolling(analyzer.Path());
+        StartPolling(PortName(analyzer));
         EXPECT_FALSE(form.NumberEdit1->isEnabled());
         EXPECT_EQ(form.actOpr->toolTip(), "Остановить опрос");
         EXPECT_EQ(TForm1::ImageIndex(form.actOpr), kImageStop);
@@ -73,9 +73,9 @@ TEST_F(Polling, DroppedResultsAreAcknowledgedButNotEntered)
     };
     for (const Case &c : {Case{"group 0", 0, 0}, Case{"status 0x0020", 5, 0x0020}}) {
         SCOPED_TRACE(c.name);
-        TPtyAnalyzer analyzer(AnalyzerConfig(kTwelve, c.group, c.status));
+        Emulator::PtyAnalyzer analyzer(AnalyzerConfig(kTwelve, c.group, c.status));
         TForm1 &form = Create();
-        StartPolling(analyzer.Path());
+        StartPolling(PortName(analyzer));
         ASSERT_TRUE(WaitFor([&] { return analyzer.Acks() >= 1 && !form.PollState.AckPending; }));
         ASSERT_TRUE(StopPolling());
         EXPECT_EQ(RowCount(), 2);
@@ -89,9 +89,9 @@ TEST_F(Polling, DroppedResultsAreAcknowledgedButNotEntered)
 
 TEST_F(Polling, TheWaitForTheNextResultCarriesOverToTheNextRun)
 {
-    TPtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
-    StartPolling(analyzer.Path());
+    StartPolling(PortName(analyzer));
     ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
     ASSERT_TRUE(StopPolling());
 
@@ -107,14 +107,14 @@ TEST_F(Polling, TheWaitForTheNextResultCarriesOverToTheNextRun)
 
 TEST_F(Polling, DeviceNumberZeroEndsTheRunAtOnce)
 {
-    TPtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
     std::vector<QString> hints;
     form.FixMeas1->OnStoping = [&](QObject *Sender, bool Error) {
         hints.push_back(form.actOpr->toolTip());
         form.FixMeas1Stoping(Sender, Error);
     };
-    StartPolling(analyzer.Path(), 0);
+    StartPolling(PortName(analyzer), 0);
     ASSERT_TRUE(WaitFor([&] { return !form.FixMeas1->Active(); }));
     EXPECT_EQ(hints, std::vector<QString>{"Остановить опрос"});
     EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
@@ -138,9 +138,9 @@ TEST_F(Polling, AnUnopenablePortIsShownOnce)
 
 TEST_F(Polling, StartCommitsANumberStillBeingTyped)
 {
-    TPtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
-    form.FixMeas1->SetPort(analyzer.Path());
+    form.FixMeas1->SetPort(PortName(analyzer));
     form.NumberEdit1->setFocus();
     ASSERT_TRUE(WaitFor([&] { return form.NumberEdit1->hasFocus(); }));
     QTest::keyClicks(form.NumberEdit1, "1");

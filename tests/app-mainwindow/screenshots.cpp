@@ -6,30 +6,20 @@
 // xvfb-run, or with QT_QPA_PLATFORM=offscreen)
 
 #include "AboutForm.h"
-#include "AnalyzerEmulator.h"
+#include "AnalyzerPort.h"
 #include "NivaraApplication.h"
-#include "PtyRunner.h"
 #include "Unit1.h"
+#include "WaitFor.h"
 #include "numedit.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QToolButton>
 
-#include <atomic>
 #include <cstdio>
 
 namespace {
-
-template <class Pred> bool WaitFor(Pred Done, int TimeoutMs = 15'000)
-{
-    QDeadlineTimer deadline(TimeoutMs);
-    while (!Done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    return Done();
-}
 
 bool Save(const QPixmap &Picture, const QString &FileName)
 {
@@ -51,9 +41,9 @@ int main(int argc, char **argv)
     config.Values = {21.5, 3.52, 8.61, 1028.4, 3.18, 0, 12.25, 4.71, 0.72, 9.1, -0.5204, 77};
     config.GroupNumber = 3;
     config.Interval = std::chrono::milliseconds(1);
-    Emulator::AnalyzerEmulator analyzer(config, Emulator::Clock::now());
-    Emulator::PtyRunner line(analyzer);
-    line.Start();
+    Emulator::PtyAnalyzer analyzer(config);
+    Emulator::TFakeClock clock;
+    clock.Set(45'000.0 + 8.5 / 24);
 
     QTemporaryDir folder;
     QDir::setCurrent(folder.path());
@@ -61,9 +51,8 @@ int main(int argc, char **argv)
     setup.IniFileName = folder.filePath(QStringLiteral("Nivara.Ini"));
     setup.SerialPortNames = [] { return std::string("ttyS0,ttyS1,ttyUSB0"); };
     TForm1 form(std::move(setup));
-    std::atomic<double> now{45'000.0 + 8.5 / 24};
-    form.FixMeas1->SetClock([&] { return now.load(); });
-    form.FixMeas1->SetPort(QString::fromStdString(line.SlavePath()));
+    form.FixMeas1->SetClock(clock.AsClock());
+    form.FixMeas1->SetPort(PortName(analyzer));
     form.NumberEdit1->SetValue(1);
     form.show();
     WaitFor([&] { return form.isVisible(); }, 2000);
@@ -78,7 +67,7 @@ int main(int argc, char **argv)
             return 1;
         }
         if (i + 1 < labels.size())
-            now = now + 2.2 / (24 * 60); // the next result is due
+            clock.Advance(132); // the next result is due
     }
     WaitFor([] { return false; }, 300); // the running look: image 5
     bool ok = Save(form.grab(), out.filePath(QStringLiteral("nivara-main.png")));
@@ -104,6 +93,6 @@ int main(int argc, char **argv)
 
     form.Journal().SetJournalModified(false);
     form.close();
-    line.Stop();
+    analyzer.Runner().Stop();
     return ok ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 
 #include "AnalyzerProtocol.h"
 #include "CPort.h"
-#include "PtyRunner.h"
+#include "PtyAnalyzer.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +16,12 @@ namespace {
 const TAddress kDevice1 = AddressBytes(1);
 
 struct Station {
-    AnalyzerEmulator emulator;
-    PtyRunner runner;
+    PtyAnalyzer analyzer;
     TComPort port;
 
-    explicit Station(TEmulatorConfig c = {}) : emulator(std::move(c), Clock::now()), runner(emulator)
+    explicit Station(TEmulatorConfig c = {}) : analyzer(std::move(c))
     {
-        runner.Start();
-        port.SetPort(runner.SlavePath());
+        port.SetPort(analyzer.Path());
         port.SetBaudRate(br9600);
         port.Parity().SetBits(prOdd);
         port.SetEvents(TComEvents{});
@@ -136,8 +134,8 @@ TEST(ComPortWithEmulator, VanishedAnalyzerIsAPortError)
                 AckResult(s.port, kDevice1);
         },
         EComPort);
-    s.runner.Wait();
-    EXPECT_TRUE(s.runner.Vanished());
+    s.analyzer.Runner().Wait();
+    EXPECT_TRUE(s.analyzer.Runner().Vanished());
 }
 
 } // namespace

@@ -2,8 +2,9 @@
 // and acknowledge exchanges the poller runs.
 
 #include "AnalyzerProtocol.h"
+#include "PtyAnalyzer.h"
 #include "PtyLine.h"
-#include "PtyRunner.h"
+#include "SampleExchange.h"
 
 #include <gtest/gtest.h>
 
@@ -18,19 +19,18 @@ namespace {
 
 const TAddress kDevice1 = AddressBytes(1);
 
+// The analyzer on a pty, with its log lines kept.
 struct Served {
     std::mutex mutex;
     std::vector<std::string> log;
-    AnalyzerEmulator emulator;
-    PtyRunner runner;
+    PtyAnalyzer analyzer;
 
     explicit Served(TEmulatorConfig c = {})
-        : emulator(std::move(c), Clock::now()), runner(emulator, [this](const std::string &line) {
+        : analyzer(std::move(c), [this](const std::string &line) {
               std::lock_guard lock(mutex);
               log.push_back(line);
           })
     {
-        runner.Start();
     }
     std::vector<std::string> Log()
     {
@@ -42,7 +42,7 @@ struct Served {
 TEST(EmulatorOnPty, SampleExchangeAndItsAcknowledgement)
 {
     Served s;
-    PtyLine line(s.runner.SlavePath());
+    PtyLine line(s.analyzer.Path());
     TRxBuffer rx;
     const TFetchOutcome out = FetchResult(line, kDevice1, rx);
     ASSERT_TRUE(out.Accepted);
@@ -61,6 +61,25 @@ TEST(EmulatorOnPty, SampleExchangeAndItsAcknowledgement)
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].rfind("RX 91 A0 A0 A0 06", 0), 0u) << log[0];
     EXPECT_EQ(log[1].rfind("RX 91 A0 A0 A0 09", 0), 0u) << log[1];
+
+    // The same, as data: each frame as it came, each reply as it went.
+    using Kind = TLineEvent::TKind;
+    const auto events = s.analyzer.Events();
+    ASSERT_EQ(events.size(), 5u);
+    const std::pair<Kind, Bytes> expected[] = {
+        {Kind::Fetch, {0x91, 0xA0, 0xA0, 0xA0, 0x06}}, {Kind::Reply, kSampleReply},
+        {Kind::Ack, {0x91, 0xA0, 0xA0, 0xA0, 0x09}},   {Kind::Reply, {0x91, 0xA0, 0xA0, 0xA0}},
+        {Kind::Fetch, {0x91, 0xA0, 0xA0, 0xA0, 0x06}},
+    };
+    for (size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(events[i].Kind, expected[i].first) << i;
+        EXPECT_EQ(events[i].Data, expected[i].second) << i;
+        if (i > 0) {
+            EXPECT_LE(events[i - 1].Time, events[i].Time) << i;
+        }
+    }
+    EXPECT_EQ(s.analyzer.Fetches(), 2);
+    EXPECT_EQ(s.analyzer.Acks(), 1);
 }
 
 TEST(EmulatorOnPty, LengthAndEchoFaultsFailTheFetch)
@@ -85,7 +104,7 @@ TEST(EmulatorOnPty, LengthAndEchoFaultsFailTheFetch)
 
     for (Case &c : cases) {
         Served s(c.config);
-        PtyLine line(s.runner.SlavePath());
+        PtyLine line(s.analyzer.Path());
         TRxBuffer rx;
         const TFetchOutcome out = FetchResult(line, kDevice1, rx);
         EXPECT_EQ(out.Length, c.length) << c.name;
@@ -100,7 +119,7 @@ TEST(EmulatorOnPty, SplitReplyIsJoinedOnlyWithinTheReadTimeout)
     c.SplitGap = 60ms;
     {
         Served s(c);
-        PtyLine line(s.runner.SlavePath());
+        PtyLine line(s.analyzer.Path());
         TRxBuffer rx;
         const TFetchOutcome out = FetchResult(line, kDevice1, rx);
         EXPECT_TRUE(out.Accepted);
@@ -109,7 +128,7 @@ TEST(EmulatorOnPty, SplitReplyIsJoinedOnlyWithinTheReadTimeout)
     c.SplitGap = 900ms;     // far beyond the 200 ms read
     {
         Served s(c);
-        PtyLine line(s.runner.SlavePath());
+        PtyLine line(s.analyzer.Path());
         TRxBuffer rx;
         const TFetchOutcome out = FetchResult(line, kDevice1, rx);
         EXPECT_FALSE(out.Accepted);
@@ -122,7 +141,7 @@ TEST(EmulatorOnPty, AcknowledgementFailsAsOftenAsAsked)
     TEmulatorConfig c;
     c.AckFailures = 2;
     Served s(c);
-    PtyLine line(s.runner.SlavePath());
+    PtyLine line(s.analyzer.Path());
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(AckResult(line, kDevice1));
     EXPECT_FALSE(AckResult(line, kDevice1));
@@ -137,10 +156,10 @@ TEST(EmulatorOnPty, SurvivesThePortBeingReopenedAndVanishesOnRequest)
     Served s(c);
     TRxBuffer rx;
     {
-        PtyLine line(s.runner.SlavePath());
+        PtyLine line(s.analyzer.Path());
         EXPECT_TRUE(FetchResult(line, kDevice1, rx).Accepted);
     }
-    PtyLine line(s.runner.SlavePath());
+    PtyLine line(s.analyzer.Path());
     EXPECT_TRUE(AckResult(line, kDevice1));
     // The third frame makes the analyzer vanish: the line hangs up.
     EXPECT_THROW(
@@ -149,17 +168,17 @@ TEST(EmulatorOnPty, SurvivesThePortBeingReopenedAndVanishesOnRequest)
                 FetchResult(line, kDevice1, rx);
         },
         std::exception);
-    s.runner.Wait();
-    EXPECT_TRUE(s.runner.Vanished());
+    s.analyzer.Runner().Wait();
+    EXPECT_TRUE(s.analyzer.Runner().Vanished());
 }
 
 TEST(EmulatorOnPty, StopsPromptlyWhileIdle)
 {
     Served s;
     const auto started = std::chrono::steady_clock::now();
-    s.runner.Stop();
+    s.analyzer.Runner().Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
-    EXPECT_FALSE(s.runner.Vanished());
+    EXPECT_FALSE(s.analyzer.Runner().Vanished());
 }
 
 } // namespace

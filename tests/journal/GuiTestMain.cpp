@@ -1,16 +1,17 @@
-// Widget and printing tests run on the offscreen platform.
+// The widget and printing tests see the journal in the station's Russian
+// locale; the main is the shared one for widget tests.
 
-#include <QApplication>
 #include <QLocale>
 
 #include <gtest/gtest.h>
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+namespace {
+
+class TRussianLocale : public ::testing::Environment {
+public:
+    void SetUp() override { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+};
+
+const ::testing::Environment *const kRussianLocale = ::testing::AddGlobalTestEnvironment(new TRussianLocale);
+
+} // namespace

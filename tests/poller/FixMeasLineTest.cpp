@@ -1,9 +1,9 @@
 // The poller against the analyzer emulator on a pseudo-terminal: what goes
 // over the line, what the owner receives, and how each failure ends.
 
-#include "EmulatedAnalyzer.h"
 #include "PollerHarness.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -17,8 +17,6 @@ namespace {
 using Strings = std::vector<std::string>;
 using Emulator::TEmulatorConfig;
 
-constexpr uint8_t kFetch = 0x06;
-
 double Value(const TFixMeasResult &Result, int Index) { return Result.Values[Index].ToDouble(); }
 
 TEmulatorConfig TwelveValues() {
@@ -30,13 +28,13 @@ TEmulatorConfig TwelveValues() {
 }
 
 TEST(FixMeasLine, ResultAndAcknowledgementInOnePassThenGateStaysClosed) {
-    TEmulatedAnalyzer Analyzer(TwelveValues());
+    Emulator::PtyAnalyzer Analyzer(TwelveValues());
     TTestOwner Owner;
-    Owner.StartOn(Analyzer.Path());
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 2; }));
     // Many idle passes later, still no second fetch.
     const int Passes = Owner.GetDevNumberCount;
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
+    ASSERT_TRUE(WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
     ASSERT_TRUE(Owner.StopAndWait());
 
     EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "PutResult", "PutAck", "GetDevNumber", "Stoping"}));
@@ -68,13 +66,13 @@ TEST(FixMeasLine, ResultAndAcknowledgementInOnePassThenGateStaysClosed) {
 TEST(FixMeasLine, ShortReplyKeepsLaterValuesAndZeroesAMalformedOne) {
     TEmulatorConfig Config; // 20.0, 3.45, 8.5, 1028.0
     Config.BadValue = 2;
-    TEmulatedAnalyzer Analyzer(Config);
+    Emulator::PtyAnalyzer Analyzer(Config);
     TTestOwner Owner;
     Owner.PollState.Status = 0xFFFF;
     for (int i = 0; i < 12; ++i)
         Owner.PollState.Values[i] = Real6::FromFloat(100 + i);
-    Owner.StartOn(Analyzer.Path());
-    ASSERT_TRUE(Owner.WaitFor([&] { return !Owner.Puts.empty(); }));
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return !Owner.Puts.empty(); }));
     ASSERT_TRUE(Owner.StopAndWait());
 
     const TFixMeasResult &Result = Owner.Puts[0];
@@ -119,13 +117,13 @@ TEST(FixMeasLine, RepliesAreJudgedByLengthAndEcho) {
 
     for (const TCase &Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        TEmulatedAnalyzer Analyzer(Case.Config);
+        Emulator::PtyAnalyzer Analyzer(Case.Config);
         TTestOwner Owner;
-        Owner.StartOn(Analyzer.Path());
+        Owner.StartOn(Analyzer);
         if (Case.Accepted) {
-            ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+            ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 2; }));
         } else {
-            ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Fetches() >= 2; }));
+            ASSERT_TRUE(WaitFor([&] { return Analyzer.Fetches() >= 2; }));
         }
         ASSERT_TRUE(Owner.StopAndWait());
         EXPECT_EQ(Owner.Puts.empty(), !Case.Accepted);
@@ -141,21 +139,21 @@ TEST(FixMeasLine, FailingAcknowledgementIsRetriedEachPassWithoutFetchingUntilThe
     TEmulatorConfig Config;
     Config.AckFailures = 1000;
     Config.Interval = std::chrono::milliseconds(1); // a new result whenever asked
-    TEmulatedAnalyzer Analyzer(Config);
+    Emulator::PtyAnalyzer Analyzer(Config);
     TTestOwner Owner;
-    Owner.StartOn(Analyzer.Path());
-    ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Acks() >= 4; }));
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return Analyzer.Acks() >= 4; }));
     EXPECT_EQ(Analyzer.Fetches(), 1);
     EXPECT_EQ(Owner.Puts.size(), 1u);
     EXPECT_TRUE(Owner.PollState.AckPending);
 
     Owner.Clock.Advance(125); // exactly 125 s: not yet
     const int Acks = Analyzer.Acks();
-    ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Acks() >= Acks + 2; }));
+    ASSERT_TRUE(WaitFor([&] { return Analyzer.Acks() >= Acks + 2; }));
     EXPECT_EQ(Analyzer.Fetches(), 1);
 
     Owner.Clock.Advance(1);
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 2; }));
     ASSERT_TRUE(Owner.StopAndWait());
     EXPECT_EQ(Analyzer.Fetches(), 2);
     EXPECT_EQ(Owner.Puts[1].ResultTime, Owner.Clock.Now());
@@ -170,18 +168,18 @@ TEST(FixMeasLine, FailingAcknowledgementIsRetriedEachPassWithoutFetchingUntilThe
 TEST(FixMeasLine, ClockSetBackDoesNotKeepTheGateShut) {
     TEmulatorConfig Config;
     Config.Interval = std::chrono::milliseconds(1); // a new result whenever asked
-    TEmulatedAnalyzer Analyzer(Config);
+    Emulator::PtyAnalyzer Analyzer(Config);
     TTestOwner Owner;
-    Owner.StartOn(Analyzer.Path());
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 2; }));
 
     Owner.Clock.Advance(-60);
     const int Passes = Owner.GetDevNumberCount;
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
+    ASSERT_TRUE(WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
     EXPECT_EQ(Analyzer.Fetches(), 1);
 
     Owner.Clock.Advance(-3600);
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 4; }));
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 4; }));
     ASSERT_TRUE(Owner.StopAndWait());
     EXPECT_EQ(Analyzer.Fetches(), 2);
     EXPECT_EQ(Owner.Puts[2].ResultTime, Owner.Clock.Now());
@@ -193,10 +191,10 @@ TEST(FixMeasLine, NextRunSendsTheOwedAcknowledgementAndKeepsTheGate) {
     TEmulatorConfig Config;
     Config.AckFailures = 1;
     Config.Interval = std::chrono::milliseconds(1);
-    TEmulatedAnalyzer Analyzer(Config);
+    Emulator::PtyAnalyzer Analyzer(Config);
     TTestOwner Owner;
     Owner.AfterPutResult = [&] { Owner.Meas.Stop(); }; // the pass still sends its ack
-    Owner.StartOn(Analyzer.Path());
+    Owner.StartOn(Analyzer);
     ASSERT_TRUE(Owner.WaitUntilIdle());
     EXPECT_EQ(Analyzer.Acks(), 1);
     EXPECT_TRUE(Owner.PollState.AckPending);
@@ -204,38 +202,38 @@ TEST(FixMeasLine, NextRunSendsTheOwedAcknowledgementAndKeepsTheGate) {
     Owner.AfterPutResult = nullptr;
     Owner.Clock.Advance(60);
     Owner.Events.clear();
-    Owner.StartOn(Analyzer.Path());
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 2; }));
     EXPECT_FALSE(Owner.Puts[1].AckPending);
     const int Passes = Owner.GetDevNumberCount;
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
+    ASSERT_TRUE(WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
     EXPECT_EQ(Analyzer.Fetches(), 1);
 
     Owner.Clock.Advance(66); // 126 s after the result
-    ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Fetches() >= 2; }));
+    ASSERT_TRUE(WaitFor([&] { return Analyzer.Fetches() >= 2; }));
     ASSERT_TRUE(Owner.StopAndWait());
     EXPECT_EQ(Owner.Events.front(), "Starting");
     EXPECT_EQ(Owner.Events[2], "PutAck");
 }
 
 TEST(FixMeasLine, DeviceNumberZeroEndsTheRunWithoutSending) {
-    TEmulatedAnalyzer Analyzer(TEmulatorConfig{});
+    Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
     TTestOwner Owner;
     Owner.DevNumber = 0;
-    Owner.StartOn(Analyzer.Path());
+    Owner.StartOn(Analyzer);
     ASSERT_TRUE(Owner.WaitUntilIdle());
     EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "Stoping"}));
     EXPECT_EQ(Owner.GetDevNumberCount, 1);
-    EXPECT_TRUE(Analyzer.Log().empty());
+    EXPECT_TRUE(Analyzer.Events().empty());
     EXPECT_FALSE(Owner.PortOpenInStoping);
 }
 
 TEST(FixMeasLine, VanishingLineEndsTheRunQuietly) {
     TEmulatorConfig Config;
     Config.VanishAfterFrames = 1; // answers the fetch, then dies on the ack
-    TEmulatedAnalyzer Analyzer(Config);
+    Emulator::PtyAnalyzer Analyzer(Config);
     TTestOwner Owner;
-    Owner.StartOn(Analyzer.Path());
+    Owner.StartOn(Analyzer);
     ASSERT_TRUE(Owner.WaitUntilIdle());
     EXPECT_EQ(Owner.Events.front(), "Starting");
     EXPECT_EQ(Owner.Events.back(), "Stoping");
@@ -250,10 +248,10 @@ TEST(FixMeasLine, StopDuringAFetchTakesEffectAfterThatPass) {
     TEmulatorConfig Config;
     Config.SplitAt = 10;
     Config.SplitGap = std::chrono::milliseconds(150);
-    TEmulatedAnalyzer Analyzer(Config);
+    Emulator::PtyAnalyzer Analyzer(Config);
     TTestOwner Owner;
-    Owner.StartOn(Analyzer.Path());
-    ASSERT_TRUE(Owner.WaitFor([&] { return Analyzer.Fetches() >= 1; }, 15'000));
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return Analyzer.Fetches() >= 1; }, 15'000));
     Owner.Meas.Stop();
     ASSERT_TRUE(Owner.WaitUntilIdle());
     EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "PutResult", "PutAck", "Stoping"}));
@@ -263,7 +261,7 @@ TEST(FixMeasLine, StopDuringAFetchTakesEffectAfterThatPass) {
 // A modal box opened on the main thread for something else: the poller's
 // hand-offs go through its nested loop.
 TEST(FixMeasLine, HandOffsRunInsideANestedModalLoop) {
-    TEmulatedAnalyzer Analyzer(TEmulatorConfig{});
+    Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
     TTestOwner Owner;
     bool InModal = false;
     int PutsInModal = 0;
@@ -276,12 +274,12 @@ TEST(FixMeasLine, HandOffsRunInsideANestedModalLoop) {
     // The run starts once the box is open, so every hand-off meets it.
     QTimer::singleShot(0, [&] {
         QTimer::singleShot(15'000, &Modal, &QEventLoop::quit);
-        QTimer::singleShot(0, &Modal, [&] { Owner.StartOn(Analyzer.Path()); });
+        QTimer::singleShot(0, &Modal, [&] { Owner.StartOn(Analyzer); });
         InModal = true;
         Modal.exec();
         InModal = false;
     });
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2 && !InModal; }));
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 2 && !InModal; }));
     ASSERT_TRUE(Owner.StopAndWait());
     EXPECT_EQ(PutsInModal, 2);
 }
@@ -289,10 +287,10 @@ TEST(FixMeasLine, HandOffsRunInsideANestedModalLoop) {
 // The safety net: the component goes while its thread waits for the main
 // thread, which serves nothing meanwhile. No hang; the end handler runs.
 TEST(FixMeasLine, DestroyingAnActiveComponentStopsAndReapsTheThread) {
-    TEmulatedAnalyzer Analyzer(TEmulatorConfig{});
+    Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
     TTestOwner Owner;
-    Owner.StartOn(Analyzer.Path());
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 2; }));
     QThread::msleep(100); // the thread is now blocked in a hand-off
     Owner.DestroyPoller();
     EXPECT_EQ(Owner.Events.back(), "Stoping");
@@ -304,11 +302,11 @@ TEST(FixMeasLine, DestroyingAnActiveComponentStopsAndReapsTheThread) {
 TEST(FixMeasLine, DestroyingTheComponentFromItsOwnHandlerIsSafe) {
     TEmulatorConfig Config;
     Config.AckFailures = 1000;
-    TEmulatedAnalyzer Analyzer(Config);
+    Emulator::PtyAnalyzer Analyzer(Config);
     TTestOwner Owner;
     Owner.AfterPutResult = [&] { Owner.DestroyPoller(); };
-    Owner.StartOn(Analyzer.Path());
-    ASSERT_TRUE(Owner.WaitFor([&] { return Owner.StopingCount == 1; }));
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return Owner.StopingCount == 1; }));
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "PutResult", "Stoping"}));
@@ -320,10 +318,10 @@ TEST(FixMeasLine, DestroyingTheComponentFromItsOwnHandlerIsSafe) {
 // dispatch; the run ends as after a port error, and what the owner failed to
 // take is not acknowledged.
 TEST(FixMeasLine, HandlerThatThrowsEndsTheRunWithoutAcknowledging) {
-    TEmulatedAnalyzer Analyzer(TEmulatorConfig{});
+    Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
     TTestOwner Owner;
     Owner.AfterPutResult = [] { throw std::runtime_error("journal is full"); };
-    Owner.StartOn(Analyzer.Path());
+    Owner.StartOn(Analyzer);
     ASSERT_TRUE(Owner.WaitUntilIdle());
     EXPECT_EQ(Owner.Events, (Strings{"Starting", "GetDevNumber", "PutResult", "Stoping"}));
     EXPECT_FALSE(Owner.StopError);

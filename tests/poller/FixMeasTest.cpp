@@ -4,6 +4,7 @@
 
 #include "PollerHarness.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "MainThreadCall.h"
+#include "WaitFor.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -12,14 +12,6 @@
 #include <thread>
 
 namespace {
-
-// Runs the main thread's loop until Done or the (generous) deadline.
-template <class Pred> bool ServeUntil(Pred Done, int TimeoutMs = 10'000) {
-    QDeadlineTimer Deadline(TimeoutMs);
-    while (!Done() && !Deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return Done();
-}
 
 TEST(MainThreadCall, RunsOnTheMainThreadAndWaitsForIt) {
     TMainThreadCall Channel;
@@ -33,7 +25,7 @@ TEST(MainThreadCall, RunsOnTheMainThreadAndWaitsForIt) {
         });
         Returned = true;
     });
-    ASSERT_TRUE(ServeUntil([&] { return Returned.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return Returned.load(); }));
     Worker.join();
     EXPECT_TRUE(Ran);
     EXPECT_EQ(RanOn, QCoreApplication::instance()->thread());
@@ -60,7 +52,7 @@ TEST(MainThreadCall, IsServedByANestedLoop) {
         Modal.exec();
         InModal = false;
     });
-    ASSERT_TRUE(ServeUntil([&] { return Finished.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return Finished.load(); }));
     Worker.join();
     EXPECT_EQ(CallsInModal, 3);
 }
@@ -98,7 +90,7 @@ TEST(MainThreadCall, AnExceptionReachesTheWorkerNotTheEventLoop) {
         }
         Returned = true;
     });
-    ASSERT_TRUE(ServeUntil([&] { return Returned.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return Returned.load(); }));
     Worker.join();
     EXPECT_EQ(Caught, "handler failed");
 }

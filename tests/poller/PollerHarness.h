@@ -4,29 +4,14 @@
 // does (a kept record that carries the device number in and each result out)
 // and logs what happened, with a clock that tests move by hand.
 
+#include "AnalyzerPort.h"
 #include "FixMeas.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include "WaitFor.h"
 
 #include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
-
-// A local clock that stands still until a test moves it.
-class TFakeClock {
-public:
-    static constexpr double kSecond = 1.0 / 86400.0;
-    double Now() const { return FNow.load(); }
-    void Advance(double Seconds) { FNow = FNow.load() + Seconds * kSecond; }
-    TLocalClock AsClock() { return [this] { return Now(); }; }
-
-private:
-    std::atomic<double> FNow{45'000.5}; // an afternoon in 2023
-};
 
 // Wraps a run's port to tell whether the device is open, from any thread.
 class TWatchedPort final : public IPollPort {
@@ -54,7 +39,7 @@ class TTestOwner {
 public:
     TFixMeasResult PollState{};
     uint16_t DevNumber = 1;
-    TFakeClock Clock;
+    Emulator::TFakeClock Clock;
 
     std::vector<std::string> Events;       // in order, consecutive repeats folded
     int GetDevNumberCount = 0;
@@ -106,9 +91,9 @@ public:
         };
     }
 
-    // Starts a run on the given device through the real serial port.
-    void StartOn(const QString &PortPath) {
-        Meas.SetPort(PortPath);
+    // Starts a run on the emulated analyzer through the real serial port.
+    void StartOn(const Emulator::PtyAnalyzer &Analyzer) {
+        Meas.SetPort(PortName(Analyzer));
         Meas.SetPortFactory([this](const QString &Name) -> std::unique_ptr<IPollPort> {
             return std::make_unique<TWatchedPort>(CreatePollComPort(Name), PortOpen);
         });
@@ -116,15 +101,6 @@ public:
     }
     void DestroyPoller() { Poller.reset(); }
 
-    // Runs the event loop until Done holds or the generous deadline passes.
-    template <class Pred> bool WaitFor(Pred Done, int TimeoutMs = 15'000) {
-        QDeadlineTimer Deadline(TimeoutMs);
-        QTimer Tick; // wakes the wait below to look at Done again
-        Tick.start(10);
-        while (!Done() && !Deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        return Done();
-    }
     // The owner's way of waiting for the end: the event loop runs while Active.
     bool WaitUntilIdle(int TimeoutMs = 15'000) {
         return WaitFor([this] { return !Meas.Active(); }, TimeoutMs);

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
 
@@ -84,11 +83,3 @@ TEST(PortMenu, ClickingAnItemChecksItAndUnchecksTheOthers) {
 }
 
 } // namespace
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -26,9 +26,22 @@ void CloseFd(int &fd)
     fd = -1;
 }
 
+TLineEvent::TKind FrameKind(const AnalyzerProtocol::TRequestFrame &Frame)
+{
+    switch (Frame[4]) {
+    case AnalyzerProtocol::kFetchCommand:
+        return TLineEvent::TKind::Fetch;
+    case AnalyzerProtocol::kAckCommand:
+        return TLineEvent::TKind::Ack;
+    default:
+        return TLineEvent::TKind::OtherFrame;
+    }
+}
+
 } // namespace
 
-PtyRunner::PtyRunner(AnalyzerEmulator &Emulator, LogSink Log) : FEmulator(Emulator), FLog(std::move(Log))
+PtyRunner::PtyRunner(AnalyzerEmulator &Emulator, LogSink Log, EventSink Events)
+    : FEmulator(Emulator), FLog(std::move(Log)), FEvents(std::move(Events))
 {
     try {
         FMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -111,6 +124,12 @@ void PtyRunner::Log(const std::string &Text)
         FLog(Text);
 }
 
+void PtyRunner::Report(TLineEvent::TKind Kind, Clock::time_point Time, Bytes Data)
+{
+    if (FEvents)
+        FEvents({Kind, Time, std::move(Data)});
+}
+
 bool PtyRunner::SleepUnlessStopped(std::chrono::milliseconds Delay)
 {
     const auto until = Clock::now() + Delay;
@@ -161,6 +180,7 @@ void PtyRunner::HandleInput()
     const auto now = Clock::now();
     for (TFrameEvent &ev : FEmulator.Feed(std::span<const uint8_t>(buffer, static_cast<size_t>(n)), now)) {
         Log("RX " + HexBytes(ev.Frame) + "  " + ev.Action);
+        Report(FrameKind(ev.Frame), now, Bytes(ev.Frame.begin(), ev.Frame.end()));
         if (ev.Vanish) {
             FVanished = true;
             CloseLine();
@@ -171,6 +191,7 @@ void PtyRunner::HandleInput()
                 return;
             if (!WriteAll(piece.Data.data(), piece.Data.size()))
                 return;
+            Report(TLineEvent::TKind::Reply, Clock::now(), piece.Data);
         }
     }
 }

@@ -12,14 +12,30 @@
 
 namespace Emulator {
 
+// One thing the runner saw or did on the line, as data for programs that
+// watch the exchange (tests, benchmarks); the log says the same for people.
+struct TLineEvent {
+    enum class TKind {
+        Fetch,      // a frame with the fetch command arrived (any address)
+        Ack,        // a frame with the acknowledge command arrived (any address)
+        OtherFrame, // a frame with another command arrived
+        Reply,      // a piece of reply was written
+    };
+    TKind Kind = TKind::OtherFrame;
+    Clock::time_point Time;      // when the frame was read or the piece written
+    Bytes Data;                  // the frame, or the piece
+};
+
 class PtyRunner {
 public:
     using LogSink = std::function<void(const std::string &)>;
+    // Called on the serving thread, in the order things happen on the line.
+    using EventSink = std::function<void(const TLineEvent &)>;
 
     // Opens the pseudo-terminal, raw, and keeps a slave descriptor of its
     // own so that the line survives the port being closed and reopened.
     // Throws std::system_error when the system refuses.
-    explicit PtyRunner(AnalyzerEmulator &Emulator, LogSink Log = {});
+    explicit PtyRunner(AnalyzerEmulator &Emulator, LogSink Log = {}, EventSink Events = {});
     ~PtyRunner();
     PtyRunner(const PtyRunner &) = delete;
     PtyRunner &operator=(const PtyRunner &) = delete;
@@ -46,9 +62,11 @@ private:
     bool WriteAll(const uint8_t *Data, size_t Count);
     bool SleepUnlessStopped(std::chrono::milliseconds Delay);
     void Log(const std::string &Text);
+    void Report(TLineEvent::TKind Kind, Clock::time_point Time, Bytes Data);
 
     AnalyzerEmulator &FEmulator;
     LogSink FLog;
+    EventSink FEvents;
     int FMaster = -1;
     int FSlave = -1;
     int FStopPipe[2] = {-1, -1};
