@@ -11,7 +11,8 @@
 
 // A serial port: opens one device for exclusive use, configures the line and
 // reads and writes under time-outs. Failures raise EComPort/EComPortExt with a
-// code from ComErrorText's table; a read or write that times out is no failure.
+// TComError code and its ComErrorText; a read or write that times out is no
+// failure.
 //
 // Typical use, one object per polling run:
 //     TComPort port;
@@ -236,7 +237,7 @@ protected:
     virtual void ApplyTimeouts();
     virtual void ApplyQueueSizes();
 
-    [[noreturn]] void RaiseError(uint8_t Code, int32_t OsError) const;
+    [[noreturn]] void RaiseError(TComError Code, int32_t OsError) const;
 
 private:
     friend class TComTimeouts;
