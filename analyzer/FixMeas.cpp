@@ -211,6 +211,9 @@ void TFixMeas::Start() {
     Bindings.ErrorOpenPort = [this] { DoErrorOpenPort(); };
     Bindings.GetDevNumber = [this] { DoGetDevNumber(); };
     Bindings.PutResult = [this] { DoPutResult(); };
+    // By pointer to member, so that a rename fails to compile. (Unlike the
+    // hand-off's wake, the queued call is let go on the main thread only after
+    // ThreadTerminated has joined the thread that queued it.)
     Bindings.Terminated = [this] {
         QMetaObject::invokeMethod(this, &TFixMeas::ThreadTerminated, Qt::QueuedConnection);
     };
