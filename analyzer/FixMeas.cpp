@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QMetaObject>
 #include <QPointer>
 #include <QTime>
 
@@ -174,7 +173,13 @@ void TFixMeasThread::IdleWait() {
 // ---------------------------------------------------------------------------
 // TFixMeas
 
-TFixMeas::TFixMeas(QObject *Owner) : QObject(Owner) {}
+TFixMeas::TFixMeas(QObject *Owner) : QObject(Owner) {
+    // By pointer to member, so that a rename fails to compile. (invokeMethod's
+    // functor form would make its slot object on the polling thread and hand
+    // it over inside Qt, out of the thread sanitizer's sight; this one is made
+    // and called on the main thread.)
+    connect(this, &TFixMeas::PollThreadEnded, this, &TFixMeas::ThreadTerminated, Qt::QueuedConnection);
+}
 
 TFixMeas::~TFixMeas() {
     if (!FPollThread)
@@ -211,12 +216,7 @@ void TFixMeas::Start() {
     Bindings.ErrorOpenPort = [this] { DoErrorOpenPort(); };
     Bindings.GetDevNumber = [this] { DoGetDevNumber(); };
     Bindings.PutResult = [this] { DoPutResult(); };
-    // By pointer to member, so that a rename fails to compile. (Unlike the
-    // hand-off's wake, the queued call is let go on the main thread only after
-    // ThreadTerminated has joined the thread that queued it.)
-    Bindings.Terminated = [this] {
-        QMetaObject::invokeMethod(this, &TFixMeas::ThreadTerminated, Qt::QueuedConnection);
-    };
+    Bindings.Terminated = [this] { emit PollThreadEnded(QPrivateSignal()); };
     try {
         FPollThread->Resume(std::move(Bindings));
     } catch (...) {

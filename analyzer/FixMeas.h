@@ -183,6 +183,11 @@ protected:
     virtual void DoPutResult();
     virtual void DoErrorOpenPort();
 
+signals:
+    // Emitted on the polling thread once its body has returned; a queued
+    // connection made at construction carries it to ThreadTerminated.
+    void PollThreadEnded(QPrivateSignal);
+
 private:
     void ThreadTerminated();
 
