@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QMetaObject>
 #include <QPointer>
 #include <QTime>
 
@@ -33,10 +32,7 @@ TFixMeasThread::TFixMeasThread(const QString &PortName, const TPollPortFactory &
     }
 }
 
-TFixMeasThread::~TFixMeasThread() {
-    if (FThread.joinable())
-        FThread.join();
-}
+TFixMeasThread::~TFixMeasThread() { Join(); }
 
 void TFixMeasThread::Resume(TBindings Bindings) {
     FBindings = std::move(Bindings);
@@ -51,60 +47,88 @@ void TFixMeasThread::RequestTermination() {
     FWake.notify_all();
 }
 
+void TFixMeasThread::Cancel() {
+    RequestTermination();
+    FHandOff.Cancel();
+}
+
+void TFixMeasThread::Join() {
+    if (FThread.joinable())
+        FThread.join();
+}
+
 bool TFixMeasThread::HandOff(const std::function<void()> &Fn) { return FHandOff.Call(Fn); }
 
+// No failure leaves the thread: each step below catches its own, and the
+// owner learns of the end through OnStoping.
 void TFixMeasThread::Execute() {
     if (!FErrorFlag) {
-        try {
-            bool Opened = false;
-            try {
-                FPort->Open();
-                Opened = true;
-            } catch (...) {
-            }
-            if (!Opened) {
-                // The owner shows its message; the run ends once it is closed.
-                try {
-                    HandOff(FBindings.ErrorOpenPort);
-                } catch (...) {
-                }
-                FErrorFlag = true;
-                RequestTermination();
-            }
-            while (!FTerminated)
-                Pass();
-        } catch (...) {
-            // A port error (or a handler that threw) ends the run; nothing is shown.
-        }
-        // Also after a failed open: an open that failed late may hold the device.
-        try {
-            FPort->Close();
-        } catch (...) {
-        }
-        FPort.reset(); // the device is free before the owner hears of the end
+        if (OpenPort())
+            RunPasses();
+        else
+            ReportOpenFailure();
+        ClosePort();
     }
     FBindings.Terminated();
+}
+
+bool TFixMeasThread::OpenPort() {
+    try {
+        FPort->Open();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// The owner shows its message; the run ends once it is closed.
+void TFixMeasThread::ReportOpenFailure() {
+    try {
+        HandOff(FBindings.ErrorOpenPort);
+    } catch (...) {
+        // A handler that threw ends the run all the same.
+    }
+    FErrorFlag = true;
+    RequestTermination();
+}
+
+void TFixMeasThread::RunPasses() {
+    try {
+        while (!FTerminated)
+            Pass();
+    } catch (...) {
+        // A port error (or a handler that threw) ends the run; nothing is shown.
+    }
+}
+
+void TFixMeasThread::ClosePort() {
+    // Also after a failed open: an open that failed late may hold the device.
+    try {
+        FPort->Close();
+    } catch (...) {
+    }
+    FPort.reset(); // the device is free before the owner hears of the end
 }
 
 void TFixMeasThread::Pass() {
     // A refused hand-off means the component is going away: end without
     // touching the line again, so that nothing the owner has not received is
     // acknowledged.
-    if (!HandOff(FBindings.GetDevNumber) || FDevNumber == 0) {
+    if (!HandOff(FBindings.GetDevNumber) || FPass.DevNumber == 0) {
         RequestTermination();
         return;
     }
-    FAddress = AnalyzerProtocol::AddressBytes(FDevNumber);
+    FAddress = AnalyzerProtocol::AddressBytes(FPass.DevNumber);
 
     bool Sent = false;
     if (FetchResult(Sent) && !HandOff(FBindings.PutResult)) {
         RequestTermination();
         return;
     }
-    if (FAckPending) {
+    if (FPass.AckPending) {
         Sent = true;
         if (AckResult()) {
-            FAckPending = false;
+            FPass.AckPending = false;
             if (!HandOff(FBindings.PutResult)) {
                 RequestTermination();
                 return;
@@ -118,23 +142,23 @@ void TFixMeasThread::Pass() {
 }
 
 bool TFixMeasThread::FetchResult(bool &Sent) {
-    FRxBuffer.fill(0);
+    FPass.RxBuffer.fill(0);
     // Whole milliseconds, so that a clock reading of exactly 125 s does not
     // open the gate through the rounding of day fractions.
     // A reference more than the interval in the future means the clock was
     // set back: waiting for it to catch up could shut the gate for hours.
-    const double ElapsedMs = std::round((FClock() - FLastTime) * 86'400'000.0);
+    const double ElapsedMs = std::round((FClock() - FPass.LastTime) * 86'400'000.0);
     if (std::fabs(ElapsedMs) <= TFixMeas::kFetchIntervalMs)
         return false;
 
-    FAckPending = false; // an acknowledgement still owed is dropped by the next fetch
+    FPass.AckPending = false; // an acknowledgement still owed is dropped by the next fetch
     Sent = true;
-    const auto Outcome = AnalyzerProtocol::FetchResult(*FPort, FAddress, FRxBuffer);
+    const auto Outcome = AnalyzerProtocol::FetchResult(*FPort, FAddress, FPass.RxBuffer);
     if (!Outcome.Accepted)
         return false;
-    FLastTime = FClock();
-    FValueCount = uint8_t(AnalyzerProtocol::ValueCountForLength(Outcome.Length));
-    FAckPending = true;
+    FPass.LastTime = FClock();
+    FPass.ValueCount = uint8_t(AnalyzerProtocol::ValueCountForLength(Outcome.Length));
+    FPass.AckPending = true;
     return true;
 }
 
@@ -149,7 +173,13 @@ void TFixMeasThread::IdleWait() {
 // ---------------------------------------------------------------------------
 // TFixMeas
 
-TFixMeas::TFixMeas(QObject *Owner) : QObject(Owner) {}
+TFixMeas::TFixMeas(QObject *Owner) : QObject(Owner) {
+    // By pointer to member, so that a rename fails to compile. (invokeMethod's
+    // functor form would make its slot object on the polling thread and hand
+    // it over inside Qt, out of the thread sanitizer's sight; this one is made
+    // and called on the main thread.)
+    connect(this, &TFixMeas::PollThreadEnded, this, &TFixMeas::ThreadTerminated, Qt::QueuedConnection);
+}
 
 TFixMeas::~TFixMeas() {
     if (!FPollThread)
@@ -157,10 +187,8 @@ TFixMeas::~TFixMeas() {
     // A waiting hand-off is released instead of served: the owner may be
     // half gone, and the main thread must not wait for a thread that waits
     // for the main thread.
-    FPollThread->RequestTermination();
-    FPollThread->FHandOff.Cancel();
-    if (FPollThread->FThread.joinable())
-        FPollThread->FThread.join();
+    FPollThread->Cancel();
+    FPollThread->Join();
     if (!FEnding) {
         FEnding = true;
         try {
@@ -188,9 +216,7 @@ void TFixMeas::Start() {
     Bindings.ErrorOpenPort = [this] { DoErrorOpenPort(); };
     Bindings.GetDevNumber = [this] { DoGetDevNumber(); };
     Bindings.PutResult = [this] { DoPutResult(); };
-    Bindings.Terminated = [this] {
-        QMetaObject::invokeMethod(this, "ThreadTerminated", Qt::QueuedConnection);
-    };
+    Bindings.Terminated = [this] { emit PollThreadEnded(QPrivateSignal()); };
     try {
         FPollThread->Resume(std::move(Bindings));
     } catch (...) {
@@ -212,8 +238,7 @@ void TFixMeas::Stop() {
 void TFixMeas::ThreadTerminated() {
     if (!FPollThread || FEnding)
         return;
-    if (FPollThread->FThread.joinable())
-        FPollThread->FThread.join(); // the body has returned; this only reaps it
+    FPollThread->Join(); // the body has returned; this only reaps it
     FEnding = true;
     QPointer<TFixMeas> Self(this);
     DoStoping(FPollThread->ErrorFlag());
@@ -241,28 +266,29 @@ void TFixMeas::DoGetDevNumber() {
         return;
     // The thread's timing and acknowledgement state come from the owner's
     // record every pass, so they carry over from one run to the next.
-    FPollThread->FDevNumber = FMeasResult.DevNumber;
-    FPollThread->FLastTime = FMeasResult.ResultTime;
-    FPollThread->FAckPending = FMeasResult.AckPending;
+    TFixMeasThread::TPassState &Pass = FPollThread->PassState();
+    Pass.DevNumber = FMeasResult.DevNumber;
+    Pass.LastTime = FMeasResult.ResultTime;
+    Pass.AckPending = FMeasResult.AckPending;
 }
 
 void TFixMeas::DoPutResult() {
     if (!FPollThread)
         return;
-    const TFixMeasThread &Thread = *FPollThread;
-    if (Thread.FAckPending) { // a reply has just been accepted
-        const int Count = Thread.FValueCount;
-        const auto Reply = AnalyzerProtocol::DecodeReply(Thread.FRxBuffer, Count);
+    const TFixMeasThread::TPassState &Pass = FPollThread->PassState();
+    if (Pass.AckPending) { // a reply has just been accepted
+        const int Count = Pass.ValueCount;
+        const auto Reply = AnalyzerProtocol::DecodeReply(Pass.RxBuffer, Count);
         FMeasResult.Status = Reply.Status;
         FMeasResult.GroupNumber = Reply.GroupNumber;
         // Values beyond this reply's count keep what they held.
         for (int i = 0; i < Count; ++i)
             FMeasResult.Values[i] = Reply.Values[i];
-        FMeasResult.DevNumber = Thread.FDevNumber;
-        FMeasResult.ResultTime = Thread.FLastTime;
+        FMeasResult.DevNumber = Pass.DevNumber;
+        FMeasResult.ResultTime = Pass.LastTime;
         FMeasResult.ValueCount = uint8_t(Count);
     }
-    FMeasResult.AckPending = Thread.FAckPending;
+    FMeasResult.AckPending = Pass.AckPending;
     if (OnPutResult)
         OnPutResult(this);
 }

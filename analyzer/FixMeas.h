@@ -58,37 +58,58 @@ std::unique_ptr<IPollPort> CreatePollComPort(const QString &PortName);
 using TLocalClock = std::function<double()>;
 double CurrentLocalDateTime();
 
-class TFixMeas;
-
 // One polling run. Created by TFixMeas::Start on the main thread, it owns the
 // port and the thread that runs the passes; the component joins and deletes
 // it when the run has ended.
 class TFixMeasThread {
 public:
-    TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory, TLocalClock Clock);
-    ~TFixMeasThread(); // joins
+    // What a pass carries across its hand-offs. The polling thread writes it
+    // between hand-offs; the main thread touches it only inside them, while
+    // the polling thread waits, so it needs no lock.
+    struct TPassState {
+        uint16_t DevNumber = 0;                 // device of the current pass
+        double LastTime = 0;                    // when the last reply was accepted
+        uint8_t ValueCount = 0;                 // values of the last accepted reply
+        bool AckPending = false;                // an acknowledgement is owed
+        AnalyzerProtocol::TRxBuffer RxBuffer{}; // the fetch reply, as received
+    };
 
-    TFixMeasThread(const TFixMeasThread &) = delete;
-    TFixMeasThread &operator=(const TFixMeasThread &) = delete;
-
-    // The port could not be set up or opened (read it once the run has ended).
-    bool ErrorFlag() const { return FErrorFlag; }
-    // Asks the loop to end after the current pass; also ends an idle wait.
-    void RequestTermination();
-    bool Terminated() const { return FTerminated; }
-
-private:
-    friend class TFixMeas;
-
-    // The three main-thread callbacks and the end handler, bound by the component.
+    // The main-thread callbacks of a run and its end handler, bound by the component.
     struct TBindings {
         std::function<void()> ErrorOpenPort;
         std::function<void()> GetDevNumber;
         std::function<void()> PutResult;
         std::function<void()> Terminated; // posted to the main thread when the body has returned
     };
+
+    TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory, TLocalClock Clock);
+    ~TFixMeasThread(); // joins
+
+    TFixMeasThread(const TFixMeasThread &) = delete;
+    TFixMeasThread &operator=(const TFixMeasThread &) = delete;
+
+    // Main thread, once: binds the callbacks and lets the thread run.
     void Resume(TBindings Bindings);
+    // The port could not be set up or opened (read it once the run has ended).
+    bool ErrorFlag() const { return FErrorFlag; }
+    // Asks the loop to end after the current pass; also ends an idle wait.
+    void RequestTermination();
+    bool Terminated() const { return FTerminated; }
+    // Main thread: ends the run without serving it. Requests termination,
+    // releases a hand-off the thread is waiting for and refuses every further
+    // one, so that Join cannot wait for a thread that waits for the main thread.
+    void Cancel();
+    // Main thread: waits until the thread body has returned.
+    void Join();
+    // Main thread, inside a hand-off only.
+    TPassState &PassState() { return FPass; }
+
+private:
     void Execute();
+    bool OpenPort();
+    void ReportOpenFailure();
+    void RunPasses();
+    void ClosePort();
     void Pass();
     bool FetchResult(bool &Sent);
     bool AckResult();
@@ -103,17 +124,13 @@ private:
     TMainThreadCall FHandOff;
 
     std::atomic<bool> FTerminated{false};
-    std::mutex FWakeMutex; // for the idle wait only
+    // Guards the idle wait: FTerminated is set under it, so that no wait
+    // misses the request.
+    std::mutex FWakeMutex;
     std::condition_variable FWake;
 
-    // The pass's state. Written by the polling thread between hand-offs and by
-    // the main thread only inside them, while the polling thread waits.
-    AnalyzerProtocol::TAddress FAddress{};
-    AnalyzerProtocol::TRxBuffer FRxBuffer{};
-    uint16_t FDevNumber = 0;
-    double FLastTime = 0;
-    uint8_t FValueCount = 0;
-    bool FAckPending = false;
+    AnalyzerProtocol::TAddress FAddress{}; // the polling thread's own
+    TPassState FPass;
 
     std::thread FThread;
 };
@@ -166,10 +183,14 @@ protected:
     virtual void DoPutResult();
     virtual void DoErrorOpenPort();
 
-private slots:
-    void ThreadTerminated();
+signals:
+    // Emitted on the polling thread once its body has returned; a queued
+    // connection made at construction carries it to ThreadTerminated.
+    void PollThreadEnded(QPrivateSignal);
 
 private:
+    void ThreadTerminated();
+
     QString FPort = QStringLiteral("COM1");
     bool FActive = false;
     bool FEnding = false; // the end handler has begun

@@ -27,7 +27,9 @@ bool TMainThreadCall::Call(std::function<void()> Fn) {
     }
     // The queued slot only wakes the main thread; the call itself stays in the
     // shared state, so a wake that is dropped or comes late does no harm.
-    // (Queued by name: nothing crosses the threads but what the mutex guards.)
+    // (Queued by name: nothing crosses the threads but what the mutex guards.
+    // The pointer-to-member form would share a slot object between the threads
+    // whose reference count Qt keeps out of the thread sanitizer's sight.)
     QMetaObject::invokeMethod(FReceiver.get(), "Serve", Qt::QueuedConnection);
 
     std::unique_lock Lock(FState->Mutex);

@@ -51,13 +51,13 @@ public:
 
 private:
     struct TState {
-        std::mutex Mutex;
-        std::condition_variable Changed;
-        std::function<void()> Pending; // queued, not yet taken by the main thread
-        bool Done = false;             // the current call has returned
+        std::mutex Mutex;                // guards every field below
+        std::condition_variable Changed; // Done or Cancelled has been set
+        std::function<void()> Pending;   // queued, not yet taken by the main thread
+        bool Done = false;               // the current call has returned
         bool Cancelled = false;
-        bool Serving = false;          // the main thread is inside Serve
-        std::exception_ptr Error;      // what escaped the current call
+        bool Serving = false;            // the main thread is inside Serve
+        std::exception_ptr Error;        // what escaped the current call
     };
     static void Serve(std::shared_ptr<TState> State);
 

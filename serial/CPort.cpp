@@ -31,21 +31,21 @@ TCustomComPort::~TCustomComPort() {
 
 std::string TCustomComPort::ComErrorText(int Code) {
     switch (Code) {
-    case 1: return "Unable to open com port";
-    case 2: return "WriteFile function failed";
-    case 3: return "ReadFile function failed";
-    case 4: return "Invalid Async parameter";
-    case 5: return "PurgeComm function failed";
-    case 7: return "SetCommState function failed";
-    case 8: return "SetCommTimeouts failed";
-    case 9: return "SetupComm function failed";
-    case 10: return "ClearCommError function failed";
-    case 11: return "GetCommModemStatus function failed";
+    case ceOpenFailed: return "Unable to open com port";
+    case ceWriteFailed: return "WriteFile function failed";
+    case ceReadFailed: return "ReadFile function failed";
+    case ceInvalidAsync: return "Invalid Async parameter";
+    case cePurgeFailed: return "PurgeComm function failed";
+    case ceSetStateFailed: return "SetCommState function failed";
+    case ceSetTimeoutsFailed: return "SetCommTimeouts failed";
+    case ceSetupComFailed: return "SetupComm function failed";
+    case ceClearComErrorFailed: return "ClearCommError function failed";
+    case ceModemStatusFailed: return "GetCommModemStatus function failed";
     default: return "Unknown Error #" + std::to_string(Code);
     }
 }
 
-void TCustomComPort::RaiseError(uint8_t Code, int32_t OsError) const {
+void TCustomComPort::RaiseError(TComError Code, int32_t OsError) const {
     if (OsError == 0)
         throw EComPort(Code, FPort + " Error: " + ComErrorText(Code));
     throw EComPortExt(Code, static_cast<uint32_t>(OsError),
@@ -66,7 +66,7 @@ void TCustomComPort::Open() {
     }
     // Line events are not watched, whatever Events holds.
     if (const TOsError e = FDevice->QueryModemStatus())
-        RaiseError(11, e); // the port stays open; the caller's Close releases it
+        RaiseError(ceModemStatusFailed, e); // the port stays open; the caller's Close releases it
 }
 
 void TCustomComPort::Close() {
@@ -80,13 +80,13 @@ void TCustomComPort::CreateHandle() {
     const std::string path = ComDevicePath(FPort);
     if (const TOsError e = FDevice->Open(path)) {
         ComDebugOutput("CreateFile " + path);
-        RaiseError(1, e);
+        RaiseError(ceOpenFailed, e);
     }
 }
 
 void TCustomComPort::DestroyHandle() {
     if (const TOsError e = FDevice->Close())
-        RaiseError(5, e);
+        RaiseError(cePurgeFailed, e);
 }
 
 void TCustomComPort::ApplySettings() {
@@ -99,21 +99,21 @@ void TCustomComPort::ApplyLineSettings() {
     if (!FConnected)
         return;
     if (const TOsError e = FDevice->SetLine(LineSettings()))
-        RaiseError(7, e);
+        RaiseError(ceSetStateFailed, e);
 }
 
 void TCustomComPort::ApplyTimeouts() {
     if (!FConnected)
         return;
     if (const TOsError e = FDevice->SetTimeouts(FTimeouts.Values()))
-        RaiseError(8, e);
+        RaiseError(ceSetTimeoutsFailed, e);
 }
 
 void TCustomComPort::ApplyQueueSizes() {
     if (!FConnected)
         return;
     if (const TOsError e = FDevice->SetQueueSizes(FBuffer.InputSize(), FBuffer.OutputSize()))
-        RaiseError(9, e);
+        RaiseError(ceSetupComFailed, e);
 }
 
 TLineSettings TCustomComPort::LineSettings() const {
@@ -142,35 +142,35 @@ TLineSettings TCustomComPort::LineSettings() const {
 
 void TCustomComPort::ClearBuffer(bool Input, bool Output) {
     if (!FConnected)
-        RaiseError(5, EBADF);
+        RaiseError(cePurgeFailed, EBADF);
     if (const TOsError e = FDevice->Purge(Input, Output))
-        RaiseError(5, e);
+        RaiseError(cePurgeFailed, e);
 }
 
 int32_t TCustomComPort::Write(const void *Buffer, int32_t Count) {
     if (!FConnected)
-        RaiseError(2, EBADF);
+        RaiseError(ceWriteFailed, EBADF);
     if (Count <= 0)
         return 0;
     if (Buffer == nullptr)
-        RaiseError(4, 0);
+        RaiseError(ceInvalidAsync, 0);
     const TTransfer t = FDevice->Write(Buffer, Count);
     if (t.Error)
-        RaiseError(2, t.Error);
+        RaiseError(ceWriteFailed, t.Error);
     return t.Count;
 }
 
 int32_t TCustomComPort::Read(void *Buffer, int32_t Count) {
     if (!FConnected)
-        RaiseError(3, EBADF);
+        RaiseError(ceReadFailed, EBADF);
     // No room at all: the destination is not touched.
     if (Count <= 0)
         return 0;
     if (Buffer == nullptr)
-        RaiseError(4, 0);
+        RaiseError(ceInvalidAsync, 0);
     const TTransfer t = FDevice->Read(Buffer, Count);
     if (t.Error)
-        RaiseError(3, t.Error);
+        RaiseError(ceReadFailed, t.Error);
     return t.Count;
 }
 

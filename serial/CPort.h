@@ -11,7 +11,8 @@
 
 // A serial port: opens one device for exclusive use, configures the line and
 // reads and writes under time-outs. Failures raise EComPort/EComPortExt with a
-// code from ComErrorText's table; a read or write that times out is no failure.
+// TComError code and its ComErrorText; a read or write that times out is no
+// failure.
 //
 // Typical use, one object per polling run:
 //     TComPort port;
@@ -23,6 +24,21 @@
 //     port.Open();
 //     ... ClearBuffer / Write / Read ...
 //     port.Close();
+//
+// Thread safety. Nothing in this file is synchronised: a port has no lock
+// and starts no thread of its own (line events are not watched), and it never
+// calls back into its user. A port object, together with its settings groups
+// (Parity(), Timeouts(), ...), belongs to one thread at a time; its calls must
+// not overlap, and handing it to another thread needs a synchronisation of
+// the caller's (the poller configures its port before starting the polling
+// thread, which from then on alone opens, uses and closes it, and destroys it
+// only after that thread has ended). In particular, no call of one thread can
+// cut short a Read or Write that blocks in another: Close from a second thread
+// is not allowed; the blocked call ends by its own time-out. Separate port
+// objects share no state and may be used from different threads at once; two
+// of them on the same device do not both open it, as the device is opened for
+// exclusive use. ComErrorText and the error objects EComPort/EComPortExt hold
+// no shared state and may be used from any thread.
 
 // A port error without an operating-system cause.
 class EComPort : public std::runtime_error {
@@ -174,7 +190,7 @@ private:
 };
 
 // Holds the state and operations of a port; TComPort makes its properties
-// public. Not thread-safe: one thread at a time uses a port object.
+// public. One thread at a time (see "Thread safety" above).
 class TCustomComPort : public IComLine {
 public:
     // A closed port on this platform's device layer.
@@ -236,7 +252,7 @@ protected:
     virtual void ApplyTimeouts();
     virtual void ApplyQueueSizes();
 
-    [[noreturn]] void RaiseError(uint8_t Code, int32_t OsError) const;
+    [[noreturn]] void RaiseError(TComError Code, int32_t OsError) const;
 
 private:
     friend class TComTimeouts;

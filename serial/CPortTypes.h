@@ -4,7 +4,7 @@
 #include <initializer_list>
 
 // Line parameters of a serial port, in the order in which settings files and
-// callers refer to them by ordinal.
+// callers refer to them by ordinal, and the port's error codes.
 
 enum TBaudRate : uint8_t {
     brCustom, br110, br300, br600, br1200, br2400, br4800, br9600, br14400,
@@ -23,6 +23,22 @@ enum TRTSFlowControl : uint8_t { rtsDisable, rtsEnable, rtsHandshake, rtsToggle 
 
 enum TComEvent : uint8_t {
     evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD, evRx80Full
+};
+
+// Port error codes, carried by EComPort::Code(); ComErrorText gives each its
+// text, named after the platform call that failed. 6 is not used; every other
+// code reads "Unknown Error #" and its number.
+enum TComError : uint8_t {
+    ceOpenFailed = 1,          // "Unable to open com port"
+    ceWriteFailed = 2,         // "WriteFile function failed"
+    ceReadFailed = 3,          // "ReadFile function failed"
+    ceInvalidAsync = 4,        // "Invalid Async parameter"
+    cePurgeFailed = 5,         // "PurgeComm function failed"
+    ceSetStateFailed = 7,      // "SetCommState function failed"
+    ceSetTimeoutsFailed = 8,   // "SetCommTimeouts failed"
+    ceSetupComFailed = 9,      // "SetupComm function failed"
+    ceClearComErrorFailed = 10, // "ClearCommError function failed"
+    ceModemStatusFailed = 11,  // "GetCommModemStatus function failed"
 };
 
 // A set of line events; default-constructed it is empty.

@@ -1,13 +1,22 @@
 #pragma once
 
+// The port speaks in the line settings of a Windows station (TLineSettings);
+// a Linux tty takes them as a termios record. This file does that
+// translation, and judges what the driver really took, as pure data work
+// apart from the device calls of PosixComDevice.cpp, so that it is tested
+// without a device. It builds the kernel's termios2 because the C library's
+// <termios.h> cannot set an arbitrary rate; the kernel's header and
+// <termios.h> cannot be included together, so the kernel's definitions stay
+// inside the .cpp files that need them and callers get the mirror record
+// below.
+
 #include "ComDevice.h"
 
 #include <cstdint>
 #include <optional>
 
-// The Linux line settings record (the kernel's termios2) in a form that does
-// not drag the kernel's headers, which clash with <termios.h>, into callers.
-// Flag values are those of <termios.h>.
+// The kernel's termios2, field for field. Flag values are those of
+// <termios.h>.
 struct TTermiosRecord {
     static constexpr int CcCount = 19;
     uint32_t Iflag = 0;

@@ -179,10 +179,11 @@ TEST_F(ComPortLogic, ConnectedPropertyOpensAndCloses) {
 TEST_F(ComPortLogic, RefusedSettingsDuringOpenReleaseTheDevice) {
     struct TCase {
         TOsError TDeviceLog::*Failure;
-        int Code;
+        TComError Code;
     };
-    for (const TCase c : {TCase{&TDeviceLog::FailQueues, 9}, TCase{&TDeviceLog::FailLine, 7},
-                          TCase{&TDeviceLog::FailTimeouts, 8}}) {
+    for (const TCase c : {TCase{&TDeviceLog::FailQueues, ceSetupComFailed},
+                          TCase{&TDeviceLog::FailLine, ceSetStateFailed},
+                          TCase{&TDeviceLog::FailTimeouts, ceSetTimeoutsFailed}}) {
         Log = TDeviceLog{};
         Log.*c.Failure = EINVAL;
         EXPECT_EQ(CodeOf(&TCustomComPort::Open), c.Code);
@@ -193,7 +194,7 @@ TEST_F(ComPortLogic, RefusedSettingsDuringOpenReleaseTheDevice) {
 
 TEST_F(ComPortLogic, ModemStatusFailureLeavesThePortOpenForTheCallerToClose) {
     Log.FailModem = EIO;
-    EXPECT_EQ(CodeOf(&TCustomComPort::Open), 11);
+    EXPECT_EQ(CodeOf(&TCustomComPort::Open), ceModemStatusFailed);
     EXPECT_TRUE(Port->Connected());
     Port->Close();
     EXPECT_FALSE(Port->Connected());
@@ -202,7 +203,7 @@ TEST_F(ComPortLogic, ModemStatusFailureLeavesThePortOpenForTheCallerToClose) {
 TEST_F(ComPortLogic, FailedAbortKeepsThePortOpenButDestructionReleasesIt) {
     Port->Open();
     Log.FailClose = EPERM;
-    EXPECT_EQ(CodeOf(&TCustomComPort::Close), 5);
+    EXPECT_EQ(CodeOf(&TCustomComPort::Close), cePurgeFailed);
     EXPECT_TRUE(Port->Connected());
     EXPECT_NO_THROW(Port.reset());
     EXPECT_EQ(Log.Releases, 1);
@@ -216,7 +217,7 @@ TEST_F(ComPortLogic, MissingBufferIsAnInvalidParameter) {
     } catch (const EComPortExt &) {
         FAIL() << "no operating-system error is involved";
     } catch (const EComPort &e) {
-        EXPECT_EQ(e.Code(), 4);
+        EXPECT_EQ(e.Code(), ceInvalidAsync);
         EXPECT_STREQ(e.what(), "COM1 Error: Invalid Async parameter");
     }
     EXPECT_EQ(Port->Read(nullptr, 0), 0);

@@ -189,7 +189,7 @@ TEST_F(ComPortOnPty, SecondOpenOfTheSameDeviceFails) {
         other.Open();
         FAIL() << "opened a device that is in use";
     } catch (const EComPortExt &e) {
-        EXPECT_EQ(e.Code(), 1);
+        EXPECT_EQ(e.Code(), ceOpenFailed);
     }
     EXPECT_FALSE(other.Connected());
 
@@ -243,7 +243,7 @@ TEST_F(ComPortOnPty, RefusedLineSettingOnAnOpenPortRaisesAndKeepsItOpen) {
         FPort.FlowControl().SetControlRTS(rtsToggle);
         FAIL() << "RTS toggling accepted";
     } catch (const EComPortExt &e) {
-        EXPECT_EQ(e.Code(), 7);
+        EXPECT_EQ(e.Code(), ceSetStateFailed);
     }
     EXPECT_TRUE(FPort.Connected());
 }
@@ -259,14 +259,14 @@ TEST_F(ComPortOnPty, VanishedDeviceFailsTheNextOperation) {
         FPort.Read(buf.data(), 4);
         FAIL() << "read from a vanished device";
     } catch (const EComPortExt &e) {
-        EXPECT_EQ(e.Code(), 3);
+        EXPECT_EQ(e.Code(), ceReadFailed);
     }
     EXPECT_LT(ElapsedMs(start), WellBeforeItMs);
     try {
         FPort.Write(buf.data(), 4);
         FAIL() << "write to a vanished device";
     } catch (const EComPortExt &e) {
-        EXPECT_EQ(e.Code(), 2);
+        EXPECT_EQ(e.Code(), ceWriteFailed);
     }
     EXPECT_NO_THROW(FPort.Close());
     EXPECT_FALSE(FPort.Connected());
@@ -293,7 +293,7 @@ TEST(ComPortOpen, MissingDeviceFailsWithCodeOneAndStaysClosed) {
         port.Open();
         FAIL() << "opened a missing device";
     } catch (const EComPortExt &e) {
-        EXPECT_EQ(e.Code(), 1);
+        EXPECT_EQ(e.Code(), ceOpenFailed);
         EXPECT_EQ(e.WinCode(), static_cast<uint32_t>(ENOENT));
         EXPECT_STREQ(e.what(), "COM Port Error: Unable to open com port on /nonexistent/ttyNivara");
     }
@@ -332,7 +332,7 @@ TEST(ComPortOpen, AFileThatIsNoTerminalIsNeitherOpenedNorChanged) {
         port.Open();
         FAIL() << "opened a plain file";
     } catch (const EComPortExt &e) {
-        EXPECT_EQ(e.Code(), 1);
+        EXPECT_EQ(e.Code(), ceOpenFailed);
     }
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(port.Connected());
@@ -353,7 +353,7 @@ TEST(ComPortOpen, UnusableRateFailsWithCodeSevenAndReleasesTheDevice) {
         port.Open();
         FAIL() << "opened with rate 0";
     } catch (const EComPortExt &e) {
-        EXPECT_EQ(e.Code(), 7);
+        EXPECT_EQ(e.Code(), ceSetStateFailed);
         EXPECT_STREQ(e.what(), ("COM Port Error: SetCommState function failed on " + pty.SlavePath()).c_str());
     }
     EXPECT_FALSE(port.Connected());
@@ -373,9 +373,9 @@ TEST(ComPortClosed, OperationsRaisePortErrors) {
         }
         return 0;
     };
-    EXPECT_EQ(codeOf([&] { port.Read(buf.data(), 4); }), 3);
-    EXPECT_EQ(codeOf([&] { port.Write(buf.data(), 4); }), 2);
-    EXPECT_EQ(codeOf([&] { port.ClearBuffer(true, true); }), 5);
+    EXPECT_EQ(codeOf([&] { port.Read(buf.data(), 4); }), ceReadFailed);
+    EXPECT_EQ(codeOf([&] { port.Write(buf.data(), 4); }), ceWriteFailed);
+    EXPECT_EQ(codeOf([&] { port.ClearBuffer(true, true); }), cePurgeFailed);
     EXPECT_EQ(buf[0], 0);
 }
 
