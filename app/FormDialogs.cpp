@@ -55,7 +55,8 @@ public:
         Prepare(dialog, Setup);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        // The dialog's own question before it replaces an existing file.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
         return Run(dialog);
     }
 

@@ -28,7 +28,9 @@ public:
     // The open and save dialogs: one filter, the file to start on, and the
     // default suffix appended to a name typed without one. An empty result
     // means the operator cancelled. Open accepts a name of a file that does
-    // not exist; Save does not ask before replacing a file.
+    // not exist. Save asks before it returns the name of an existing file
+    // (with the default suffix applied): the operator replaces it, or picks
+    // another name, or cancels.
     struct TFileDialogSetup {
         QString FileName;
         QString Filter;        // "description (*.ext)"

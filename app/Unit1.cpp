@@ -250,7 +250,9 @@ void TForm1::FormCreate()
             FJournal.LoadJournal(FJournal.JournalFileName());
         } catch (...) {
             // The remembered journal exists but could not be read: work on
-            // under a fresh name, so that a later Save cannot write over it.
+            // under a fresh name, so that a later Save cannot write over it,
+            // but go on naming it in the settings (see WriteSettings).
+            FUnreadJournalFileName = FJournal.JournalFileName();
             FJournal.NewJournal();
             throw;
         }
@@ -383,7 +385,10 @@ void TForm1::WriteSettings()
         }
     };
     attempt([&] { ini.WriteString(kConfig, kKeyCom, FixMeas1->Port()); });
-    attempt([&] { ini.WriteString(kConfig, kKeyFileName, FJournal.JournalFileName()); });
+    // A journal that could not be read at start-up stays the remembered one
+    // until the work is saved under another name.
+    const QString journal = FUnreadJournalFileName.isEmpty() ? FJournal.JournalFileName() : FUnreadJournalFileName;
+    attempt([&] { ini.WriteString(kConfig, kKeyFileName, journal); });
     attempt([&] {
         const long double value = NumberEdit1->Value();
         const long double rounded = std::isfinite(value) ? RoundHalfEven(value) : 0;
@@ -527,6 +532,13 @@ void TForm1::actOpenFileExecute()
     const QString chosen = WithDefaultSuffix(FDialogs->GetOpenFileName(this, FileDialogSetup()));
     if (chosen.isEmpty())
         return;
+    // Asked after the dialog, so that results that came while it was open
+    // are covered; asked again for one that comes while the question is.
+    for (int entered = -1; entered != FResultsEntered;) {
+        entered = FResultsEntered;
+        if (!AskToSaveChanges())
+            return; // a failed save ends Open by its error
+    }
     // The name changes only once the file has been read, so that a file
     // that could not be read is never overwritten by the journal on show.
     FJournal.LoadJournal(chosen);
@@ -537,6 +549,7 @@ void TForm1::actSaveExecute()
 {
     CommitGridEditor();
     FJournal.SaveJournal(FJournal.JournalFileName());
+    FUnreadJournalFileName.clear();
 }
 
 void TForm1::actSaveAsExecute()
@@ -548,6 +561,7 @@ void TForm1::actSaveAsExecute()
     // Keeps the name it had when the write fails, so title and name agree.
     FJournal.SaveJournal(chosen);
     FJournal.SetJournalFileName(chosen);
+    FUnreadJournalFileName.clear();
 }
 
 void TForm1::actPrintExecute()

@@ -135,6 +135,7 @@ private:
     std::unique_ptr<IFormDialogs> FDialogs;
     std::function<std::string()> FSerialPortNames;
     QString FIniFileName;
+    QString FUnreadJournalFileName; // the remembered journal start-up could not read
     std::unique_ptr<TFixMeas> FFixMeas;
     std::function<void(const QString &)> FPreviousErrorSink;
     bool FClosing = false;

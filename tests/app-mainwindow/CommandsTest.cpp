@@ -79,37 +79,115 @@ TEST_F(Commands, AFailedSaveEndsNewBeforeAnythingIsEmptied)
     EXPECT_TRUE(form.JournalModified());
 }
 
-TEST_F(Commands, OpenReplacesTheJournalWithoutAsking)
+TEST_F(Commands, OpenAsksAboutChangesOnceAFileIsChosen)
 {
     WriteFile(Path("old.txt"), Cp1251::Encode(u"а\r\nб\r\n"));
     TForm1 &form = Create();
+    form.Journal().SetJournalFileName(Path("day.txt"));
     EnterResults(form, 1);
 
-    // Cancel changes nothing; the dialog starts on the journal's name.
+    // Cancel in the dialog asks nothing and changes nothing.
     form.actOpenFile->trigger();
     ASSERT_EQ(Script->Calls.size(), 1u);
     EXPECT_EQ(Script->Calls[0].Kind, "Open");
-    EXPECT_EQ(Script->Calls[0].Text, "Новый.txt");
+    EXPECT_EQ(Script->Calls[0].Text, Path("day.txt"));
     EXPECT_EQ(Script->Calls[0].Caption, "text files (.txt) (*.txt)");
     EXPECT_EQ(Script->Calls[0].Suffix, "txt");
     EXPECT_EQ(RowCount(), 3);
     EXPECT_TRUE(form.JournalModified());
 
+    // Cancel in the question keeps everything as it was.
+    const QString title = form.windowTitle();
+    Script->Calls.clear();
     Script->OpenNames = {Path("old.txt")};
+    Script->CloseAnswers = {TSaveAnswer::Cancel};
     form.actOpenFile->trigger();
-    EXPECT_EQ(Script->Calls.size(), 2u) << "no question about the changes";
+    ASSERT_EQ(Script->Calls.size(), 2u);
+    EXPECT_EQ(Script->Calls[1].Kind, "AskSave");
+    EXPECT_EQ(Script->Calls[1].Text, "Сохранить данные?");
+    EXPECT_EQ(Script->Calls[1].Caption, "Данные были изменены");
+    EXPECT_EQ(form.JournalFileName(), Path("day.txt"));
+    EXPECT_EQ(form.windowTitle(), title);
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_TRUE(form.JournalModified());
+    EXPECT_FALSE(QFile::exists(Path("day.txt")));
+
+    // Yes saves first, then the chosen file replaces the journal.
+    Script->OpenNames = {Path("old.txt")};
+    Script->CloseAnswers = {TSaveAnswer::Yes};
+    form.actOpenFile->trigger();
+    EXPECT_TRUE(ReadFile(Path("day.txt")).startsWith("\t15.03.2023\t12:00:00\t1\t20,00\t"));
     EXPECT_EQ(form.JournalFileName(), Path("old.txt"));
     EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(old.txt)");
     EXPECT_EQ(RowCount(), 3);
     EXPECT_EQ(Cell(1, 2), "б");
     EXPECT_FALSE(form.JournalModified());
 
-    // A name typed without extension that names no file: an empty journal.
+    // Unmodified: no question. A name typed without extension that names no
+    // file: an empty journal, and no file created.
+    Script->Calls.clear();
     Script->OpenNames = {Path("fresh")};
     form.actOpenFile->trigger();
+    EXPECT_EQ(Script->Calls.size(), 1u);
     EXPECT_EQ(form.JournalFileName(), Path("fresh.txt"));
     EXPECT_EQ(RowCount(), 2);
     EXPECT_FALSE(QFile::exists(Path("fresh.txt")));
+
+    // No replaces the changes.
+    EnterResults(form, 1);
+    Script->OpenNames = {Path("old.txt")};
+    Script->CloseAnswers = {TSaveAnswer::No};
+    form.actOpenFile->trigger();
+    EXPECT_EQ(form.JournalFileName(), Path("old.txt"));
+    EXPECT_EQ(Cell(1, 2), "б");
+    EXPECT_FALSE(form.JournalModified());
+    EXPECT_FALSE(QFile::exists(Path("fresh.txt")));
+}
+
+TEST_F(Commands, AFailedSaveEndsOpenBeforeAnythingIsReplaced)
+{
+    WriteFile(Path("old.txt"), Cp1251::Encode(u"а\r\n"));
+    TForm1 &form = Create();
+    EnterResults(form, 1);
+    form.Journal().SetJournalFileName(Path("missing-folder/a.txt"));
+    Script->OpenNames = {Path("old.txt")};
+    Script->CloseAnswers = {TSaveAnswer::Yes};
+    form.actOpenFile->trigger();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_EQ(Cell(2, 1), "15.03.2023");
+    EXPECT_EQ(form.JournalFileName(), Path("missing-folder/a.txt"));
+    EXPECT_TRUE(form.JournalModified());
+}
+
+// The analyzer has been acknowledged by the time a result is entered; one
+// that comes while the question is open is asked about once more.
+TEST_F(Commands, AResultArrivingDuringOpensQuestionIsAskedAbout)
+{
+    WriteFile(Path("old.txt"), Cp1251::Encode(u"а\r\n"));
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    TForm1 &form = Create();
+    form.Journal().SetJournalFileName(Path("day.txt"));
+    StartPolling(PortName(analyzer));
+    ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
+
+    Script->OpenNames = {Path("old.txt")};
+    Script->WhileOpen = [&] { // the dialog: the next result waits for the question
+        Script->WhileOpen = [&] {
+            Clock.Advance(130);
+            EXPECT_TRUE(WaitFor([&] { return RowCount() == 4; }));
+        };
+    };
+    Script->CloseAnswers = {TSaveAnswer::No, TSaveAnswer::Yes};
+    form.actOpenFile->trigger();
+    ASSERT_TRUE(StopPolling());
+
+    ASSERT_EQ(Script->Calls.size(), 3u);
+    EXPECT_EQ(Script->Calls[2].Kind, "AskSave");
+    const QStringList lines = Cp1251::Decode(ReadFile(Path("day.txt"))).split("\r\n");
+    ASSERT_EQ(lines.size(), 4) << "both results and the entry row, then the end";
+    EXPECT_TRUE(lines[1].startsWith("\t15.03.2023\t12:02:10\t1\t20,00")) << lines[1].toStdString();
+    EXPECT_EQ(form.JournalFileName(), Path("old.txt"));
 }
 
 TEST_F(Commands, AFileThatCannotBeReadKeepsJournalAndName)
@@ -132,11 +210,28 @@ TEST_F(Commands, SaveAndSaveAs)
 
     EnterResults(form, 1);
     WriteFile(Path("other.txt"), "old contents");
+    WriteFile(Path("kept.txt"), "kept contents");
+
+    // An existing file is replaced only after Yes; No writes nothing.
     Script->SaveNames = {Path("other")};
     form.actSaveAs->trigger();
-    ASSERT_EQ(Script->Calls.size(), 1u);
+    ASSERT_EQ(Script->Calls.size(), 2u);
     EXPECT_EQ(Script->Calls[0].Kind, "Save");
     EXPECT_EQ(Script->Calls[0].Text, "Новый.txt");
+    EXPECT_EQ(Script->Calls[1].Kind, "Replace");
+    EXPECT_EQ(Script->Calls[1].Text, Path("other.txt"));
+    EXPECT_EQ(ReadFile(Path("other.txt")), "old contents");
+    EXPECT_EQ(form.JournalFileName(), "Новый.txt");
+    EXPECT_TRUE(form.JournalModified());
+
+    Script->Calls.clear();
+    Script->SaveNames = {Path("kept.txt"), Path("other")};
+    Script->ReplaceAnswers = {false, true};
+    form.actSaveAs->trigger();
+    ASSERT_EQ(Script->Calls.size(), 3u);
+    EXPECT_EQ(Script->Calls[1].Text, Path("kept.txt"));
+    EXPECT_EQ(Script->Calls[2].Text, Path("other.txt"));
+    EXPECT_EQ(ReadFile(Path("kept.txt")), "kept contents");
     EXPECT_EQ(form.JournalFileName(), Path("other.txt"));
     EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(other.txt)");
     EXPECT_FALSE(form.JournalModified());

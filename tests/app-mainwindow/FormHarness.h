@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -35,8 +36,8 @@ inline void PrintTo(const QString &text, std::ostream *out)
 // ---- Scripted boxes and dialogs -------------------------------------------
 
 struct TDialogCall {
-    std::string Kind; // "AskSave", "Confirm", "Error", "Open", "Save"
-    QString Text;     // the box's text, or the dialog's starting file
+    std::string Kind; // "AskSave", "Confirm", "Error", "Open", "Save", "Replace"
+    QString Text;     // the box's text, the dialog's starting file, or the file to replace
     QString Caption;  // the box's caption, or the dialog's filter
     QString Suffix;   // the dialog's default suffix
 };
@@ -46,6 +47,9 @@ struct TDialogScript {
     std::deque<bool> ConfirmAnswers;      // default No
     std::deque<QString> OpenNames;        // default: cancelled
     std::deque<QString> SaveNames;        // default: cancelled
+    // The save dialog's question before it returns an existing file: Yes
+    // returns the name, No goes on with the next of SaveNames. Default No.
+    std::deque<bool> ReplaceAnswers;
     // Runs while the next box or dialog is "open", before it answers; the
     // event loop may run inside it, so results can arrive meanwhile.
     std::function<void()> WhileOpen;
@@ -87,7 +91,19 @@ public:
     QString GetSaveFileName(QWidget *, const TFileDialogSetup &Setup) override
     {
         Open({"Save", Setup.FileName, Setup.Filter, Setup.DefaultSuffix});
-        return Pop(FScript->SaveNames, QString());
+        for (;;) {
+            const QString name = Pop(FScript->SaveNames, QString());
+            // The name the dialog checks carries the default suffix, as
+            // QFileDialog gives it to a name without a dot.
+            const QString checked = name.isEmpty() || QFileInfo(name).fileName().contains(QLatin1Char('.'))
+                                        ? name
+                                        : name + QLatin1Char('.') + Setup.DefaultSuffix;
+            if (checked.isEmpty() || !QFileInfo::exists(checked))
+                return name;
+            FScript->Calls.push_back({"Replace", checked, {}, {}});
+            if (Pop(FScript->ReplaceAnswers, false))
+                return name;
+        }
     }
 
 private:

@@ -130,6 +130,43 @@ TEST_F(StartUp, AFailingStepIsShownAndTheWindowStillComes)
     EXPECT_EQ(form.windowTitle(), "Регистрация измерений молока(Новый1.txt)");
 }
 
+// It is not forgotten either: the settings go on naming it until the work
+// has been saved under another name.
+TEST_F(StartUp, AJournalThatCouldNotBeReadStaysRemembered)
+{
+    QDir(Dir.path()).mkdir("folder.txt");
+    const struct {
+        const char *Name;
+        std::function<void(TForm1 &)> Work;
+        QString Remembered;
+    } cases[] = {
+        {"nothing", [](TForm1 &) {}, Path("folder.txt")},
+        {"a result, New, and No at closing",
+         [](TForm1 &form) {
+             form.Journal().EnterResult({"15.03.2023", "12:00:00", "1", "20,00"});
+             form.actNew->trigger();
+         },
+         Path("folder.txt")},
+        {"Save", [](TForm1 &form) { form.actSave->trigger(); }, Path("Новый1.txt")},
+        {"Save As", [this](TForm1 &form) {
+             Script->SaveNames = {Path("other.txt")};
+             form.actSaveAs->trigger();
+         }, Path("other.txt")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        WriteIni("[Config]\r\nFileName=" + Path("folder.txt") + "\r\n");
+        TForm1 &form = Create();
+        c.Work(form);
+        form.close();
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_TRUE(ReadIni().contains("FileName=" + c.Remembered + "\r\n")) << ReadIni().toStdString();
+        EXPECT_TRUE(QFileInfo(Path("folder.txt")).isDir());
+        Form.reset();
+        QFile::remove(Path("Новый1.txt"));
+    }
+}
+
 using Closing = FormTest;
 
 TEST_F(Closing, FirstCloseWritesTheThreeKeys)
