@@ -1,6 +1,7 @@
 // Nivara: registers the results of a milk analyzer on a serial line in a
 // journal. The entry creates the main window and runs the event loop until
-// the window closes.
+// the window closes, or until a termination signal or the desktop's logout
+// ends the program in order.
 
 #include "NivaraApplication.h"
 #include "Unit1.h"
@@ -10,6 +11,7 @@ int main(int argc, char **argv)
     TNivaraApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Nivara"));
     TForm1 Form1;
+    application.EndOnTermination([&Form1] { Form1.FormEndSession(); });
     Form1.show();
     return application.exec();
 }

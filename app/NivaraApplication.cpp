@@ -1,10 +1,18 @@
 #include "NivaraApplication.h"
 
 #include "AppError.h"
+#include "TerminationSignals.h"
 
+#include <QSessionManager>
+#include <QThread>
+
+#include <cstdio>
 #include <exception>
+#include <unistd.h>
 
 TNivaraApplication::TNivaraApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+TNivaraApplication::~TNivaraApplication() = default;
 
 bool TNivaraApplication::notify(QObject *receiver, QEvent *event)
 {
@@ -16,4 +24,35 @@ bool TNivaraApplication::notify(QObject *receiver, QEvent *event)
         ShowApplicationError(QStringLiteral("Unknown error"));
     }
     return false;
+}
+
+void TNivaraApplication::EndOnTermination(std::function<void()> EndSession)
+{
+    FEndSession = std::move(EndSession);
+    if (!FTerminationSignals) {
+        FTerminationSignals = std::make_unique<TTerminationSignals>();
+        connect(FTerminationSignals.get(), &TTerminationSignals::Received, this, [this] { Terminate(); });
+#ifndef QT_NO_SESSIONMANAGER
+        connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { Terminate(); });
+#endif
+    }
+}
+
+void TNivaraApplication::Terminate()
+{
+    // A second signal while the first one's end waits for the poller.
+    if (FTerminating)
+        return;
+    FTerminating = true;
+    SetApplicationErrorSink({}); // the standard error output
+    if (FEndSession)
+        FEndSession();
+    // Inside a modal box or dialog the code after it would go on as if the
+    // operator had answered, which could discard work; everything that has
+    // to reach the disk is there now, so the process ends on the spot.
+    if (QThread::currentThread()->loopLevel() > 1) {
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    exit(0);
 }

@@ -7,10 +7,30 @@
 
 #include <QApplication>
 
+#include <functional>
+#include <memory>
+
+class TTerminationSignals;
+
 class TNivaraApplication : public QApplication {
     Q_OBJECT
 public:
     TNivaraApplication(int &argc, char **argv);
+    ~TNivaraApplication() override;
 
     bool notify(QObject *receiver, QEvent *event) override;
+
+    // From now on a termination signal (SIGTERM, SIGHUP, SIGINT) or the
+    // desktop session's logout request ends the program in order: EndSession
+    // runs once, without any question (errors it meets go to the standard
+    // error output, no box may wait for a person then), and the program ends
+    // with status 0.
+    void EndOnTermination(std::function<void()> EndSession);
+
+private:
+    void Terminate();
+
+    std::unique_ptr<TTerminationSignals> FTerminationSignals;
+    std::function<void()> FEndSession;
+    bool FTerminating = false;
 };

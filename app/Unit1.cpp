@@ -339,18 +339,32 @@ void TForm1::FormClose(TCloseAction &Action)
         return;
     }
     const int enteredBeforeStop = FResultsEntered;
-    FixMeas1->Stop();
-    CommitTypedDeviceNumber();
-    FClosing = true;
-    // Settings that cannot be written are reported, but do not keep the
-    // operator from ending the program.
-    RunReportingErrors([this] { WriteSettings(); });
-    WaitWhilePollerActive();
+    StopPollingAndWriteSettings();
     FClosing = false;
     // The pass the poller finished may have brought a result after the
     // answer; it is acknowledged already, so the journal is its only copy.
     if (FResultsEntered != enteredBeforeStop && !AskToSaveChanges())
         Action = TCloseAction::caNone;
+}
+
+void TForm1::FormEndSession()
+{
+    // Nothing is asked and the journal is not written into its file: its
+    // unsaved rows stay where the program keeps them for the next start.
+    CommitGridEditor();
+    StopPollingAndWriteSettings();
+}
+
+void TForm1::StopPollingAndWriteSettings()
+{
+    FixMeas1->Stop();
+    CommitTypedDeviceNumber();
+    // Stays set for an end of session, so that polling cannot start again.
+    FClosing = true;
+    // Settings that cannot be written are reported, but do not keep the
+    // operator from ending the program.
+    RunReportingErrors([this] { WriteSettings(); });
+    WaitWhilePollerActive();
 }
 
 bool TForm1::AskToSaveChanges()

@@ -77,6 +77,10 @@ public:
     // Start-up and closing.
     void FormCreate();
     void FormClose(TCloseAction &Action);
+    // The end of the program on a termination signal or the desktop's
+    // logout: the poller finishes its exchange and stops, the settings are
+    // written as at closing, and nothing is asked or saved.
+    void FormEndSession();
     void FormResize();
     void SetCaptions();
     void ShowJournalTitle(const QString &FileName);
@@ -124,6 +128,7 @@ private:
     // The closing question; false when the operator cancels. Yes saves.
     bool AskToSaveChanges();
     void CommitTypedDeviceNumber();
+    void StopPollingAndWriteSettings();
     void CommitGridEditor();
     void ReadSettings();
     void WriteSettings();

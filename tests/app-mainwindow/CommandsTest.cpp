@@ -44,9 +44,7 @@ TEST_F(Commands, AResultArrivingDuringNewsQuestionIsSavedByYes)
 {
     Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
-    form.Journal().SetJournalFileName(Path("day.txt"));
-    StartPolling(PortName(analyzer));
-    ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
+    ASSERT_TRUE(PollFirstResultInto(analyzer, "day.txt"));
 
     // The next result is due; it arrives while the question is open.
     Script->WhileOpen = [&] {
@@ -167,9 +165,7 @@ TEST_F(Commands, AResultArrivingDuringOpensQuestionIsAskedAbout)
     WriteFile(Path("old.txt"), Cp1251::Encode(u"а\r\n"));
     Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
-    form.Journal().SetJournalFileName(Path("day.txt"));
-    StartPolling(PortName(analyzer));
-    ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
+    ASSERT_TRUE(PollFirstResultInto(analyzer, "day.txt"));
 
     Script->OpenNames = {Path("old.txt")};
     Script->WhileOpen = [&] { // the dialog: the next result waits for the question

@@ -208,6 +208,14 @@ protected:
         Form->NumberEdit1->SetValue(Device);
         Form->actOpr->trigger();
     }
+    // Polls the analyzer into the journal of that name in the folder until
+    // its first result is entered and acknowledged.
+    bool PollFirstResultInto(const Emulator::PtyAnalyzer &Analyzer, const QString &JournalName)
+    {
+        Form->Journal().SetJournalFileName(Path(JournalName));
+        StartPolling(PortName(Analyzer));
+        return PollUntilRows(Analyzer, 3, 1);
+    }
     bool StopPolling()
     {
         if (Form->FixMeas1->Active())

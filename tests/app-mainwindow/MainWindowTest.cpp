@@ -9,6 +9,7 @@
 #include "FormHarness.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -275,9 +276,7 @@ TEST_F(Closing, AResultArrivingWhileClosingWaitsForThePollerIsNotLost)
 {
     Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
-    form.Journal().SetJournalFileName(Path("day.txt"));
-    StartPolling(PortName(analyzer));
-    ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
+    ASSERT_TRUE(PollFirstResultInto(analyzer, "day.txt"));
 
     // The operator answers while the next fetch waits for its reply; the
     // reply is entered only as closing waits for the poller's end.
@@ -295,6 +294,40 @@ TEST_F(Closing, AResultArrivingWhileClosingWaitsForThePollerIsNotLost)
     ASSERT_EQ(lines.size(), 4) << "both results and the entry row, then the end";
     EXPECT_TRUE(lines[1].startsWith("\t15.03.2023\t12:02:10\t1\t20,00")) << lines[1].toStdString();
     EXPECT_FALSE(form.JournalModified());
+}
+
+// A termination signal or the desktop's logout: the poller finishes what it
+// is in, the settings are written, nothing is asked, and the unsaved journal
+// is not written into its file (nor emptied).
+TEST_F(Closing, AnEndOfSessionAsksNothingAndSavesNoJournal)
+{
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    TForm1 &form = Create();
+    ASSERT_TRUE(PollFirstResultInto(analyzer, "day.txt"));
+
+    // A label still being typed in the entry row, and the next result due as
+    // the end comes.
+    const QModelIndex label = form.MainGrid->model()->index(1, 1);
+    form.MainGrid->setCurrentIndex(label);
+    form.MainGrid->edit(label);
+    auto *editor = form.MainGrid->viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText("проба 7");
+    Clock.Advance(130);
+
+    form.FormEndSession();
+    EXPECT_TRUE(Script->Calls.empty());
+    EXPECT_FALSE(form.FixMeas1->Active());
+    EXPECT_EQ(analyzer.Fetches(), analyzer.Acks()) << "every result that came was acknowledged";
+    EXPECT_EQ(ReadIni(), "[Config]\r\nCOM=" + PortName(analyzer) + "\r\nFileName=" + Path("day.txt")
+                             + "\r\nDeviceNumber=1\r\n");
+    EXPECT_FALSE(QFile::exists(Path("day.txt")));
+    EXPECT_TRUE(form.JournalModified());
+    EXPECT_EQ(Cell(1, 2), "проба 7");
+    EXPECT_EQ(RowCount(), analyzer.Acks() + 2);
+
+    form.actOpr->trigger();
+    EXPECT_FALSE(form.FixMeas1->Active()) << "the program is ending: no new run";
 }
 
 TEST_F(Closing, AFailedSaveKeepsTheWindowOpenAndPollingOn)
