@@ -45,8 +45,9 @@ void TNivaraApplication::Terminate()
         return;
     FTerminating = true;
     SetApplicationErrorSink({}); // the standard error output
+    // Whatever goes wrong on the way, the program still ends.
     if (FEndSession)
-        FEndSession();
+        RunReportingErrors(FEndSession);
     // Inside a modal box or dialog the code after it would go on as if the
     // operator had answered, which could discard work; everything that has
     // to reach the disk is there now, so the process ends on the spot.

@@ -20,8 +20,8 @@
 
 namespace {
 
-int gMarks = 0;
-extern "C" void MarkSignal(int) { ++gMarks; }
+volatile std::sig_atomic_t gMarks = 0;
+extern "C" void MarkSignal(int) { gMarks = gMarks + 1; }
 
 TEST(TerminationSignals, EachSignalArrivesInTheEventLoopAndTheOldHandlersComeBack)
 {
