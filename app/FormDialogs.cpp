@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace {
@@ -57,7 +58,12 @@ public:
         dialog.setFileMode(QFileDialog::AnyFile);
         // The dialog's own question before it replaces an existing file.
         dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-        return Run(dialog);
+        for (;;) {
+            const QString name = Run(dialog);
+            if (name.isEmpty() || !SuffixAddedUnasked(dialog, name) || ConfirmReplace(dialog, name))
+                return name;
+            dialog.selectFile(name);
+        }
     }
 
 private:
@@ -69,6 +75,26 @@ private:
         dialog.setDefaultSuffix(Setup.DefaultSuffix);
         if (!Setup.FileName.isEmpty())
             dialog.selectFile(Setup.FileName);
+    }
+
+    // A native dialog (GTK, the desktop portal) asks about the name as typed;
+    // the default suffix that Qt adds afterwards may make it an existing file
+    // that nobody was asked about. Qt's own dialog asks about the final name.
+    static bool SuffixAddedUnasked(const QFileDialog &dialog, const QString &name)
+    {
+        const bool native = dialog.findChild<QWidget *>(QStringLiteral("fileNameEdit")) == nullptr;
+        return native && !dialog.defaultSuffix().isEmpty()
+               && name.endsWith(QLatin1Char('.') + dialog.defaultSuffix()) && QFileInfo::exists(name);
+    }
+
+    // The question Qt's own dialog asks, in its words.
+    static bool ConfirmReplace(QFileDialog &dialog, const QString &name)
+    {
+        const QString text = QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
+                                 .arg(QFileInfo(name).fileName());
+        return QMessageBox::warning(dialog.parentWidget(), dialog.windowTitle(), text,
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+               == QMessageBox::Yes;
     }
 
     static QString Run(QFileDialog &dialog)
