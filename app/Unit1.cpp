@@ -5,7 +5,9 @@
 #include "ClGrid.h"
 #include "EnumSP.h"
 #include "Icons.h"
+#include "JournalLog.h"
 #include "JournalView.h"
+#include "LogWarning.h"
 #include "MyConsts.h"
 #include "PortMenu.h"
 #include "ResultEntry.h"
@@ -66,7 +68,8 @@ TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
       FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs()),
       FSerialPortNames(Setup.SerialPortNames ? std::move(Setup.SerialPortNames)
                                              : std::function<std::string()>([] { return GetSerialPortNames(); })),
-      FIniFileName(std::move(Setup.IniFileName))
+      FIniFileName(std::move(Setup.IniFileName)),
+      FLogFileName(std::move(Setup.LogFileName))
 {
     CreateComponents();
     FPreviousErrorSink = SetApplicationErrorSink([this](const QString &Text) {
@@ -109,6 +112,8 @@ void TForm1::CreateComponents()
     MainGrid->setObjectName(QStringLiteral("MainGrid"));
     AttachJournalGrid(*MainGrid, FJournal);
     setCentralWidget(MainGrid);
+    LogWarning = new TLogWarning(this);
+    addToolBar(Qt::BottomToolBarArea, LogWarning);
     connect(&FJournal, &JournalDocument::TitleChanged, this, &QWidget::setWindowTitle);
 
     // The grid is first in the tab order and holds the focus at start.
@@ -255,6 +260,27 @@ void TForm1::FormCreate()
             throw;
         }
     });
+    RecoverOrStartJournalLog();
+}
+
+void TForm1::RecoverOrStartJournalLog()
+{
+    // The log lives beside the settings file, whatever became of reading it.
+    if (FLogFileName.isEmpty())
+        FLogFileName = QFileInfo(FIniFileName).dir().filePath(QStringLiteral("Nivara.log"));
+    FJournalLog = std::make_unique<TJournalLog>(FJournal, FLogFileName);
+    connect(FJournalLog.get(), &TJournalLog::SecuredChanged, this, [this](bool Secured, const QString &Cause) {
+        LogWarning->SetSecured(Secured, FLogFileName, Cause);
+    });
+    // Work a crash left only in the log wins over the journal read above.
+    std::optional<TJournalLog::TRecovered> recovered;
+    RunReportingErrors([&] { recovered = FJournalLog->Recover(); });
+    if (!recovered) {
+        FJournalLog->StartAfresh();
+        return;
+    }
+    FDialogs->ShowInformation(this, MyConsts::sRecovered().arg(recovered->Results).arg(recovered->Labels),
+                              MyConsts::sRecoveryCaption());
 }
 
 void TForm1::ReadSettings()
@@ -467,7 +493,8 @@ void TForm1::FixMeas1PutResult(QObject *)
     PollState = FixMeas1->MeasResult();
     if (!IsResultToEnter(PollState))
         return;
-    FJournal.EnterResult(ResultCellTexts(PollState, QLocale()));
+    // On disk in the log before the poller acknowledges it.
+    FJournalLog->EnterResult(ResultCellTexts(PollState, QLocale()));
     ++FResultsEntered;
 }
 
@@ -520,6 +547,7 @@ void TForm1::actNewExecute()
         && FDialogs->Confirm(this, MyConsts::sSaveQuestion(), QStringLiteral("Confirm")))
         actSaveExecute(); // a failed save ends New before anything is emptied
     FJournal.NewJournal();
+    FJournalLog->StartAfresh();
 }
 
 void TForm1::actOpenFileExecute()
@@ -531,12 +559,14 @@ void TForm1::actOpenFileExecute()
     // that could not be read is never overwritten by the journal on show.
     FJournal.LoadJournal(chosen);
     FJournal.SetJournalFileName(chosen);
+    FJournalLog->StartAfresh();
 }
 
 void TForm1::actSaveExecute()
 {
     CommitGridEditor();
     FJournal.SaveJournal(FJournal.JournalFileName());
+    FJournalLog->StartAfresh();
 }
 
 void TForm1::actSaveAsExecute()
@@ -548,6 +578,7 @@ void TForm1::actSaveAsExecute()
     // Keeps the name it had when the write fails, so title and name agree.
     FJournal.SaveJournal(chosen);
     FJournal.SetJournalFileName(chosen);
+    FJournalLog->StartAfresh();
 }
 
 void TForm1::actPrintExecute()

@@ -35,7 +35,7 @@ inline void PrintTo(const QString &text, std::ostream *out)
 // ---- Scripted boxes and dialogs -------------------------------------------
 
 struct TDialogCall {
-    std::string Kind; // "AskSave", "Confirm", "Error", "Open", "Save"
+    std::string Kind; // "AskSave", "Confirm", "Error", "Info", "Open", "Save"
     QString Text;     // the box's text, or the dialog's starting file
     QString Caption;  // the box's caption, or the dialog's filter
     QString Suffix;   // the dialog's default suffix
@@ -78,6 +78,10 @@ public:
     void ShowError(QWidget *, const QString &Text, const QString &Caption) override
     {
         Open({"Error", Text, Caption, {}});
+    }
+    void ShowInformation(QWidget *, const QString &Text, const QString &Caption) override
+    {
+        Open({"Info", Text, Caption, {}});
     }
     QString GetOpenFileName(QWidget *, const TFileDialogSetup &Setup) override
     {
