@@ -274,8 +274,8 @@ void TForm1::RecoverOrStartJournalLog()
     });
     // Work a crash left only in the log wins over the journal read above.
     std::optional<TJournalLog::TRecovered> recovered;
-    RunReportingErrors([&] { recovered = FJournalLog->Recover(); });
-    if (!recovered) {
+    const bool read = RunReportingErrors([&] { recovered = FJournalLog->Recover(); });
+    if (!read || !recovered) {
         FJournalLog->StartAfresh();
         return;
     }

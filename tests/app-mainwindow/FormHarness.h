@@ -176,6 +176,7 @@ protected:
         setup.Dialogs = std::make_unique<TScriptedDialogs>(Script);
         setup.IniFileName = IniPath();
         setup.SerialPortNames = [Ports] { return Ports; };
+        setup.LogFileName = LogFileName;
         Form = std::make_unique<TForm1>(std::move(setup));
         Form->FixMeas1->SetClock(Clock.AsClock());
         Form->show();
@@ -216,6 +217,7 @@ protected:
     QTemporaryDir Dir;
     std::shared_ptr<TDialogScript> Script = std::make_shared<TDialogScript>();
     Emulator::TFakeClock Clock;
+    QString LogFileName; // the result log; empty: beside the settings file
     std::unique_ptr<TForm1> Form;
 
 private:
