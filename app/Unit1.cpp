@@ -375,6 +375,10 @@ void TForm1::FormClose(TCloseAction &Action)
     // answer; it is acknowledged already, so the journal is its only copy.
     if (FResultsEntered != enteredBeforeStop && !AskToSaveChanges())
         Action = TCloseAction::caNone;
+    // Closing on "No" lets the unsaved work go: it does not come back at the
+    // next start.
+    if (Action != TCloseAction::caNone && FJournal.JournalModified())
+        FJournalLog->StartAfresh();
 }
 
 bool TForm1::AskToSaveChanges()

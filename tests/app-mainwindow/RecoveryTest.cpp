@@ -137,8 +137,8 @@ TEST_F(Recovery, IntoANewJournalAndNotAfterASave)
     EXPECT_EQ(SaveBytes(), expected);
 }
 
-// Open and New replace the journal: what the operator let go does not come
-// back.
+// Open, New and closing without saving: what the operator let go does not
+// come back.
 TEST_F(Recovery, OpenAndNewStartTheLogAfresh)
 {
     Create();
@@ -152,6 +152,19 @@ TEST_F(Recovery, OpenAndNewStartTheLogAfresh)
 
     PutResult(1, 3.45);
     Form->actNew->trigger(); // "save?" answered No
+    Form.reset();
+    Script->Calls.clear();
+    Create();
+    EXPECT_TRUE(Infos().empty());
+
+    // Closing: Cancel keeps the work secured, No lets it go.
+    PutResult(1, 3.45);
+    Script->CloseAnswers = {TSaveAnswer::Cancel, TSaveAnswer::No};
+    Form->close();
+    ASSERT_TRUE(Form->isVisible());
+    EXPECT_EQ(ReadResultLog(Path("Nivara.log")).Results(), 1);
+    Form->close();
+    ASSERT_FALSE(Form->isVisible());
     Form.reset();
     Script->Calls.clear();
     Create();
