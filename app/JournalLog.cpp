@@ -23,9 +23,8 @@ std::optional<TJournalLog::TRecovered> TJournalLog::Recover()
         contents = ReadResultLog(FLog.FileName());
     } catch (const std::exception &error) {
         const QString aside = SetAside();
-        throw std::runtime_error(MyConsts::sLogUnreadable()
-                                     .arg(FLog.FileName(), QString::fromUtf8(error.what()), aside)
-                                     .toStdString());
+        throw std::runtime_error(
+            MyConsts::sLogUnreadable().arg(FLog.FileName(), QString::fromUtf8(error.what()), aside).toStdString());
     }
     if (!contents.HasHeader || contents.Records.empty())
         return std::nullopt;
@@ -51,10 +50,9 @@ std::optional<TJournalLog::TRecovered> TJournalLog::Recover()
         FJournal.Model().Reset();
         FJournal.SetJournalModified(false);
         const QString aside = SetAside();
-        throw std::runtime_error(
-            MyConsts::sLogDoesNotFit()
-                .arg(contents.JournalFileName, QString::fromUtf8(error.what()), aside)
-                .toStdString());
+        throw std::runtime_error(MyConsts::sLogDoesNotFit()
+                                     .arg(contents.JournalFileName, QString::fromUtf8(error.what()), aside)
+                                     .toStdString());
     }
     FJournal.SetJournalFileName(contents.JournalFileName);
     FJournal.SetJournalModified(true);
@@ -64,10 +62,14 @@ std::optional<TJournalLog::TRecovered> TJournalLog::Recover()
 
 QString TJournalLog::SetAside() const
 {
-    const QString aside = FLog.FileName() + QStringLiteral(".")
-                          + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"))
-                          + QStringLiteral(".unrecovered");
-    QFile::rename(FLog.FileName(), aside);
+    // A name of its own each time: an earlier log set aside is kept too.
+    const QString base = FLog.FileName() + QStringLiteral(".") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString aside = base + QStringLiteral(".unrecovered");
+    for (int n = 2; QFile::exists(aside); ++n)
+        aside = base + QStringLiteral("-%1.unrecovered").arg(n);
+    if (!QFile::rename(FLog.FileName(), aside))
+        QFile::copy(FLog.FileName(), aside);
     return aside;
 }
 

@@ -14,7 +14,8 @@ TLogWarning::TLogWarning(QWidget *Parent) : QToolBar(Parent)
     FLabel = new QLabel(this);
     FLabel->setObjectName(QStringLiteral("LogWarningText"));
     FLabel->setWordWrap(true);
-    FLabel->setStyleSheet(QStringLiteral("QLabel { background: #c00000; color: white; font-weight: bold; padding: 4px; }"));
+    FLabel->setStyleSheet(
+        QStringLiteral("QLabel { background: #c00000; color: white; font-weight: bold; padding: 4px; }"));
     FLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     addWidget(FLabel);
     setVisible(false);

@@ -20,7 +20,7 @@ namespace {
 
 constexpr char kMagic[] = "Nivara result log";
 constexpr quint32 kFormat = 1;
-constexpr qsizetype kPrefix = 8;                // length and CRC
+constexpr qsizetype kPrefix = 8;                  // length and CRC
 constexpr quint32 kMaxPayload = 64 * 1024 * 1024; // a length beyond is damage
 
 // CRC-32 (IEEE 802.3, reflected), as zip and PNG use it.
@@ -60,8 +60,8 @@ bool DecodePayload(const QByteArray &Payload, TResultLogRecord &Record)
     case TResultLogRecord::TKind::Header: {
         QByteArray magic;
         quint32 format = 0;
-        in >> magic >> format >> Record.JournalFileName >> Record.Stamp.Exists >> Record.Stamp.Size
-            >> Record.Stamp.ModifiedNs >> Record.Stamp.Inode;
+        in >> magic >> format >> Record.JournalFileName >> Record.Stamp.Exists >> Record.Stamp.Size >>
+            Record.Stamp.ModifiedNs >> Record.Stamp.Inode;
         if (magic != kMagic || format != kFormat)
             return false;
         break;
@@ -75,8 +75,7 @@ bool DecodePayload(const QByteArray &Payload, TResultLogRecord &Record)
             return false;
         break;
     }
-    default:
-        return false;
+    default: return false;
     }
     return in.status() == QDataStream::Ok && in.atEnd();
 }
@@ -127,8 +126,8 @@ QByteArray EncodeResultLogRecord(const TResultLogRecord &Record)
         out.setVersion(QDataStream::Qt_6_0);
         out << quint8(Record.Kind);
         if (Record.Kind == TResultLogRecord::TKind::Header)
-            out << QByteArray(kMagic) << kFormat << Record.JournalFileName << Record.Stamp.Exists
-                << Record.Stamp.Size << Record.Stamp.ModifiedNs << Record.Stamp.Inode;
+            out << QByteArray(kMagic) << kFormat << Record.JournalFileName << Record.Stamp.Exists << Record.Stamp.Size
+                << Record.Stamp.ModifiedNs << Record.Stamp.Inode;
         else
             out << qint32(Record.Row) << Record.Texts;
     }

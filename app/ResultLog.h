@@ -100,8 +100,8 @@ private:
 
     QString FFileName;
     int FFd = -1;
-    qint64 FGoodLength = 0;   // bytes on disk known to be whole records
-    bool FCutTail = false;    // the file may hold bytes behind FGoodLength
-    QByteArray FPending;      // records not yet on disk
+    qint64 FGoodLength = 0; // bytes on disk known to be whole records
+    bool FCutTail = false;  // the file may hold bytes behind FGoodLength
+    QByteArray FPending;    // records not yet on disk
     QString FLastError;
 };

@@ -85,9 +85,9 @@ int main(int argc, char **argv)
     }
 
     form.FixMeas1->SetClock([origin, speed] {
-        const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                               std::chrono::steady_clock::now().time_since_epoch())
-                               .count();
+        const qint64 now =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                .count();
         return 45'000.5 + double(now - origin) * 1e-9 * speed / 86'400.0;
     });
     // Said once the result is in the journal (and the log), before the

@@ -26,8 +26,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -103,14 +103,15 @@ std::vector<TRow> ReadRows(const QByteArray &Bytes)
 }
 
 enum class TMoment { AfterHandOver, AfterAck, DuringLabel, DuringSave, AtRandom };
-const char *const kMomentNames[] = {"after hand-over", "after acknowledgement", "during a label edit",
-                                    "during a save", "at random"};
+const char *const kMomentNames[] = {"after hand-over", "after acknowledgement", "during a label edit", "during a save",
+                                    "at random"};
 
 class TCrashRun {
 public:
     TCrashRun(QString Driver, quint32 Seed)
-        : FDriver(std::move(Driver)), FRandom(Seed),
-          FAnalyzer(Config(), [this](const std::string &Line) { FRecord.OnLog(Line); })
+        : FDriver(std::move(Driver))
+        , FRandom(Seed)
+        , FAnalyzer(Config(), [this](const std::string &Line) { FRecord.OnLog(Line); })
     {
         FOrigin = SteadyNs(SteadyClock::now()); // 12:00 on the 15th, as the window's clock starts
         QFile ini(Path("Nivara.Ini"));
@@ -140,9 +141,9 @@ public:
             armed = armed || line.startsWith(QLatin1String("put "));
             if (!armed)
                 continue;
-            if ((Moment == TMoment::AfterHandOver && line.startsWith(QLatin1String("put ")))
-                || (Moment == TMoment::DuringLabel && line.startsWith(QLatin1String("label-begin")))
-                || (Moment == TMoment::DuringSave && line.startsWith(QLatin1String("save-begin")))) {
+            if ((Moment == TMoment::AfterHandOver && line.startsWith(QLatin1String("put "))) ||
+                (Moment == TMoment::DuringLabel && line.startsWith(QLatin1String("label-begin"))) ||
+                (Moment == TMoment::DuringSave && line.startsWith(QLatin1String("save-begin")))) {
                 QThread::usleep(FRandom.bounded(Moment == TMoment::DuringSave ? 3000 : 1500));
                 break;
             }

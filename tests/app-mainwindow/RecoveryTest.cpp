@@ -58,8 +58,9 @@ protected:
 
 TEST_F(Recovery, WorkNeverSavedComesBackAsASaveWouldHaveWrittenIt)
 {
-    WriteFile(Path("day.txt"), Cp1251::Encode(QStringLiteral("утро\t14.03.2023\t08:00:00\t1\t20,00\t3,40\t8,50\t1028,00\t\t\t\t\t\t\t\t\r\n"
-                                              "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n")));
+    WriteFile(Path("day.txt"), Cp1251::Encode(QStringLiteral(
+                                   "утро\t14.03.2023\t08:00:00\t1\t20,00\t3,40\t8,50\t1028,00\t\t\t\t\t\t\t\t\r\n"
+                                   "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n")));
     WriteIni("[Config]\r\nFileName=" + Path("day.txt") + "\r\n");
     Create();
     EXPECT_TRUE(Infos().empty());
