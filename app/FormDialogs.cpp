@@ -40,6 +40,11 @@ public:
         QMessageBox box(QMessageBox::Critical, Caption, Text, QMessageBox::Ok, Parent);
         box.exec();
     }
+    void ShowInformation(QWidget *Parent, const QString &Text, const QString &Caption) override
+    {
+        QMessageBox box(QMessageBox::Information, Caption, Text, QMessageBox::Ok, Parent);
+        box.exec();
+    }
 
     QString GetOpenFileName(QWidget *Parent, const TFileDialogSetup &Setup) override
     {

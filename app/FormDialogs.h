@@ -24,6 +24,8 @@ public:
     virtual bool Confirm(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
     // A modal box with an error icon and one OK button.
     virtual void ShowError(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
+    // A modal box with an information icon and one OK button.
+    virtual void ShowInformation(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
 
     // The open and save dialogs: one filter, the file to start on, and the
     // default suffix appended to a name typed without one. An empty result

@@ -22,6 +22,26 @@ QString sCompanyName() { return QStringLiteral("ООО «Нивара Лаб»")
 QString sCompanyPhone() { return QStringLiteral("Тел./факс: (000) 555-01-23"); }
 QString sPortOpenError() { return QStringLiteral("Ошибка открытия порта"); }
 QString sErrorCaption() { return QStringLiteral("Ошибка"); }
+QString sLogNotSecured()
+{
+    return QStringLiteral("Внимание: результаты не защищены от сбоя — журнал восстановления %1 не записывается (%2). "
+                          "Сохраните журнал.");
+}
+QString sRecovered()
+{
+    return QStringLiteral("После сбоя восстановлены несохранённые данные: результатов — %1, подписей проб — %2.\n"
+                          "Сохраните журнал.");
+}
+QString sRecoveryCaption() { return QStringLiteral("Восстановление журнала"); }
+QString sLogUnreadable()
+{
+    return QStringLiteral("Журнал восстановления %1 не читается (%2); он сохранён как %3.");
+}
+QString sLogDoesNotFit()
+{
+    return QStringLiteral("Данные журнала восстановления не удалось вернуть в журнал %1 (%2); "
+                          "журнал восстановления сохранён как %3.");
+}
 
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {

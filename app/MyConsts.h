@@ -28,6 +28,14 @@ QString sCompanyName();         // maker's name, About window
 QString sCompanyPhone();        // maker's telephone and fax line, About window
 QString sPortOpenError();       // the serial port cannot be opened
 QString sErrorCaption();        // caption of that message
+// The result log: the warning while results are not secured against a crash
+// (%1 the log file, %2 the cause), the report of a recovery at start-up (%1
+// results, %2 labels) with its caption, and the two ways a recovery fails.
+QString sLogNotSecured();
+QString sRecovered();
+QString sRecoveryCaption();
+QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
+QString sLogDoesNotFit();       // %1 journal, %2 cause, %3 where the log was set aside
 
 inline constexpr int kColumnCount = 17;
 // Journal column captions, column 0 to 16.

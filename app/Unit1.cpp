@@ -5,7 +5,9 @@
 #include "ClGrid.h"
 #include "EnumSP.h"
 #include "Icons.h"
+#include "JournalLog.h"
 #include "JournalView.h"
+#include "LogWarning.h"
 #include "MyConsts.h"
 #include "PortMenu.h"
 #include "ResultEntry.h"
@@ -66,7 +68,8 @@ TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
       FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs()),
       FSerialPortNames(Setup.SerialPortNames ? std::move(Setup.SerialPortNames)
                                              : std::function<std::string()>([] { return GetSerialPortNames(); })),
-      FIniFileName(std::move(Setup.IniFileName))
+      FIniFileName(std::move(Setup.IniFileName)),
+      FLogFileName(std::move(Setup.LogFileName))
 {
     CreateComponents();
     FPreviousErrorSink = SetApplicationErrorSink([this](const QString &Text) {
@@ -109,6 +112,8 @@ void TForm1::CreateComponents()
     MainGrid->setObjectName(QStringLiteral("MainGrid"));
     AttachJournalGrid(*MainGrid, FJournal);
     setCentralWidget(MainGrid);
+    LogWarning = new TLogWarning(this);
+    addToolBar(Qt::BottomToolBarArea, LogWarning);
     connect(&FJournal, &JournalDocument::TitleChanged, this, &QWidget::setWindowTitle);
 
     // The grid is first in the tab order and holds the focus at start.
@@ -257,6 +262,30 @@ void TForm1::FormCreate()
             throw;
         }
     });
+    RecoverOrStartJournalLog();
+}
+
+void TForm1::RecoverOrStartJournalLog()
+{
+    // The log lives beside the settings file, whatever became of reading it.
+    if (FLogFileName.isEmpty())
+        FLogFileName = QFileInfo(FIniFileName).dir().filePath(QStringLiteral("Nivara.log"));
+    FJournalLog = std::make_unique<TJournalLog>(FJournal, FLogFileName);
+    connect(FJournalLog.get(), &TJournalLog::SecuredChanged, this, [this](bool Secured, const QString &Cause) {
+        LogWarning->SetSecured(Secured, FLogFileName, Cause);
+    });
+    // Work a crash left only in the log wins over the journal read above.
+    std::optional<TJournalLog::TRecovered> recovered;
+    const bool read = RunReportingErrors([&] { recovered = FJournalLog->Recover(); });
+    if (!read || !recovered) {
+        FJournalLog->StartAfresh();
+        return;
+    }
+    // The recovered journal is the one being worked on now, whatever start-up
+    // could not read before.
+    FUnreadJournalFileName.clear();
+    FDialogs->ShowInformation(this, MyConsts::sRecovered().arg(recovered->Results).arg(recovered->Labels),
+                              MyConsts::sRecoveryCaption());
 }
 
 void TForm1::ReadSettings()
@@ -345,6 +374,10 @@ void TForm1::FormClose(TCloseAction &Action)
     // answer; it is acknowledged already, so the journal is its only copy.
     if (FResultsEntered != enteredBeforeStop && !AskToSaveChanges())
         Action = TCloseAction::caNone;
+    // Closing on "No" lets the unsaved work go: it does not come back at the
+    // next start.
+    if (Action != TCloseAction::caNone && FJournal.JournalModified())
+        FJournalLog->StartAfresh();
 }
 
 void TForm1::FormEndSession()
@@ -486,7 +519,8 @@ void TForm1::FixMeas1PutResult(QObject *)
     PollState = FixMeas1->MeasResult();
     if (!IsResultToEnter(PollState))
         return;
-    FJournal.EnterResult(ResultCellTexts(PollState, QLocale()));
+    // On disk in the log before the poller acknowledges it.
+    FJournalLog->EnterResult(ResultCellTexts(PollState, QLocale()));
     ++FResultsEntered;
 }
 
@@ -539,6 +573,7 @@ void TForm1::actNewExecute()
         && FDialogs->Confirm(this, MyConsts::sSaveQuestion(), QStringLiteral("Confirm")))
         actSaveExecute(); // a failed save ends New before anything is emptied
     FJournal.NewJournal();
+    FJournalLog->StartAfresh();
 }
 
 void TForm1::actOpenFileExecute()
@@ -557,6 +592,7 @@ void TForm1::actOpenFileExecute()
     // that could not be read is never overwritten by the journal on show.
     FJournal.LoadJournal(chosen);
     FJournal.SetJournalFileName(chosen);
+    FJournalLog->StartAfresh();
 }
 
 void TForm1::actSaveExecute()
@@ -564,6 +600,7 @@ void TForm1::actSaveExecute()
     CommitGridEditor();
     FJournal.SaveJournal(FJournal.JournalFileName());
     FUnreadJournalFileName.clear();
+    FJournalLog->StartAfresh();
 }
 
 void TForm1::actSaveAsExecute()
@@ -576,6 +613,7 @@ void TForm1::actSaveAsExecute()
     FJournal.SaveJournal(chosen);
     FJournal.SetJournalFileName(chosen);
     FUnreadJournalFileName.clear();
+    FJournalLog->StartAfresh();
 }
 
 void TForm1::actPrintExecute()

@@ -24,6 +24,8 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class TColorStringGrid;
+class TJournalLog;
+class TLogWarning;
 class TNumberEdit;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
@@ -36,6 +38,8 @@ struct TForm1Setup {
     // The serial ports for the port menu, comma-separated; null: the ports
     // present on this machine.
     std::function<std::string()> SerialPortNames;
+    // The result log; empty: "Nivara.log" beside the settings file.
+    QString LogFileName;
 };
 
 class TForm1 : public QMainWindow {
@@ -62,6 +66,7 @@ public:
     QMenu *mnFile = nullptr;
     QAction *mnAbout = nullptr;
     TFixMeas *FixMeas1 = nullptr;
+    TLogWarning *LogWarning = nullptr;
 
     // The window's copy of the poller's record; outlives every polling run.
     TFixMeasResult PollState{};
@@ -71,6 +76,7 @@ public:
     QString JournalFileName() const { return FJournal.JournalFileName(); }
     const QString &IniFileName() const { return FIniFileName; }
     IFormDialogs &Dialogs() { return *FDialogs; }
+    TJournalLog &JournalLog() { return *FJournalLog; }
     // The index into ImageList1 that an action shows.
     static int ImageIndex(const QAction *Action);
 
@@ -133,14 +139,17 @@ private:
     void ReadSettings();
     void WriteSettings();
     void WaitWhilePollerActive();
+    void RecoverOrStartJournalLog();
     IFormDialogs::TFileDialogSetup FileDialogSetup() const;
     QString WithDefaultSuffix(const QString &FileName) const;
 
     JournalDocument FJournal;
+    std::unique_ptr<TJournalLog> FJournalLog; // after FJournal, which it watches
     std::unique_ptr<IFormDialogs> FDialogs;
     std::function<std::string()> FSerialPortNames;
     QString FIniFileName;
     QString FUnreadJournalFileName; // the remembered journal start-up could not read
+    QString FLogFileName;
     std::unique_ptr<TFixMeas> FFixMeas;
     std::function<void(const QString &)> FPreviousErrorSink;
     bool FClosing = false;

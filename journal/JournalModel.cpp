@@ -107,7 +107,12 @@ bool JournalModel::setData(const QModelIndex& index, const QVariant& value, int 
 {
     if (!index.isValid() || role != Qt::EditRole || index.column() != LabelColumn)
         return false;
-    SetCell(index.column(), index.row() + 1, value.toString());
+    const int row = index.row() + 1;
+    const QByteArray before = FRows.Field(row - 1, LabelColumn).toByteArray();
+    const QString text = value.toString();
+    SetCell(index.column(), row, text);
+    if (FRows.Field(row - 1, LabelColumn) != before)
+        emit LabelEdited(row, text);
     return true;
 }
 

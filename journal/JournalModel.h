@@ -59,6 +59,11 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+signals:
+    // The operator changed the label of journal row `row` (through setData,
+    // as the grid's editor does); `text` as given, before normalising.
+    void LabelEdited(int row, const QString& text);
+
 private:
     bool IsJournalRow(int row) const { return row >= 1 && row < RowCount(); }
     // Texts into consecutive cells of journal row `row` from firstCol on

@@ -36,7 +36,7 @@ inline void PrintTo(const QString &text, std::ostream *out)
 // ---- Scripted boxes and dialogs -------------------------------------------
 
 struct TDialogCall {
-    std::string Kind; // "AskSave", "Confirm", "Error", "Open", "Save", "Replace"
+    std::string Kind; // "AskSave", "Confirm", "Error", "Info", "Open", "Save", "Replace"
     QString Text;     // the box's text, the dialog's starting file, or the file to replace
     QString Caption;  // the box's caption, or the dialog's filter
     QString Suffix;   // the dialog's default suffix
@@ -82,6 +82,10 @@ public:
     void ShowError(QWidget *, const QString &Text, const QString &Caption) override
     {
         Open({"Error", Text, Caption, {}});
+    }
+    void ShowInformation(QWidget *, const QString &Text, const QString &Caption) override
+    {
+        Open({"Info", Text, Caption, {}});
     }
     QString GetOpenFileName(QWidget *, const TFileDialogSetup &Setup) override
     {
@@ -188,6 +192,7 @@ protected:
         setup.Dialogs = std::make_unique<TScriptedDialogs>(Script);
         setup.IniFileName = IniPath();
         setup.SerialPortNames = [Ports] { return Ports; };
+        setup.LogFileName = LogFileName;
         Form = std::make_unique<TForm1>(std::move(setup));
         Form->FixMeas1->SetClock(Clock.AsClock());
         Form->show();
@@ -236,6 +241,7 @@ protected:
     QTemporaryDir Dir;
     std::shared_ptr<TDialogScript> Script = std::make_shared<TDialogScript>();
     Emulator::TFakeClock Clock;
+    QString LogFileName; // the result log; empty: beside the settings file
     std::unique_ptr<TForm1> Form;
 
 private:

@@ -240,6 +240,7 @@ TEST_F(Closing, AnswersToTheQuestionWhilePollingRuns)
         SCOPED_TRACE(int(answer));
         QFile::remove(IniPath());
         QFile::remove(Path("Новый.txt"));
+        QFile::remove(Path("Nivara.log")); // the window before was not closed: a fresh start, no recovery
         TForm1 &form = Create();
         StartPolling(PortName(analyzer));
         ASSERT_TRUE(WaitFor([&] { return form.JournalModified() && form.FixMeas1->Active(); }));

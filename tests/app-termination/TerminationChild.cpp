@@ -32,6 +32,7 @@ public:
         return false;
     }
     void ShowError(QWidget *, const QString &Text, const QString &) override { Report("Error", Text); }
+    void ShowInformation(QWidget *, const QString &Text, const QString &) override { Report("Info", Text); }
     QString GetOpenFileName(QWidget *, const TFileDialogSetup &) override
     {
         Report("Open", {});

@@ -1,0 +1,63 @@
+#pragma once
+
+// The journal's result log (ResultLog) kept in step with the journal: each
+// result entered and each label the operator changes is on disk before the
+// call returns; the log starts afresh whenever the journal reaches its file
+// or is replaced; and at start-up the work a crash left only in the log is
+// put back into the journal it names.
+
+#include "ResultLog.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class JournalDocument;
+
+class TJournalLog : public QObject {
+    Q_OBJECT
+public:
+    TJournalLog(JournalDocument &Journal, const QString &LogFileName, QObject *Parent = nullptr);
+
+    const QString &FileName() const { return FLog.FileName(); }
+
+    struct TRecovered {
+        int Results = 0;
+        int Labels = 0;
+    };
+    // At start-up, before the journal is read. When the log holds work that
+    // never reached the journal file, reads the journal the log names,
+    // applies the logged results and labels in order, marks the journal
+    // modified, goes on with the same log and returns the counts. Otherwise
+    // (no log, nothing in it, or the journal file saved after it) returns
+    // nothing; StartAfresh then replaces the log. A log that cannot be read
+    // or does not fit its journal is set aside under another name (never
+    // lost) and the error thrown; the journal is then as before the call.
+    std::optional<TRecovered> Recover();
+
+    // The journal has reached its file, or has been replaced: a new log for
+    // it, as it is now.
+    void StartAfresh();
+
+    // Enters a result into the journal's entry row and logs it.
+    void EnterResult(const QStringList &TextsFromColumn2);
+
+    // Whether everything entered so far is on disk in the log.
+    bool Secured() const { return FLog.Secured(); }
+    // The cause of the last failure to write the log.
+    const QString &LastError() const { return FLog.LastError(); }
+
+signals:
+    // Changes of Secured; Cause is the system's reason when not secured.
+    void SecuredChanged(bool Secured, const QString &Cause);
+
+private:
+    void Append(const TResultLogRecord &Record);
+    void Report(bool WasSecured);
+    QString SetAside() const;
+
+    JournalDocument &FJournal;
+    TResultLog FLog;
+};

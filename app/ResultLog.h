@@ -1,0 +1,107 @@
+#pragma once
+
+// The result log: every result entered into the journal and every sample
+// label typed since the journal last reached its file, appended as
+// self-checking records and on disk (fdatasync) before the append returns,
+// so that a crash, a power cut or a kill loses nothing the analyzer has had
+// acknowledged. A record torn by a crash is recognised and ignored, with
+// everything behind it; everything before it is used.
+//
+// Record: payload length (4 bytes, little-endian), CRC-32 of the payload
+// (4 bytes, little-endian), payload. The first record is the header that
+// names the journal file the log belongs to, with the stamp that file had
+// when the log started. Qt Core and a thin POSIX layer.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+// What identifies one state of a journal file on disk: a Save replaces the
+// file (or rewrites it), which changes its stamp.
+struct TJournalFileStamp {
+    bool Exists = false;
+    qint64 Size = 0;
+    qint64 ModifiedNs = 0;
+    quint64 Inode = 0;
+
+    static TJournalFileStamp Of(const QString &FileName);
+    bool operator==(const TJournalFileStamp &) const = default;
+};
+
+struct TResultLogRecord {
+    enum class TKind : quint8 { Header = 'H', Result = 'R', Label = 'L' };
+    TKind Kind = TKind::Result;
+    // Result: the entry row it went into, the texts from column 2 on.
+    // Label: the row and the label text (Texts[0]).
+    // Header: JournalFileName and Stamp.
+    int Row = 0;
+    QStringList Texts;
+    QString JournalFileName;
+    TJournalFileStamp Stamp;
+
+    static TResultLogRecord Header(const QString &JournalFileName, const TJournalFileStamp &Stamp);
+    static TResultLogRecord Result(int Row, const QStringList &Texts);
+    static TResultLogRecord Label(int Row, const QString &Text);
+    bool operator==(const TResultLogRecord &) const = default;
+};
+
+// One record as it stands in the file.
+QByteArray EncodeResultLogRecord(const TResultLogRecord &Record);
+
+struct TResultLogContents {
+    bool HasHeader = false;
+    QString JournalFileName;
+    TJournalFileStamp Stamp;
+    // Results and label changes, in the order they happened.
+    std::vector<TResultLogRecord> Records;
+    // Bytes of whole, intact records from the start; the rest is torn.
+    qint64 ValidLength = 0;
+    qint64 FileLength = 0;
+
+    int Results() const;
+    int Labels() const;
+};
+
+// A missing file gives empty contents. A file that exists but cannot be read
+// throws std::runtime_error (UTF-8 text).
+TResultLogContents ReadResultLog(const QString &FileName);
+TResultLogContents ParseResultLog(const QByteArray &Bytes);
+
+class TResultLog {
+public:
+    explicit TResultLog(QString FileName);
+    ~TResultLog();
+    TResultLog(const TResultLog &) = delete;
+    TResultLog &operator=(const TResultLog &) = delete;
+
+    const QString &FileName() const { return FFileName; }
+
+    // Starts the log afresh for the named journal file as it stands on disk
+    // now. Returns whether that reached the disk.
+    bool Restart(const QString &JournalFileName);
+    // Goes on with a log read at start-up: its torn tail is cut before the
+    // next record is written.
+    void Continue(const TResultLogContents &Contents);
+    // Appends a record and makes it durable. When that fails, the record is
+    // kept and written, with every other record still owed, before the next
+    // one; returns false until the log works again.
+    bool Append(const TResultLogRecord &Record);
+    // Whether every record so far is on disk.
+    bool Secured() const { return FPending.isEmpty(); }
+    // The cause of the last failure, from the system (in its language).
+    const QString &LastError() const { return FLastError; }
+
+private:
+    bool Flush();
+    void Close();
+
+    QString FFileName;
+    int FFd = -1;
+    qint64 FGoodLength = 0; // bytes on disk known to be whole records
+    bool FCutTail = false;  // the file may hold bytes behind FGoodLength
+    QByteArray FPending;    // records not yet on disk
+    QString FLastError;
+};

@@ -1,0 +1,131 @@
+// The real main window in a process of its own, for the crash test: built
+// with the given settings file, it polls the analyzer (the settings name the
+// port), types sample labels and saves now and then, and says on standard
+// output what it has done, so that the test can kill it at chosen moments.
+//
+//   nivara_crash_driver <settings> <clock-origin-ns> <speed> [--dump <file>]
+//
+// The station's clock runs <speed> times faster than the steady clock from
+// <clock-origin-ns> on (from 15 March 2023, 12:00), so the 125 s between
+// fetches pass in a blink and every result has a time of its own. With
+// --dump the window only starts (recovering what the log holds), writes
+// what Save would write to <file>, and ends without closing, so the log
+// stays as it was.
+
+#include "ClGrid.h"
+#include "FormDialogs.h"
+#include "JournalFile.h"
+#include "Unit1.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QFile>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+void Say(const QString &Line)
+{
+    std::fputs((Line + QLatin1Char('\n')).toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+// No person: questions are answered No, boxes go to standard output.
+class TSilentDialogs final : public IFormDialogs {
+public:
+    TSaveAnswer AskSaveOnClose(QWidget *, const QString &, const QString &) override { return TSaveAnswer::No; }
+    bool Confirm(QWidget *, const QString &, const QString &) override { return false; }
+    void ShowError(QWidget *, const QString &Text, const QString &) override
+    {
+        Say(QStringLiteral("error ") + QString(Text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    }
+    void ShowInformation(QWidget *, const QString &Text, const QString &) override
+    {
+        Say(QStringLiteral("info ") + QString(Text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    }
+    QString GetOpenFileName(QWidget *, const TFileDialogSetup &) override { return {}; }
+    QString GetSaveFileName(QWidget *, const TFileDialogSetup &) override { return {}; }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4 && !(args.size() == 6 && args[4] == QStringLiteral("--dump"))) {
+        std::fputs("usage: nivara_crash_driver <settings> <clock-origin-ns> <speed> [--dump <file>]\n", stderr);
+        return 2;
+    }
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const qint64 origin = args[2].toLongLong();
+    const double speed = args[3].toDouble();
+
+    TForm1Setup setup;
+    setup.Dialogs = std::make_unique<TSilentDialogs>();
+    setup.IniFileName = args[1];
+    setup.SerialPortNames = [] { return std::string(); };
+    TForm1 form(std::move(setup));
+    JournalModel &model = form.Journal().Model();
+
+    if (args.size() == 6) {
+        QFile dump(args[5]);
+        if (!dump.open(QIODevice::WriteOnly))
+            return 1;
+        WriteJournal(model.Rows(), dump);
+        dump.close();
+        Say(QStringLiteral("dumped"));
+        return 0;
+    }
+
+    form.FixMeas1->SetClock([origin, speed] {
+        const qint64 now =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        return 45'000.5 + double(now - origin) * 1e-9 * speed / 86'400.0;
+    });
+    // Said once the result is in the journal (and the log), before the
+    // poller sends its acknowledgement.
+    auto putResult = form.FixMeas1->OnPutResult;
+    form.FixMeas1->OnPutResult = [&, putResult](QObject *Sender) {
+        const int before = model.RowCount();
+        putResult(Sender);
+        if (model.RowCount() != before)
+            Say(QStringLiteral("put %1").arg(before - 1));
+    };
+
+    // A label for the entry row, or now and then for an earlier row that
+    // has none, typed as the grid's editor commits it.
+    QTimer labels;
+    QObject::connect(&labels, &QTimer::timeout, [&] {
+        auto *random = QRandomGenerator::global();
+        int row = model.EntryRow();
+        if (random->bounded(4) == 0)
+            row = 1 + random->bounded(model.EntryRow());
+        if (!model.Cell(JournalModel::LabelColumn, row).isEmpty())
+            return;
+        const QString text = QStringLiteral("проба %1-%2").arg(row).arg(random->bounded(1000));
+        Say(QStringLiteral("label-begin %1").arg(row));
+        form.MainGrid->model()->setData(form.MainGrid->model()->index(row - 1, JournalModel::LabelColumn), text);
+        Say(QStringLiteral("label %1 %2").arg(row).arg(text));
+    });
+    labels.start(9);
+
+    QTimer saves;
+    QObject::connect(&saves, &QTimer::timeout, [&] {
+        Say(QStringLiteral("save-begin"));
+        form.actSave->trigger();
+        Say(QStringLiteral("save-end"));
+    });
+    saves.start(170);
+
+    form.actOpr->trigger();
+    Say(QStringLiteral("polling"));
+    return app.exec();
+}

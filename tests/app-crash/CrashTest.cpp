@@ -1,0 +1,280 @@
+// The crash test: the real window (nivara_crash_driver) polls the analyzer
+// emulator, types labels and saves, and is killed with SIGKILL again and
+// again at chosen moments: right after a result was handed over (before its
+// acknowledgement), right after an acknowledgement, during a label edit,
+// during a save, and at random. After every kill the window starts again,
+// recovers, and its journal is checked against the emulator's own record of
+// the results it had acknowledged: each one there exactly once, and every
+// label the window had finished typing in its row.
+//
+//   nivara_crash_test [kills] [seed]     prints "kills survived, results lost"
+//
+// Exits 0 when nothing was lost.
+
+#include "Cp1251.h"
+#include "PtyAnalyzer.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTime>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+constexpr double kSpeed = 2000; // the station's clock against the steady one
+
+qint64 SteadyNs(SteadyClock::time_point Time)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Time.time_since_epoch()).count();
+}
+
+// The acknowledged results, as the analyzer saw them.
+struct TAcked {
+    qint64 ReplyNs = 0; // its reply written
+    qint64 AckNs = 0;   // its acknowledgement read
+};
+
+class TAnalyzerRecord {
+public:
+    void OnLog(const std::string &Line)
+    {
+        const qint64 now = SteadyNs(SteadyClock::now());
+        std::lock_guard lock(FMutex);
+        // "fetch: result #N, ..." and "ack: result #N acknowledged"
+        const auto number = [&](const char *Prefix) {
+            const size_t at = Line.find(Prefix);
+            return at == std::string::npos ? -1LL : std::atoll(Line.c_str() + at + std::strlen(Prefix));
+        };
+        if (const long long n = number("fetch: result #"); n > 0)
+            FReplies[n] = now;
+        if (Line.find("acknowledged") != std::string::npos) {
+            const long long n = number("ack: result #");
+            FAcked.push_back({FReplies.count(n) ? FReplies[n] : now, now});
+        }
+    }
+    std::vector<TAcked> Acked() const
+    {
+        std::lock_guard lock(FMutex);
+        return FAcked;
+    }
+
+private:
+    mutable std::mutex FMutex; // guards both: written on the emulator's thread
+    std::map<long long, qint64> FReplies;
+    std::vector<TAcked> FAcked;
+};
+
+struct TRow {
+    QString Label;
+    double Seconds = -1; // station time of the result; -1: none
+};
+
+// The journal as Save writes it: the time of each row's result, its label.
+std::vector<TRow> ReadRows(const QByteArray &Bytes)
+{
+    std::vector<TRow> rows;
+    for (const QByteArray &line : Bytes.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QList<QByteArray> fields = line.chopped(line.endsWith('\r') ? 1 : 0).split('\t');
+        TRow row;
+        row.Label = Cp1251::Decode(fields.value(0));
+        const QDate date = QDate::fromString(QString::fromLatin1(fields.value(1)), QStringLiteral("dd.MM.yyyy"));
+        const QTime time = QTime::fromString(QString::fromLatin1(fields.value(2)), QStringLiteral("H:mm:ss"));
+        if (date.isValid() && time.isValid())
+            row.Seconds = double(QDate(2023, 3, 15).daysTo(date)) * 86400 + time.msecsSinceStartOfDay() / 1000.0;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+enum class TMoment { AfterHandOver, AfterAck, DuringLabel, DuringSave, AtRandom };
+const char *const kMomentNames[] = {"after hand-over", "after acknowledgement", "during a label edit", "during a save",
+                                    "at random"};
+
+class TCrashRun {
+public:
+    TCrashRun(QString Driver, quint32 Seed)
+        : FDriver(std::move(Driver))
+        , FRandom(Seed)
+        , FAnalyzer(Config(), [this](const std::string &Line) { FRecord.OnLog(Line); })
+    {
+        FOrigin = SteadyNs(SteadyClock::now()); // 12:00 on the 15th, as the window's clock starts
+        QFile ini(Path("Nivara.Ini"));
+        ini.open(QIODevice::WriteOnly);
+        ini.write(Cp1251::Encode(QStringLiteral("[Config]\r\nCOM=%1\r\nFileName=%2\r\nDeviceNumber=1\r\n")
+                                     .arg(QString::fromStdString(FAnalyzer.Path()), Path("journal.txt"))));
+    }
+
+    // One life of the window, ended by SIGKILL at the moment asked for.
+    void Crash(TMoment Moment)
+    {
+        QProcess child;
+        Start(child, {});
+        const int acksBefore = int(FRecord.Acked().size());
+        const auto deadline = SteadyClock::now() + std::chrono::seconds(10);
+        bool armed = false; // at least one result first, so there is work to lose
+        while (SteadyClock::now() < deadline && child.state() != QProcess::NotRunning) {
+            if (Moment == TMoment::AfterAck && int(FRecord.Acked().size()) > acksBefore)
+                break;
+            if (!child.canReadLine() && !child.waitForReadyRead(2))
+                continue;
+            const QString line = QString::fromUtf8(child.readLine()).trimmed();
+            if (line.startsWith(QLatin1String("label ")))
+                FLabels.push_back(line);
+            if (line.startsWith(QLatin1String("error ")))
+                std::fprintf(stderr, "window: %s\n", qPrintable(line));
+            armed = armed || line.startsWith(QLatin1String("put "));
+            if (!armed)
+                continue;
+            if ((Moment == TMoment::AfterHandOver && line.startsWith(QLatin1String("put "))) ||
+                (Moment == TMoment::DuringLabel && line.startsWith(QLatin1String("label-begin"))) ||
+                (Moment == TMoment::DuringSave && line.startsWith(QLatin1String("save-begin")))) {
+                QThread::usleep(FRandom.bounded(Moment == TMoment::DuringSave ? 3000 : 1500));
+                break;
+            }
+            if (Moment == TMoment::AtRandom) {
+                QThread::msleep(FRandom.bounded(400));
+                break;
+            }
+        }
+        child.kill();
+        child.waitForFinished(10000);
+        // Lines written before the kill: labels the window had finished.
+        for (const QByteArray &rest : child.readAllStandardOutput().split('\n'))
+            if (rest.startsWith("label "))
+                FLabels.push_back(QString::fromUtf8(rest).trimmed());
+        // An acknowledgement on its way may still reach the analyzer.
+        QThread::msleep(30);
+    }
+
+    // Starts the window once more, takes the journal it recovers and checks
+    // it. Returns the results lost (or found twice) and labels lost.
+    int Check(int &LabelsLost, int &Unacknowledged)
+    {
+        QProcess child;
+        const QString dump = Path("dump.txt");
+        QFile::remove(dump);
+        Start(child, {QStringLiteral("--dump"), dump});
+        child.waitForFinished(60000);
+        const QByteArray out = child.readAllStandardOutput();
+        for (const QByteArray &line : out.split('\n'))
+            if (line.startsWith("error "))
+                std::fprintf(stderr, "window: %s\n", line.constData());
+        QFile file(dump);
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "the window gave no journal\n");
+            return 1'000'000;
+        }
+        const std::vector<TRow> rows = ReadRows(file.readAll());
+
+        int lost = 0;
+        std::vector<bool> matched(rows.size(), false);
+        for (const TAcked &acked : FRecord.Acked()) {
+            const double from = Station(acked.ReplyNs) - 2, to = Station(acked.AckNs) + 2;
+            int found = 0;
+            for (size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].Seconds >= from && rows[i].Seconds <= to) {
+                    ++found;
+                    matched[i] = true;
+                }
+            if (found != 1) {
+                ++lost;
+                std::fprintf(stderr, "acknowledged result at %.0f..%.0f s found %d times\n", from, to, found);
+            }
+        }
+        Unacknowledged = 0;
+        for (size_t i = 0; i < rows.size(); ++i)
+            Unacknowledged += rows[i].Seconds >= 0 && !matched[i];
+        LabelsLost = 0;
+        for (const QString &label : FLabels) {
+            const int row = label.section(QLatin1Char(' '), 1, 1).toInt();
+            const QString text = label.section(QLatin1Char(' '), 2);
+            if (row < 1 || row > int(rows.size()) || rows[size_t(row - 1)].Label != text) {
+                ++LabelsLost;
+                std::fprintf(stderr, "label lost: %s\n", qPrintable(label));
+            }
+        }
+        return lost;
+    }
+
+    int Acknowledged() const { return int(FRecord.Acked().size()); }
+    int LabelsTyped() const { return int(FLabels.size()); }
+
+private:
+    static Emulator::TEmulatorConfig Config()
+    {
+        Emulator::TEmulatorConfig config;
+        config.DevNumber = 1;
+        config.Values = {20.0, 3.45, 8.5, 1028.0};
+        config.Interval = std::chrono::milliseconds(1); // a new analysis at every fetch
+        return config;
+    }
+    QString Path(const QString &Name) const { return FDir.filePath(Name); }
+    // Seconds since 00:00 on the 15th on the window's clock.
+    double Station(qint64 SteadyNs) const { return 12 * 3600 + double(SteadyNs - FOrigin) * 1e-9 * kSpeed; }
+    void Start(QProcess &Child, const QStringList &More)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+        Child.setProcessEnvironment(env);
+        Child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        Child.setWorkingDirectory(FDir.path());
+        Child.start(FDriver, QStringList{Path("Nivara.Ini"), QString::number(FOrigin), QString::number(kSpeed)} + More);
+        Child.waitForStarted();
+    }
+
+    QString FDriver;
+    QRandomGenerator FRandom;
+    QTemporaryDir FDir;
+    TAnalyzerRecord FRecord;
+    Emulator::PtyAnalyzer FAnalyzer;
+    qint64 FOrigin = 0;
+    QStringList FLabels;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int kills = argc > 1 ? std::atoi(argv[1]) : 10;
+    const quint32 seed = argc > 2 ? quint32(std::atoll(argv[2])) : quint32(QRandomGenerator::global()->generate());
+    std::printf("crash test: %d kills, seed %u\n", kills, seed);
+    std::fflush(stdout);
+
+    TCrashRun run(QStringLiteral(NIVARA_CRASH_DRIVER), seed);
+    int lost = 0, labelsLost = 0, unacknowledged = 0, survived = 0;
+    for (int k = 0; k < kills; ++k) {
+        const auto moment = TMoment(k % 5);
+        run.Crash(moment);
+        int labels = 0;
+        const int lostNow = run.Check(labels, unacknowledged);
+        if (lostNow == 0 && labels == 0)
+            ++survived;
+        else
+            std::fprintf(stderr, "kill %d (%s): %d results, %d labels lost\n", k + 1, kMomentNames[int(moment)],
+                         lostNow, labels);
+        lost = std::max(lost, lostNow);
+        labelsLost = std::max(labelsLost, labels);
+    }
+    std::printf("%d kills survived of %d, results lost: %d, labels lost: %d "
+                "(%d results acknowledged, %d labels typed; %d entered but never acknowledged)\n",
+                survived, kills, lost, labelsLost, run.Acknowledged(), run.LabelsTyped(), unacknowledged);
+    return lost == 0 && labelsLost == 0 && survived == kills ? 0 : 1;
+}
