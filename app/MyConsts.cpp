@@ -22,6 +22,11 @@ QString sCompanyName() { return QStringLiteral("ООО «Нивара Лаб»")
 QString sCompanyPhone() { return QStringLiteral("Тел./факс: (000) 555-01-23"); }
 QString sPortOpenError() { return QStringLiteral("Ошибка открытия порта"); }
 QString sErrorCaption() { return QStringLiteral("Ошибка"); }
+QString sSettingsUnreadable()
+{
+    return QStringLiteral("Не удалось прочитать файл настроек %1: %2.\n"
+                          "Порт, журнал и номер прибора взяты по умолчанию.");
+}
 
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {

@@ -28,6 +28,7 @@ QString sCompanyName();         // maker's name, About window
 QString sCompanyPhone();        // maker's telephone and fax line, About window
 QString sPortOpenError();       // the serial port cannot be opened
 QString sErrorCaption();        // caption of that message
+QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
 
 inline constexpr int kColumnCount = 17;
 // Journal column captions, column 0 to 16.

@@ -42,6 +42,11 @@ QString FileErrorCause(int ErrorCode)
     }
 }
 
+QString NotARegularFileCause()
+{
+    return QStringLiteral("это не обычный файл");
+}
+
 EFileError::EFileError(int ErrorCode)
     : std::runtime_error(FileErrorCause(ErrorCode).toStdString()), FErrorCode(ErrorCode)
 {

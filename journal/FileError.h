@@ -12,6 +12,9 @@
 // description with the number.
 QString FileErrorCause(int ErrorCode);
 
+// The cause for a name that is a device or a pipe where a file is expected.
+QString NotARegularFileCause();
+
 // A file operation that failed with an OS error. what() is the cause (UTF-8);
 // the owner of the file puts it into a message of its own.
 class EFileError : public std::runtime_error {

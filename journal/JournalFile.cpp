@@ -204,7 +204,7 @@ JournalRows ReadJournalFile(const QString& fileName)
         fail(FileErrorCause(EISDIR));
     // Pipes and devices could block or never end.
     if (!S_ISREG(info.st_mode))
-        fail(QStringLiteral("это не обычный файл"));
+        fail(NotARegularFileCause());
     const auto read = [fd](char* data, qint64 room) -> qint64 {
         for (;;) {
             const ssize_t n = ::read(fd, data, size_t(room));
