@@ -138,8 +138,9 @@ TWritten WriteFile(const QString &FileName, const TProduce &Produce, const TOpti
     const int created = Options.CreateTemp ? Options.CreateTemp(temp, mode) : CreateTemp(temp, mode);
     if (created < 0) {
         const int error = errno;
-        // No right to create files in the folder, but perhaps to change this one.
-        if (existed && (error == EACCES || error == EPERM)) {
+        // No right to create files in the folder, but perhaps to change this
+        // one. (A leftover that could not be removed is refused the same way.)
+        if (existed && (error == EACCES || error == EPERM || error == EEXIST)) {
             WriteInPlace(target, Produce, true);
             return TWritten::InPlace;
         }

@@ -40,8 +40,10 @@ enum class TWritten { Replaced, InPlace };
 
 // Writes FileName with what Produce gives. An existing file keeps its
 // permission bits; a symbolic link is followed and the file it names is
-// written. Throws EFileError (and passes on what Produce throws); the
-// previous file then stays as it was, and no temporary file is left.
+// written; a device or a pipe is written to. Throws EFileError (and passes
+// on what Produce throws); the previous file then stays as it was and no
+// temporary file is left. (Only an in-place write that the disk fails after
+// it has begun, an I/O error, can leave the file part new, part old.)
 TWritten WriteFile(const QString &FileName, const TProduce &Produce, const TOptions &Options = {});
 
 } // namespace DurableFile
