@@ -2,13 +2,13 @@
 
 #include "Cp1251.h"
 #include "DurableFile.h"
+#include "FileDescriptor.h"
 #include "FileError.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -146,10 +146,7 @@ FileBytes readFile(const QString &path)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return {std::nullopt, errno == ENOENT ? QString() : FileErrorCause(errno)};
-    const std::unique_ptr<int, void (*)(int *)> closer(new int(fd), [](int *p) {
-        ::close(*p);
-        delete p;
-    });
+    const TFileDescriptor file(fd);
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         return {std::nullopt, FileErrorCause(errno)};

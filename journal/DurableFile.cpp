@@ -1,5 +1,6 @@
 #include "DurableFile.h"
 
+#include "FileDescriptor.h"
 #include "FileError.h"
 
 #include <QByteArray>
@@ -15,31 +16,6 @@
 namespace DurableFile {
 
 namespace {
-
-// Owns a descriptor; closing on the error paths only (a close that reports
-// an error on the success path is checked by the caller).
-class TFd {
-public:
-    explicit TFd(int Fd) : FFd(Fd) {}
-    ~TFd()
-    {
-        if (FFd >= 0)
-            ::close(FFd);
-    }
-    TFd(const TFd &) = delete;
-    TFd &operator=(const TFd &) = delete;
-    int Get() const { return FFd; }
-    void Close()
-    {
-        const int fd = FFd;
-        FFd = -1;
-        if (::close(fd) != 0 && errno != EINTR)
-            throw EFileError(errno);
-    }
-
-private:
-    int FFd;
-};
 
 [[noreturn]] void ThrowErrno() { throw EFileError(errno); }
 
@@ -89,7 +65,7 @@ void WriteInPlace(const QByteArray &Target, const TProduce &Produce, bool Regula
 {
     QByteArray content;
     Produce([&content](QByteArrayView piece) { content.append(piece); });
-    TFd fd(::open(Target.constData(), O_WRONLY | O_CLOEXEC));
+    TFileDescriptor fd(::open(Target.constData(), O_WRONLY | O_CLOEXEC));
     if (fd.Get() < 0)
         ThrowErrno();
     if (Regular && !content.isEmpty() && ::fallocate(fd.Get(), 0, 0, off_t(content.size())) != 0
@@ -147,7 +123,7 @@ TWritten WriteFile(const QString &FileName, const TProduce &Produce, const TOpti
         throw EFileError(error);
     }
 
-    TFd fd(created);
+    TFileDescriptor fd(created);
     try {
         // The mode given to open is cut by the umask; the old file's is kept whole.
         if (existed)

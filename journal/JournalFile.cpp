@@ -1,6 +1,7 @@
 #include "JournalFile.h"
 
 #include "DurableFile.h"
+#include "FileDescriptor.h"
 #include "FileError.h"
 
 #include <QDir>
@@ -134,10 +135,11 @@ namespace {
 // one buffer of the expected size: the bytes become the rows' storage, so
 // loading needs little more memory than the file.
 template <typename Read, typename ReadError>
-QByteArray ReadAll(qint64 expected, Read read, ReadError readError)
+QByteArray ReadAll(qint64 expected, Read read, ReadError readError, const QString& name = {})
 {
-    const auto tooLarge = [] {
-        Fail(QStringLiteral("Файл слишком велик для журнала (больше %1 байт)").arg(MaxJournalBytes));
+    const auto tooLarge = [&name] {
+        Fail(QStringLiteral("Файл %1слишком велик для журнала (больше %2 байт)")
+                 .arg(name.isEmpty() ? QString() : name + u' ', QString::number(MaxJournalBytes)));
     };
     if (expected > MaxJournalBytes)
         tooLarge();
@@ -193,10 +195,7 @@ JournalRows ReadJournalFile(const QString& fileName)
         }
         fail(FileErrorCause(errno));
     }
-    const std::unique_ptr<int, void (*)(int*)> closer(new int(fd), [](int* p) {
-        ::close(*p);
-        delete p;
-    });
+    const TFileDescriptor file(fd);
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         fail(FileErrorCause(errno));
@@ -212,11 +211,7 @@ JournalRows ReadJournalFile(const QString& fileName)
                 return n;
         }
     };
-    try {
-        return ParseJournal(ReadAll(info.st_size, read, [&] { fail(FileErrorCause(errno)); }));
-    } catch (const EJournalFile& e) {
-        Fail(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(e.what()), Quoted(fileName)));
-    }
+    return ParseJournal(ReadAll(info.st_size, read, [&] { fail(FileErrorCause(errno)); }, Quoted(fileName)));
 }
 
 namespace {
