@@ -101,6 +101,9 @@ TWritten WriteFile(const QString &FileName, const TProduce &Produce, const TOpti
         ThrowErrno();
     if (existed && S_ISDIR(old.st_mode))
         throw EFileError(EISDIR);
+    // A file the user may not change is not replaced behind its back either.
+    if (existed && ::access(target.constData(), W_OK) != 0)
+        ThrowErrno();
     // A device or a pipe cannot be replaced, only written to.
     if (existed && !S_ISREG(old.st_mode)) {
         WriteInPlace(target, Produce, false);

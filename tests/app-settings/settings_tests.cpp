@@ -172,8 +172,9 @@ TEST_F(SettingsFile, UnreadableFileReadsLikeAMissingOneAndNamesWhy)
                    ? 0
                    : 1;
     });
-    if (result != kCannotDropRights)
+    if (result != kCannotDropRights) {
         EXPECT_EQ(result, 0);
+    }
 }
 
 // Some editors put a UTF-8 byte-order mark in front: the file is UTF-8 text,

@@ -88,7 +88,8 @@ TEST_F(DurableSave, InPlaceWriteThatDoesNotFitKeepsTheOldContent)
 }
 
 // The real thing, under an ordinary user's rights: a folder the user may not
-// create files in, holding a journal the user may change.
+// create files in, holding a journal the user may change. A journal the user
+// may not change is not replaced, even in a folder open to all.
 TEST_F(DurableSave, SavingWorksInAFolderWithoutCreateRights)
 {
     const QString shared = Path("shared");
@@ -97,7 +98,10 @@ TEST_F(DurableSave, SavingWorksInAFolderWithoutCreateRights)
     WriteBytes(path, "old\r\n");
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0555), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString readOnly = Path("read-only.txt");
+    WriteBytes(readOnly, "kept\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
     const JournalRows rows = Rows(3);
 
     const int result = RunUnprivileged([&] {
@@ -106,7 +110,12 @@ TEST_F(DurableSave, SavingWorksInAFolderWithoutCreateRights)
         } catch (...) {
             return 1;
         }
-        return ::access(QFile::encodeName(shared + "/x").constData(), F_OK) == 0 ? 2 : 0;
+        try {
+            SaveJournalFile(rows, readOnly);
+        } catch (const EJournalFile& e) {
+            return QString::fromUtf8(e.what()).endsWith(QString::fromUtf8(": нет прав доступа")) ? 0 : 3;
+        }
+        return 2;
     });
     ::chmod(QFile::encodeName(shared).constData(), 0755);
     if (result == kCannotDropRights)
@@ -114,6 +123,7 @@ TEST_F(DurableSave, SavingWorksInAFolderWithoutCreateRights)
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadBytes(path), Written(rows));
     EXPECT_EQ(QDir(shared).entryList(QDir::Files | QDir::Hidden), QStringList{"journal.txt"});
+    EXPECT_EQ(ReadBytes(readOnly), "kept\r\n");
 }
 
 TEST_F(DurableSave, FailuresNameTheirCause)
@@ -186,8 +196,9 @@ TEST_F(DurableSave, ReadFailuresNameTheirCause)
         }
         return 2;
     });
-    if (result != kCannotDropRights)
+    if (result != kCannotDropRights) {
         EXPECT_EQ(result, 0);
+    }
 }
 
 // A save killed between writing its temporary file and renaming it leaves
