@@ -5,8 +5,10 @@
 #include <QPointer>
 #include <QTime>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <span>
 
 double CurrentLocalDateTime() {
     const QDateTime Now = QDateTime::currentDateTime();
@@ -278,6 +280,13 @@ void TFixMeas::DoPutResult() {
     const TFixMeasThread::TPassState &Pass = FPollThread->PassState();
     if (Pass.AckPending) { // a reply has just been accepted
         const int Count = Pass.ValueCount;
+        const auto Bytes = std::span<const uint8_t>(Pass.RxBuffer).first(
+            size_t(AnalyzerProtocol::ReplyLengthForValueCount(Count)));
+        // The owner's record still owes the previous reply's acknowledgement:
+        // the gate reopened without the analyzer ever echoing it, so the
+        // analyzer still holds that analysis and may have sent it again.
+        FMeasResult.Repeated = FMeasResult.AckPending && std::ranges::equal(Bytes, FLastReply);
+        FLastReply.assign(Bytes.begin(), Bytes.end());
         const auto Reply = AnalyzerProtocol::DecodeReply(Pass.RxBuffer, Count);
         FMeasResult.Status = Reply.Status;
         FMeasResult.GroupNumber = Reply.GroupNumber;

@@ -21,6 +21,7 @@
 #include <mutex>
 #include <thread>
 #include <type_traits>
+#include <vector>
 
 // The record the component and its owner copy to each other whole. All zeros
 // is the starting state: no device, no result, no acknowledgement owed, and a
@@ -33,6 +34,11 @@ struct TFixMeasResult {
     double ResultTime = 0;    // when the reply was accepted: days since 1899-12-30, local time
     uint8_t ValueCount = 0;   // 4, 6, 7 or 12; 0 before the first result
     bool AckPending = false;  // accepted, not yet acknowledged by the analyzer
+    // The last accepted reply is byte for byte the one accepted before it,
+    // whose acknowledgement was never confirmed: the analyzer sent the same
+    // analysis again (its echo of our acknowledgement was lost). It is
+    // acknowledged like any other, but it is no new result.
+    bool Repeated = false;
 };
 static_assert(std::is_trivially_copyable_v<TFixMeasResult> && std::is_standard_layout_v<TFixMeasResult>,
               "TFixMeasResult is copied whole as one value");
@@ -195,6 +201,9 @@ private:
     bool FActive = false;
     bool FEnding = false; // the end handler has begun
     TFixMeasResult FMeasResult{};
+    // The bytes of the last accepted reply, across runs, to recognise the
+    // same analysis sent again while its acknowledgement is still owed.
+    std::vector<uint8_t> FLastReply;
     std::unique_ptr<TFixMeasThread> FPollThread;
     TLocalClock FClock = CurrentLocalDateTime;
     TPollPortFactory FPortFactory = CreatePollComPort;

@@ -42,6 +42,11 @@ QString sLogDoesNotFit()
     return QStringLiteral("Данные журнала восстановления не удалось вернуть в журнал %1 (%2); "
                           "журнал восстановления сохранён как %3.");
 }
+QString sSettingsUnreadable()
+{
+    return QStringLiteral("Не удалось прочитать файл настроек %1: %2.\n"
+                          "Порт, журнал и номер прибора взяты по умолчанию.");
+}
 
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {

@@ -1,10 +1,16 @@
 #include "ProfileFile.h"
 
 #include "Cp1251.h"
+#include "DurableFile.h"
+#include "FileDescriptor.h"
+#include "FileError.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 EIniFileException::EIniFileException(const QString &message)
     : std::runtime_error(message.toStdString())
@@ -15,7 +21,11 @@ namespace {
 
 // Profile files are 8-bit text in the Windows ANSI code page of the
 // program's Russian texts, Windows-1251: bytes are read one character each,
-// and a name or value that the code page cannot hold is refused.
+// and a name or value that the code page cannot hold is refused. A file that
+// begins with a UTF-8 byte-order mark (some editors write one) is UTF-8 text
+// and stays so.
+
+const QByteArray kUtf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 
 bool isBlank(char c)
 {
@@ -38,9 +48,19 @@ bool isQuote(char c)
     return c == '"' || c == '\'';
 }
 
-bool sameName(QByteArrayView stored, QStringView wanted)
+QString decode(QByteArrayView bytes, bool utf8)
 {
-    return QString::compare(Cp1251::Decode(stored), wanted, Qt::CaseInsensitive) == 0;
+    return utf8 ? QString::fromUtf8(bytes) : Cp1251::Decode(bytes);
+}
+
+std::optional<QByteArray> encode(QStringView text, bool utf8)
+{
+    return utf8 ? std::optional(text.toUtf8()) : Cp1251::EncodeStrict(text);
+}
+
+bool sameName(QByteArrayView stored, QStringView wanted, bool utf8)
+{
+    return QString::compare(decode(stored, utf8), wanted, Qt::CaseInsensitive) == 0;
 }
 
 // The name of a section header line, or nothing for any other line.
@@ -75,12 +95,12 @@ std::optional<KeyValue> keyValue(QByteArrayView line)
     return KeyValue{trimmed(line.first(eq)), valueStart};
 }
 
-QString valueFromRaw(QByteArrayView raw)
+QString valueFromRaw(QByteArrayView raw, bool utf8)
 {
     QByteArrayView value = trimmed(raw);
     if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
-    return Cp1251::Decode(value.first(std::min(value.size(), kProfileMaxValueLength)));
+    return decode(value, utf8).left(kProfileMaxValueLength);
 }
 
 // A value that reading would change (blanks at either end, an enclosing pair
@@ -106,9 +126,46 @@ QString partName(ProfilePart part)
     return {};
 }
 
-QString unableToWrite(const QString &path)
+// The framework's text, and the cause behind a colon when there is one.
+QString unableToWrite(const QString &path, const QString &cause = {})
 {
-    return QStringLiteral("Unable to write to %1").arg(path);
+    const QString text = QStringLiteral("Unable to write to %1").arg(path);
+    return cause.isEmpty() ? text : text + QStringLiteral(": ") + cause;
+}
+
+
+struct FileBytes {
+    std::optional<QByteArray> bytes;  // nothing when the file is missing or unreadable
+    QString problem;                  // why an existing file cannot be read
+};
+
+// The whole file. Only a regular file is read: a device could give bytes
+// without end, a pipe could block the program.
+FileBytes readFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {std::nullopt, errno == ENOENT ? QString() : FileErrorCause(errno)};
+    const TFileDescriptor file(fd);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return {std::nullopt, FileErrorCause(errno)};
+    if (S_ISDIR(info.st_mode))
+        return {std::nullopt, FileErrorCause(EISDIR)};
+    if (!S_ISREG(info.st_mode))
+        return {std::nullopt, NotARegularFileCause()};
+    QByteArray bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return {std::nullopt, FileErrorCause(errno)};
+        if (n == 0)
+            return {bytes, {}};
+        bytes.append(buffer, n);
+    }
 }
 
 }  // namespace
@@ -140,8 +197,9 @@ QString ProfileValueProblem(ProfilePart part, QStringView text)
 }
 
 ProfileDocument::ProfileDocument(const QByteArray &bytes)
+    : FUtf8(bytes.startsWith(kUtf8Bom))
 {
-    qsizetype start = 0;
+    qsizetype start = FUtf8 ? kUtf8Bom.size() : 0;
     while (start < bytes.size()) {
         const qsizetype newline = bytes.indexOf('\n', start);
         if (newline < 0) {
@@ -162,7 +220,7 @@ std::optional<ProfileDocument::SectionRange> ProfileDocument::findSection(QStrin
     const auto count = static_cast<qsizetype>(FLines.size());
     for (qsizetype i = 0; i < count; ++i) {
         const auto name = sectionName(FLines[i].text);
-        if (!name || !sameName(*name, section))
+        if (!name || !sameName(*name, section, FUtf8))
             continue;
         qsizetype end = i + 1;
         while (end < count && !sectionName(FLines[end].text))
@@ -178,7 +236,7 @@ std::optional<ProfileDocument::KeyLine> ProfileDocument::findKey(const SectionRa
     for (qsizetype i = range.header + 1; i < range.end; ++i) {
         const QByteArray &text = FLines[i].text;
         const auto pair = keyValue(text);
-        if (pair && sameName(pair->key, key))
+        if (pair && sameName(pair->key, key, FUtf8))
             return KeyLine{i, text.sliced(pair->valueStart)};
     }
     return std::nullopt;
@@ -192,7 +250,7 @@ std::optional<QString> ProfileDocument::value(QStringView section, QStringView k
     const auto line = findKey(*range, key);
     if (!line)
         return std::nullopt;
-    return valueFromRaw(line->rawValue);
+    return valueFromRaw(line->rawValue, FUtf8);
 }
 
 QByteArray ProfileDocument::lineEndForNewLines() const
@@ -213,13 +271,13 @@ bool ProfileDocument::setValue(QStringView section, QStringView key, const QStri
         if (!problem.isEmpty())
             throw std::invalid_argument(problem.toStdString());
     }
-    const QByteArray rawValue = rawFromValue(*Cp1251::EncodeStrict(value));
+    const QByteArray rawValue = rawFromValue(*encode(value, FUtf8));
     const QByteArray lineEnd = lineEndForNewLines();
 
     const auto range = findSection(section);
     if (range) {
         if (const auto found = findKey(*range, key)) {
-            if (valueFromRaw(found->rawValue) == value)
+            if (valueFromRaw(found->rawValue, FUtf8) == value)
                 return false;
             QByteArray &text = FLines[found->index].text;
             text = text.first(text.size() - found->rawValue.size()) + rawValue;
@@ -227,7 +285,7 @@ bool ProfileDocument::setValue(QStringView section, QStringView key, const QStri
         }
     }
 
-    const QByteArray keyLine = *Cp1251::EncodeStrict(key) + '=' + rawValue;
+    const QByteArray keyLine = *encode(key, FUtf8) + '=' + rawValue;
     qsizetype insertAt = static_cast<qsizetype>(FLines.size());
     if (range) {
         insertAt = range->header + 1;
@@ -244,7 +302,7 @@ bool ProfileDocument::setValue(QStringView section, QStringView key, const QStri
 
     std::vector<Line> added;
     if (!range)
-        added.push_back({'[' + *Cp1251::EncodeStrict(section) + ']', lineEnd});
+        added.push_back({'[' + *encode(section, FUtf8) + ']', lineEnd});
     added.push_back({keyLine, lineEnd});
     FLines.insert(FLines.begin() + insertAt, added.begin(), added.end());
     return true;
@@ -252,7 +310,7 @@ bool ProfileDocument::setValue(QStringView section, QStringView key, const QStri
 
 QByteArray ProfileDocument::toBytes() const
 {
-    QByteArray bytes;
+    QByteArray bytes = FUtf8 ? kUtf8Bom : QByteArray();
     for (const Line &line : FLines)
         bytes += line.text + line.end;
     return bytes;
@@ -262,41 +320,38 @@ namespace ProfileFile {
 
 std::optional<QString> ReadValue(const QString &path, QStringView section, QStringView key)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const FileBytes file = readFile(path);
+    if (!file.bytes)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return ProfileDocument(bytes).value(section, key);
+    return ProfileDocument(*file.bytes).value(section, key);
+}
+
+QString ReadProblem(const QString &path)
+{
+    return readFile(path).problem;
 }
 
 void WriteValue(const QString &path, QStringView section, QStringView key, const QString &value)
 {
-    const bool existed = QFileInfo::exists(path);
-    QByteArray old;
-    if (existed) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EIniFileException(unableToWrite(path));
-        old = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw EIniFileException(unableToWrite(path));
-    }
+    const FileBytes old = readFile(path);
+    if (!old.problem.isEmpty())
+        throw EIniFileException(unableToWrite(path, old.problem));
+    const bool existed = old.bytes.has_value();
 
-    ProfileDocument document(old);
+    ProfileDocument document(old.bytes.value_or(QByteArray()));
     try {
         if (!document.setValue(section, key, value) && existed)
             return;
     } catch (const std::invalid_argument &problem) {
-        throw EIniFileException(unableToWrite(path) + QStringLiteral(": ") +
-                                QString::fromUtf8(problem.what()));
+        throw EIniFileException(unableToWrite(path, QString::fromUtf8(problem.what())));
     }
 
-    QSaveFile file(path);
     const QByteArray bytes = document.toBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EIniFileException(unableToWrite(path));
+    try {
+        DurableFile::WriteFile(path, [&bytes](const DurableFile::TWrite &write) { write(bytes); });
+    } catch (const EFileError &e) {
+        throw EIniFileException(unableToWrite(path, e.Cause()));
+    }
 }
 
 }  // namespace ProfileFile

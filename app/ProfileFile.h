@@ -1,7 +1,8 @@
 #pragma once
 
 // Profile (INI) files in the Windows manner: "[Section]" lines followed by
-// "key=value" lines, 8-bit text in Windows-1251. Names match without regard
+// "key=value" lines, 8-bit text in Windows-1251 (or UTF-8 text in a file
+// that begins with a UTF-8 byte-order mark, which writing keeps). Names match without regard
 // to letter case; a value loses the blanks around it and one pair of
 // enclosing quotes, and at most 2047 characters of it are read. Writing
 // changes only the one line concerned and keeps every other byte of the file.
@@ -63,6 +64,7 @@ private:
     QByteArray lineEndForNewLines() const;
 
     std::vector<Line> FLines;
+    bool FUtf8 = false;  // began with a UTF-8 byte-order mark
 };
 
 // Why `text` cannot be stored as a section name, key name or value, or an
@@ -78,11 +80,17 @@ namespace ProfileFile {
 // Reading never fails: a missing or unreadable file reads like an empty one.
 std::optional<QString> ReadValue(const QString &path, QStringView section, QStringView key);
 
-// Writes one key at once. The file is replaced atomically (a temporary file
-// renamed over it), so it is either the old or the new file, never a torn one.
-// A missing file is created. Throws EIniFileException with
-// "Unable to write to <path>" when the file cannot be written, and also when
-// an existing file cannot be read, since rewriting it would lose its content.
+// Why a file that exists cannot be read (a folder, no rights), in Russian;
+// empty when it can be read or does not exist.
+QString ReadProblem(const QString &path);
+
+// Writes one key at once, durably (see DurableFile): the file is replaced
+// through a temporary file, or written in place where its folder refuses new
+// files, so it is either the old or the new file, never a torn one. A
+// missing file is created. Throws EIniFileException with
+// "Unable to write to <path>: <cause>" when the file cannot be written, and
+// also when an existing file cannot be read, since rewriting it would lose
+// its content.
 void WriteValue(const QString &path, QStringView section, QStringView key, const QString &value);
 
 }  // namespace ProfileFile

@@ -123,7 +123,7 @@ QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale)
 
 bool IsResultToEnter(const TFixMeasResult &Result)
 {
-    return Result.AckPending && Result.GroupNumber != 0 && (Result.Status & AnalyzerProtocol::kRejectStatusMask) == 0;
+    return Result.AckPending && !Result.Repeated && Result.GroupNumber != 0 && (Result.Status & AnalyzerProtocol::kRejectStatusMask) == 0;
 }
 
 long double RoundHalfEven(long double Value)

@@ -34,8 +34,8 @@ QDateTime DateTimeFromRecordTime(double RecordTime);
 QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale);
 
 // Whether a handed-over record is a fresh result to enter: not the
-// acknowledgement, a group number, and none of the status bits of
-// AnalyzerProtocol::kRejectStatusMask.
+// acknowledgement, not the same analysis sent again (Repeated), a group
+// number, and none of the status bits of AnalyzerProtocol::kRejectStatusMask.
 bool IsResultToEnter(const TFixMeasResult &Result);
 
 // Rounds half to even whatever the current rounding mode.

@@ -57,6 +57,11 @@ std::optional<int> ProfileTextToInt(QStringView text)
 
 TIniPlus::TIniPlus(QString fileName) : FFileName(std::move(fileName)) {}
 
+QString TIniPlus::ReadProblem() const
+{
+    return ProfileFile::ReadProblem(FFileName);
+}
+
 QString TIniPlus::ReadString(const QString &section, const QString &ident,
                              const QString &defaultValue) const
 {

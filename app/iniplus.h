@@ -29,6 +29,11 @@ public:
 
     const QString &FileName() const { return FFileName; }
 
+    // Why the file exists but cannot be read (a folder, no rights), in
+    // Russian; empty when it can be read or is missing. Reads of such a file
+    // give the defaults, so the owner should say so.
+    QString ReadProblem() const;
+
     // A present key with an empty value reads as the empty text, not as
     // `defaultValue`. Reading never fails.
     QString ReadString(const QString &section, const QString &ident,
@@ -36,7 +41,7 @@ public:
     // `defaultValue` when the key is missing or its text is no 32-bit integer.
     int ReadInteger(const QString &section, const QString &ident, int defaultValue) const;
 
-    // Both throw EIniFileException ("Unable to write to <path>") when the file
+    // Both throw EIniFileException ("Unable to write to <path>: <cause>") when the file
     // cannot be written; the previous file then stays as it was.
     void WriteString(const QString &section, const QString &ident, const QString &value);
     void WriteInteger(const QString &section, const QString &ident, int value);

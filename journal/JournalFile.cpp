@@ -1,13 +1,20 @@
 #include "JournalFile.h"
 
+#include "DurableFile.h"
+#include "FileDescriptor.h"
+#include "FileError.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -122,95 +129,140 @@ JournalRows ParseJournal(QByteArray&& bytes)
     return rows;
 }
 
-JournalRows ReadJournal(QIODevice& device)
+namespace {
+
+// Reads to the end through read (a count, 0 at the end, -1 on an error) into
+// one buffer of the expected size: the bytes become the rows' storage, so
+// loading needs little more memory than the file.
+template <typename Read, typename ReadError>
+QByteArray ReadAll(qint64 expected, Read read, ReadError readError, const QString& name = {})
 {
-    // One buffer of the file's size, read in place: the bytes become the
-    // rows' storage, so loading needs little more memory than the file.
-    QByteArray bytes;
-    qsizetype filled = 0;
-    const qint64 expected = device.isSequential() ? 0 : std::max<qint64>(0, device.size() - device.pos());
-    const auto tooLarge = [] {
-        Fail(QStringLiteral("The file is too large for a journal (more than %1 bytes)").arg(MaxJournalBytes));
+    const auto tooLarge = [&name] {
+        Fail(QStringLiteral("Файл %1слишком велик для журнала (больше %2 байт)")
+                 .arg(name.isEmpty() ? QString() : name + u' ', QString::number(MaxJournalBytes)));
     };
     if (expected > MaxJournalBytes)
         tooLarge();
+    QByteArray bytes;
+    qsizetype filled = 0;
     bytes.resize(qsizetype(expected) + 1);  // +1 sees a file that has grown
     for (;;) {
         if (filled > MaxJournalBytes)
             tooLarge();
         if (filled == bytes.size())
             bytes.resize(std::max<qsizetype>(bytes.size() * 2, 64 * 1024));
-        const qint64 n = device.read(bytes.data() + filled, bytes.size() - filled);
+        const qint64 n = read(bytes.data() + filled, bytes.size() - filled);
         if (n < 0)
-            Fail(QStringLiteral("Cannot read the journal: %1").arg(device.errorString()));
-        if (n == 0) {
-            if (!device.isSequential() || device.atEnd() || !device.waitForReadyRead(30000))
-                break;
-            continue;
-        }
+            readError();
+        if (n == 0)
+            break;
         filled += qsizetype(n);
     }
     bytes.resize(filled);
-    return ParseJournal(std::move(bytes));
+    return bytes;
+}
+
+}  // namespace
+
+JournalRows ReadJournal(QIODevice& device)
+{
+    const qint64 expected = device.isSequential() ? 0 : std::max<qint64>(0, device.size() - device.pos());
+    const auto read = [&device](char* data, qint64 room) -> qint64 {
+        for (;;) {
+            const qint64 n = device.read(data, room);
+            if (n != 0 || !device.isSequential() || device.atEnd() || !device.waitForReadyRead(30000))
+                return n;
+        }
+    };
+    const auto readError = [&device] {
+        Fail(QStringLiteral("Не удалось прочитать журнал: %1").arg(device.errorString()));
+    };
+    return ParseJournal(ReadAll(expected, read, readError));
 }
 
 JournalRows ReadJournalFile(const QString& fileName)
 {
-    const QFileInfo info(fileName);
-    if (!info.exists()) {
-        JournalRows empty;
-        empty.AppendEmpty();
-        return empty;
+    const QByteArray name = QFile::encodeName(fileName);
+    const auto fail = [&fileName](const QString& cause) {
+        Fail(QStringLiteral("Не удалось прочитать журнал %1: %2").arg(Quoted(fileName), cause));
+    };
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            JournalRows empty;
+            empty.AppendEmpty();
+            return empty;
+        }
+        fail(FileErrorCause(errno));
     }
-    if (info.isDir())
-        Fail(QStringLiteral("Cannot read the journal %1: it is a folder").arg(Quoted(fileName)));
+    const TFileDescriptor file(fd);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        fail(FileErrorCause(errno));
+    if (S_ISDIR(info.st_mode))
+        fail(FileErrorCause(EISDIR));
     // Pipes and devices could block or never end.
-    if (!info.isFile())
-        Fail(QStringLiteral("Cannot read the journal %1: it is not a regular file").arg(Quoted(fileName)));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        Fail(QStringLiteral("Cannot open the journal %1: %2").arg(Quoted(fileName), file.errorString()));
-    try {
-        return ReadJournal(file);
-    } catch (const EJournalFile& e) {
-        Fail(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(e.what()), Quoted(fileName)));
-    }
+    if (!S_ISREG(info.st_mode))
+        fail(NotARegularFileCause());
+    const auto read = [fd](char* data, qint64 room) -> qint64 {
+        for (;;) {
+            const ssize_t n = ::read(fd, data, size_t(room));
+            if (n >= 0 || errno != EINTR)
+                return n;
+        }
+    };
+    return ParseJournal(ReadAll(info.st_size, read, [&] { fail(FileErrorCause(errno)); }, Quoted(fileName)));
 }
+
+namespace {
+
+// Formats the rows into one reused buffer and hands it on a megabyte at a
+// time: no allocation per piece, and few, large writes.
+void FormatJournal(const JournalRows& rows, const DurableFile::TWrite& write)
+{
+    constexpr qsizetype Room = 1024 * 1024;
+    constexpr qsizetype LineEnd = MaxTabs + 2;  // the most a row adds to its text
+    const std::unique_ptr<char[]> buffer(new char[Room]);
+    char* const begin = buffer.get();
+    char* out = begin;
+    for (qsizetype i = 0; i < rows.Count(); ++i) {
+        QByteArrayView line = rows.Line(i);
+        const int tabs = MaxTabs - CountTabs(line.begin(), line.end(), MaxTabs);
+        if (out - begin + line.size() + LineEnd > Room) {
+            write(QByteArrayView(begin, out - begin));
+            out = begin;
+            if (line.size() + LineEnd > Room) {  // a row longer than the buffer
+                write(line);
+                line = {};
+            }
+        }
+        if (!line.isEmpty())
+            std::memcpy(out, line.data(), size_t(line.size()));
+        out += line.size();
+        std::memset(out, '\t', size_t(tabs));
+        out += tabs;
+        *out++ = '\r';
+        *out++ = '\n';
+    }
+    write(QByteArrayView(begin, out - begin));
+}
+
+}  // namespace
 
 void WriteJournal(const JournalRows& rows, QIODevice& device)
 {
-    constexpr qsizetype FlushAt = 1024 * 1024;
-    QByteArray out;
-    out.reserve(FlushAt + 4096);
-    const auto flush = [&] {
-        if (device.write(out) != out.size())
-            Fail(QStringLiteral("Cannot write the journal: %1").arg(device.errorString()));
-        out.clear();
-    };
-    for (qsizetype i = 0; i < rows.Count(); ++i) {
-        const QByteArrayView line = rows.Line(i);
-        out.append(line);
-        out.append(MaxTabs - CountTabs(line.begin(), line.end(), MaxTabs), '\t');
-        out.append("\r\n", 2);
-        if (out.size() >= FlushAt)
-            flush();
-    }
-    flush();
+    FormatJournal(rows, [&device](QByteArrayView piece) {
+        if (device.write(piece.data(), piece.size()) != piece.size())
+            Fail(QStringLiteral("Не удалось записать журнал: %1").arg(device.errorString()));
+    });
 }
 
-void SaveJournalFile(const JournalRows& rows, const QString& fileName)
+void SaveJournalFile(const JournalRows& rows, const QString& fileName, const DurableFile::TOptions& options)
 {
-    QSaveFile file(fileName);
-    const auto fail = [&] {
-        Fail(QStringLiteral("Cannot write the journal %1: %2").arg(Quoted(fileName), file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        fail();
     try {
-        WriteJournal(rows, file);
-    } catch (const EJournalFile&) {
-        fail();
+        DurableFile::WriteFile(fileName, [&rows](const DurableFile::TWrite& write) { FormatJournal(rows, write); },
+                               options);
+    } catch (const EFileError& e) {
+        Fail(QStringLiteral("Не удалось записать журнал %1: %2").arg(Quoted(fileName), e.Cause()));
     }
-    if (!file.commit())
-        fail();
 }

@@ -4,6 +4,7 @@
 // header. Reading accepts LF alone, drops a CR that is not followed by LF,
 // appends the 17th and later fields to field 16, and accepts any bytes.
 
+#include "DurableFile.h"
 #include "JournalRows.h"
 
 #include <QString>
@@ -12,7 +13,8 @@
 
 class QIODevice;
 
-// A journal file that cannot be read or written. what() is UTF-8.
+// A journal file that cannot be read or written. what() is UTF-8, in
+// Russian, and names the cause.
 class EJournalFile : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -31,14 +33,15 @@ JournalRows ReadJournal(QIODevice& device);
 
 // Reads the named file. A name for which no file exists gives the empty
 // journal (one empty entry row) and is no error; a file that exists but
-// cannot be read throws EJournalFile.
+// cannot be read throws EJournalFile naming the cause.
 JournalRows ReadJournalFile(const QString& fileName);
 
 // Writes every row as 16 fields, 15 TABs and CR LF. Throws EJournalFile
 // when the device refuses bytes.
 void WriteJournal(const JournalRows& rows, QIODevice& device);
 
-// Writes the file through a temporary in the same folder that replaces the
-// old file only once everything is written and flushed, so a failed save
-// leaves the previous file as it was. Throws EJournalFile.
-void SaveJournalFile(const JournalRows& rows, const QString& fileName);
+// Writes the file durably (see DurableFile): through a temporary beside it
+// that replaces the old file only once everything is on the disk, or in
+// place where the folder refuses new files. A failed save leaves the
+// previous file as it was. Throws EJournalFile naming the cause.
+void SaveJournalFile(const JournalRows& rows, const QString& fileName, const DurableFile::TOptions& options = {});

@@ -7,7 +7,10 @@
 //   - the peak memory of loading it, measured in a fresh process
 //     (VmHWM minus the VmRSS before the load), against the file size,
 //   - the best time of a load against the best time of merely reading the
-//     file's bytes and splitting its lines.
+//     file's bytes and splitting its lines,
+//   - the time of a Save exactly as the program makes it (format, write,
+//     fdatasync, rename), each in a fresh process, against a plain write +
+//     fsync of the same bytes in the same folder. Target: at most 2x.
 
 #include "ClGrid.h"
 #include "Cp1251.h"
@@ -30,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -136,6 +140,64 @@ long PeakKbInFreshProcess(const char* what, const QString& path)
     return kb;
 }
 
+double Seconds(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e9; }
+
+// Runs in a fresh process, as the program's first Save after loading a
+// journal does: loads the journal, saves it to target through the program's
+// own path, then writes the same bytes with a plain write + fsync. Prints
+// both times.
+int MeasureSave(const char* journalPath, const char* target, int argc, char** argv)
+{
+    QApplication app(argc, argv);  // the save shows the wait cursor
+    JournalDocument journal(MyConsts::sJournalTexts());
+    journal.LoadJournal(QString::fromLocal8Bit(journalPath));
+    QElapsedTimer timer;
+    timer.start();
+    journal.SaveJournal(QString::fromLocal8Bit(target));
+    const double save = Seconds(timer);
+
+    QFile saved(QString::fromLocal8Bit(target));
+    if (!saved.open(QIODevice::ReadOnly))
+        return 1;
+    const QByteArray bytes = saved.readAll();
+    const std::string reference = std::string(target) + ".reference";
+    timer.restart();
+    const int fd = ::open(reference.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    for (qsizetype done = 0; fd >= 0 && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n <= 0)
+            return 1;
+        done += n;
+    }
+    if (fd < 0 || ::fsync(fd) != 0 || ::close(fd) != 0)
+        return 1;
+    const double plain = Seconds(timer);
+    std::printf("%f %f\n", save, plain);
+    return 0;
+}
+
+// Best of a few fresh processes, for the save and for its reference.
+std::pair<double, double> SaveInFreshProcess(const QString& path, int runs = 3)
+{
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return {-1, -1};
+    const QString target = workDir->filePath(QStringLiteral("fresh-save.txt"));
+    const std::string command =
+        "'" + std::string(self) + "' --save '" + path.toStdString() + "' '" + target.toStdString() + "'";
+    double save = 1e9, plain = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        FILE* child = popen(command.c_str(), "r");
+        double s = -1, p = -1;
+        if (!child || std::fscanf(child, "%lf %lf", &s, &p) != 2)
+            return {-1, -1};
+        pclose(child);
+        save = std::min(save, s);
+        plain = std::min(plain, p);
+    }
+    return {save, plain};
+}
+
 template <typename F>
 double BestSeconds(F&& work, int runs = 5)
 {
@@ -165,6 +227,11 @@ void PrintSummary()
         });
         std::printf("%-10d %10.1f %12.1f %12.1f %10.2f %10.3f %10.3f %8.2f\n", rows, fileMb, loadPeak, rawPeak,
                     loadPeak / fileMb, load, raw, load / raw);
+    }
+    std::printf("\n%-10s %10s %16s %10s %s\n", "rows", "save s", "write+fsync s", "save/ref", "(fresh process, target <= 2)");
+    for (int rows : Sizes) {
+        const auto [save, plain] = SaveInFreshProcess(JournalPath(rows));
+        std::printf("%-10d %10.3f %16.3f %10.2f\n", rows, save, plain, save / plain);
     }
     std::fflush(stdout);
 }
@@ -244,6 +311,8 @@ int main(int argc, char** argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "--peak") == 0)
         return MeasurePeak(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--save") == 0)
+        return MeasureSave(argv[2], argv[3], argc, argv);
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

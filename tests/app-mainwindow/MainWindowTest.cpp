@@ -102,6 +102,41 @@ TEST_F(StartUp, SettingsAreReadAsTheProfileRulesSay)
     }
 }
 
+// Some editors write a UTF-8 byte-order mark: the settings are still found,
+// and closing changes them where they stand, without a second section.
+TEST_F(StartUp, SettingsWithAByteOrderMarkAreReadAndKeptInTheirEncoding)
+{
+    const QByteArray bom = "\xEF\xBB\xBF";
+    WriteFile(IniPath(), bom + QStringLiteral("[Config]\r\nCOM=COM3\r\nFileName=%1\r\nDeviceNumber=7\r\n")
+                                   .arg(Path("Журнал.txt"))
+                                   .toUtf8());
+    TForm1 &form = Create("COM1,COM3");
+    EXPECT_EQ(form.FixMeas1->Port(), "COM3");
+    EXPECT_EQ(form.JournalFileName(), Path("Журнал.txt"));
+    EXPECT_EQ(form.NumberEdit1->text(), "7");
+    form.NumberEdit1->SetValue(8);
+    form.close();
+    EXPECT_EQ(ReadFile(IniPath()), bom + QStringLiteral("[Config]\r\nCOM=COM3\r\nFileName=%1\r\nDeviceNumber=8\r\n")
+                                             .arg(Path("Журнал.txt"))
+                                             .toUtf8());
+    EXPECT_TRUE(Script->Errors().empty());
+}
+
+// A settings file that is there but cannot be read is reported, not taken
+// silently for a missing one; the program goes on with the defaults.
+TEST_F(StartUp, AnUnreadableSettingsFileIsReported)
+{
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("Nivara.Ini"));
+    TForm1 &form = Create();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(Script->Errors()[0].Text,
+              QStringLiteral("Не удалось прочитать файл настроек %1: это папка, а не файл.\n"
+                             "Порт, журнал и номер прибора взяты по умолчанию.")
+                  .arg(IniPath()));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.FixMeas1->Port(), "COM1");
+}
+
 TEST_F(StartUp, RemembersJournalIsLoaded)
 {
     WriteFile(Path("day.txt"), Cp1251::Encode(u"проба 1\t01.02.2023\t10:00:00\t3\t20,00\r\n"

@@ -88,6 +88,27 @@ TEST_F(Polling, DroppedResultsAreAcknowledgedButNotEntered)
     }
 }
 
+// The echo of the acknowledgement never arrives; once the gate reopens the
+// analyzer sends the analysis it still holds again. One analysis, one row.
+TEST_F(Polling, TheSameAnalysisSentAgainAfterALostAcknowledgementIsEnteredOnce)
+{
+    Emulator::TEmulatorConfig config = AnalyzerConfig({20.0, 3.45, 8.5, 1028.0});
+    config.Interval = std::chrono::minutes(10); // the analyzer has no newer result
+    config.AckFailures = 1000;
+    Emulator::PtyAnalyzer analyzer(config);
+    TForm1 &form = Create();
+    StartPolling(PortName(analyzer));
+    ASSERT_TRUE(WaitFor([&] { return analyzer.Acks() >= 2; }));
+    const QStringList first = RowTexts(1);
+    Clock.Advance(126);
+    ASSERT_TRUE(WaitFor([&] { return analyzer.Fetches() >= 2 && form.PollState.ResultTime == Clock.Now(); }));
+    const int acks = analyzer.Acks();
+    ASSERT_TRUE(WaitFor([&] { return analyzer.Acks() > acks; })) << "the repeat is acknowledged";
+    ASSERT_TRUE(StopPolling());
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_EQ(RowTexts(1), first);
+}
+
 TEST_F(Polling, TheWaitForTheNextResultCarriesOverToTheNextRun)
 {
     Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));

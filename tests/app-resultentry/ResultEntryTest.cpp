@@ -91,6 +91,7 @@ TEST(ResultEntry, OnlyFreshResultsWithGroupAndNoDroppingStatusAreEntered)
 
     const std::pair<const char *, void (*)(TFixMeasResult &)> dropped[] = {
         {"acknowledgement", [](TFixMeasResult &r) { r.AckPending = false; }},
+        {"the same analysis again", [](TFixMeasResult &r) { r.Repeated = true; }},
         {"group 0", [](TFixMeasResult &r) { r.GroupNumber = 0; }},
         {"status 0x0001", [](TFixMeasResult &r) { r.Status = 0x0001; }},
         {"status 0x0020", [](TFixMeasResult &r) { r.Status = 0x0020; }},

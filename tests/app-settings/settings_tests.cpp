@@ -1,12 +1,15 @@
 #include "Cp1251.h"
 #include "MyConsts.h"
 #include "iniplus.h"
+#include "Unprivileged.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 // Readable failure messages.
 void PrintTo(const QString &text, std::ostream *out)
@@ -149,12 +152,79 @@ TEST_F(SettingsFile, ReadIntegerGivesTheDefaultForMissingEmptyAndGarbage)
     EXPECT_EQ(TIniPlus(path("absent.ini")).ReadInteger("Config", "DeviceNumber", 5), 5);
 }
 
-TEST_F(SettingsFile, UnreadableFileReadsLikeAMissingOne)
+// Reads give the defaults; the owner learns why, so that it can say so.
+TEST_F(SettingsFile, UnreadableFileReadsLikeAMissingOneAndNamesWhy)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir("Nivara.Ini"));  // a folder where the file should be
     TIniPlus ini(path());
     EXPECT_EQ(ini.ReadString("Config", "COM", "COM1"), "COM1");
     EXPECT_EQ(ini.ReadInteger("Config", "DeviceNumber", 0), 0);
+    EXPECT_EQ(ini.ReadProblem(), QStringLiteral("это папка, а не файл"));
+    EXPECT_EQ(TIniPlus(path("absent.ini")).ReadProblem(), QString());
+
+    writeBytes(path("locked.ini"), "[Config]\r\nCOM=COM2\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(path("locked.ini")).constData(), 0), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const int result = RunUnprivileged([&] {
+        TIniPlus locked(path("locked.ini"));
+        return locked.ReadProblem() == QStringLiteral("нет прав доступа") &&
+                       locked.ReadString("Config", "COM", "COM1") == "COM1"
+                   ? 0
+                   : 1;
+    });
+    if (result != kCannotDropRights) {
+        EXPECT_EQ(result, 0);
+    }
+}
+
+// Some editors put a UTF-8 byte-order mark in front: the file is UTF-8 text,
+// read as such, and written back as such.
+TEST_F(SettingsFile, FileWithAByteOrderMarkIsReadAsUtf8AndStaysSo)
+{
+    const QByteArray bom = "\xEF\xBB\xBF";
+    writeBytes(path(), bom + QStringLiteral("[Config]\r\nCOM=COM2\r\nFileName=Журнал.txt\r\nDeviceNumber=5\r\n").toUtf8());
+    TIniPlus ini(path());
+    EXPECT_EQ(ini.ReadString("Config", "COM", "COM1"), "COM2");
+    EXPECT_EQ(ini.ReadString("Config", "FileName", ""), QStringLiteral("Журнал.txt"));
+    EXPECT_EQ(ini.ReadInteger("Config", "DeviceNumber", 0), 5);
+
+    ini.WriteString("Config", "FileName", QStringLiteral("Проба.txt"));
+    ini.WriteInteger("Config", "DeviceNumber", 5);
+    ini.WriteString("Config", "Новый", QStringLiteral("ключ"));
+    EXPECT_EQ(readBytes(path()),
+              bom + QStringLiteral("[Config]\r\nCOM=COM2\r\nFileName=Проба.txt\r\nDeviceNumber=5\r\nНовый=ключ\r\n").toUtf8())
+        << "one Config section, UTF-8 behind the mark";
+}
+
+// A folder where the user may change the settings file but not create files
+// (a program folder with a writable settings file).
+TEST_F(SettingsFile, WritingWorksInAFolderWithoutCreateRights)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("program"));
+    const QString file = path("program/Nivara.Ini");
+    writeBytes(file, "[Config]\r\nCOM=COM2\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0666), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path("program")).constData(), 0555), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const int result = RunUnprivileged([&] {
+        try {
+            TIniPlus(file).WriteString("Config", "COM", "COM3");
+        } catch (...) {
+            return 1;
+        }
+        try {
+            TIniPlus(path("program/new.ini")).WriteString("Config", "COM", "COM3");
+        } catch (const EIniFileException &e) {
+            return QString::fromUtf8(e.what()) == "Unable to write to " + path("program/new.ini") + QStringLiteral(": нет прав доступа") ? 0 : 3;
+        }
+        return 2;
+    });
+    ::chmod(QFile::encodeName(path("program")).constData(), 0755);
+    if (result == kCannotDropRights)
+        GTEST_SKIP() << "cannot run as an ordinary user here";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(readBytes(file), "[Config]\r\nCOM=COM3\r\n");
+    EXPECT_EQ(QDir(path("program")).entryList(QDir::Files | QDir::Hidden), QStringList{"Nivara.Ini"});
 }
 
 TEST_F(SettingsFile, WritingChangesOnlyTheKeysLinesAndKeepsEverythingElse)
@@ -241,8 +311,9 @@ TEST_F(SettingsFile, ValueThatCannotBeStoredIsRefusedAndTheFileKept)
     EXPECT_THROW(ini.WriteString("Bad]Section", "Key", "x"), EIniFileException);
 }
 
-// Failures that even root meets: the folder is missing, the path is a
-// folder, or the name leaves no room for the temporary file beside it.
+// Failures that even root meets, each named by its cause: the folder is
+// missing, the path runs through a file or is a folder, the name leaves no
+// room for the temporary file beside it, it is a device.
 TEST_F(SettingsFile, UnwritableTargetRaisesAndKeepsThePreviousFile)
 {
     const QByteArray old = "[Config]\r\nCOM=COM2\r\n";
@@ -250,18 +321,26 @@ TEST_F(SettingsFile, UnwritableTargetRaisesAndKeepsThePreviousFile)
     writeBytes(longName, old);
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
 
-    for (const QString &target : {path("missing/Nivara.Ini"), path("folder.ini"), longName}) {
+    writeBytes(path("plain"), "");
+    const std::pair<QString, QString> cases[] = {
+        {path("missing/Nivara.Ini"), QStringLiteral("папка или файл не найдены")},
+        {path("plain/Nivara.Ini"), QStringLiteral("часть пути не является папкой")},
+        {path("folder.ini"), QStringLiteral("это папка, а не файл")},
+        {longName, QStringLiteral("слишком длинное имя файла")},
+        {"/dev/zero", QStringLiteral("это не обычный файл")},  // never read: it has no end
+    };
+    for (const auto &[target, cause] : cases) {
         TIniPlus ini(target);
         try {
             ini.WriteString("Config", "COM", "COM3");
             ADD_FAILURE() << "no error for " << target.toStdString();
         } catch (const std::exception &e) {
-            EXPECT_EQ(QString::fromUtf8(e.what()), "Unable to write to " + target);
+            EXPECT_EQ(QString::fromUtf8(e.what()), "Unable to write to " + target + ": " + cause);
         }
     }
     EXPECT_EQ(readBytes(longName), old);
     EXPECT_FALSE(QFile::exists(path("missing/Nivara.Ini")));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporary file left";
 }
 
 TEST(ProgramTexts, ColumnCaptionsInOrder)

@@ -14,9 +14,7 @@
 
 #include <QFileInfo>
 
-#include <csignal>
 #include <random>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -40,14 +38,6 @@ std::vector<Row> RowsOf(const JournalRows& rows)
     for (qsizetype i = 0; i < rows.Count(); ++i)
         all.push_back(RowOf(rows, i));
     return all;
-}
-
-QByteArray Written(const JournalRows& rows)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    WriteJournal(rows, buffer);
-    return buffer.data();
 }
 
 QByteArray Line(const std::vector<QByteArray>& fields)
@@ -236,16 +226,8 @@ TEST_F(JournalFileSave, FailureLeavesThePreviousFileIntact)
     const QByteArray good = "good\r\n";
     WriteBytes(path, good);
 
-    // A disk that fills up halfway: the file size limit works also for root.
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    EXPECT_THROW(SaveJournalFile(rows, path), EJournalFile);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    // A disk that fills up halfway.
+    WithFileSizeLimit(4096, [&] { EXPECT_THROW(SaveJournalFile(rows, path), EJournalFile); });
 
     EXPECT_EQ(ReadBytes(path), good);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"journal.txt"});

@@ -216,6 +216,42 @@ TEST(FixMeasLine, NextRunSendsTheOwedAcknowledgementAndKeepsTheGate) {
     EXPECT_EQ(Owner.Events[2], "PutAck");
 }
 
+// The analyzer's echo of an acknowledgement is lost until the gate reopens;
+// it still holds that analysis and sends it again. The poller acknowledges it
+// (the line sees exactly what it saw before) and marks it as no new result.
+// The same bytes after a confirmed acknowledgement are a new analysis.
+TEST(FixMeasLine, TheSameReplyWhileItsAcknowledgementIsOwedIsMarkedRepeated) {
+    TEmulatorConfig Config;
+    Config.AckFailures = 3;
+    Config.IdleReply = Emulator::TIdleReply::Last;
+    Emulator::PtyAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    Owner.AfterGetDevNumber = [&] {
+        const bool AckLost = Analyzer.Fetches() == 1 && Analyzer.Acks() == 3;
+        const bool AckConfirmed = Analyzer.Fetches() == 2 && Owner.Puts.size() == 3;
+        if (AckLost || AckConfirmed)
+            Owner.Clock.Advance(126);
+    };
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 5; }));
+    ASSERT_TRUE(Owner.StopAndWait());
+
+    EXPECT_EQ(Analyzer.Fetches(), 3);
+    EXPECT_EQ(Analyzer.Acks(), 5);
+    ASSERT_EQ(Owner.Puts.size(), 5u);
+    const struct {
+        bool AckPending, Repeated;
+    } Expected[] = {{true, false}, {true, true}, {false, true}, {true, false}, {false, false}};
+    for (size_t i = 0; i < Owner.Puts.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Owner.Puts[i].AckPending, Expected[i].AckPending);
+        EXPECT_EQ(Owner.Puts[i].Repeated, Expected[i].Repeated);
+        EXPECT_EQ(std::memcmp(&Owner.Puts[i].Values, &Owner.Puts[0].Values, sizeof Owner.Puts[0].Values), 0);
+    }
+    // The repeat starts the 125 seconds again, as any accepted reply does.
+    EXPECT_GT(Owner.Puts[1].ResultTime, Owner.Puts[0].ResultTime);
+}
+
 TEST(FixMeasLine, DeviceNumberZeroEndsTheRunWithoutSending) {
     Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
     TTestOwner Owner;
