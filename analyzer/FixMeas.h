@@ -168,6 +168,12 @@ public:
     void SetPort(const QString &Port) { FPort = Port; }
     const TFixMeasResult &MeasResult() const { return FMeasResult; }
     void SetMeasResult(const TFixMeasResult &Result) { FMeasResult = Result; }
+    // The bytes of the last accepted reply (empty before the first). The owner
+    // keeps them with its record, so that after a restart SetLastReply (with
+    // SetMeasResult) lets the analysis whose acknowledgement is still owed be
+    // recognised when the analyzer sends it again. Main thread only.
+    const std::vector<uint8_t> &LastReply() const { return FLastReply; }
+    void SetLastReply(std::vector<uint8_t> Reply) { FLastReply = std::move(Reply); }
     // The running thread; null when no run is active.
     TFixMeasThread *PollThread() const { return FPollThread.get(); }
 

@@ -26,6 +26,10 @@ std::optional<TJournalLog::TRecovered> TJournalLog::Recover()
         throw std::runtime_error(
             MyConsts::sLogUnreadable().arg(FLog.FileName(), QString::fromUtf8(error.what()), aside).toStdString());
     }
+    // Even when there is nothing to recover, the poller's state is: an
+    // acknowledgement may still be owed for what was saved.
+    if (contents.Poll)
+        FPoll = contents.Poll;
     if (!contents.HasHeader || contents.Records.empty())
         return std::nullopt;
     // Saved after the log began: the file holds all of it already.
@@ -76,16 +80,26 @@ QString TJournalLog::SetAside() const
 void TJournalLog::StartAfresh()
 {
     const bool wasSecured = FLog.Secured();
-    FLog.Restart(FJournal.JournalFileName());
+    FLog.Restart(FJournal.JournalFileName(), FPoll);
     Report(wasSecured);
 }
 
-void TJournalLog::EnterResult(const QStringList &TextsFromColumn2)
+void TJournalLog::EnterResult(const QStringList &TextsFromColumn2, const TPollSnapshot &Poll)
 {
     const int row = FJournal.Model().EntryRow();
     // Into the journal first: a log that cannot be written costs no result.
     FJournal.EnterResult(TextsFromColumn2);
-    Append(TResultLogRecord::Result(row, TextsFromColumn2));
+    TResultLogRecord record = TResultLogRecord::Result(row, TextsFromColumn2);
+    record.Poll = FPoll = Poll;
+    Append(record);
+}
+
+void TJournalLog::NotePoll(const TPollSnapshot &Poll)
+{
+    if (FPoll == Poll)
+        return;
+    FPoll = Poll;
+    Append(TResultLogRecord::PollState(Poll));
 }
 
 void TJournalLog::Append(const TResultLogRecord &Record)

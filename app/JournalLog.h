@@ -4,7 +4,9 @@
 // result entered and each label the operator changes is on disk before the
 // call returns; the log starts afresh whenever the journal reaches its file
 // or is replaced; and at start-up the work a crash left only in the log is
-// put back into the journal it names.
+// put back into the journal it names. The window's poll state goes with
+// each result and each change of it, and with every fresh log, so that it is
+// restored after a crash as exactly as it carries over between polling runs.
 
 #include "ResultLog.h"
 
@@ -35,14 +37,24 @@ public:
     // nothing; StartAfresh then replaces the log. A log that cannot be read
     // or does not fit its journal is set aside under another name (never
     // lost) and the error thrown; the journal is then as before the call.
+    // Whatever it recovers, the poll state the log holds is kept (see Poll).
     std::optional<TRecovered> Recover();
+
+    // The poll state last logged or read back by Recover; nothing when the
+    // log never had one.
+    const std::optional<TPollSnapshot> &Poll() const { return FPoll; }
 
     // The journal has reached its file, or has been replaced: a new log for
     // it, as it is now.
     void StartAfresh();
 
-    // Enters a result into the journal's entry row and logs it.
-    void EnterResult(const QStringList &TextsFromColumn2);
+    // Enters a result into the journal's entry row and logs it with the
+    // poll state that came with it.
+    void EnterResult(const QStringList &TextsFromColumn2, const TPollSnapshot &Poll);
+    // Logs a change of the poll state that enters nothing (a reply not
+    // entered, the analyzer's confirmation of an acknowledgement); one
+    // that changes nothing is not written again.
+    void NotePoll(const TPollSnapshot &Poll);
 
     // Whether everything entered so far is on disk in the log.
     bool Secured() const { return FLog.Secured(); }
@@ -60,4 +72,5 @@ private:
 
     JournalDocument &FJournal;
     TResultLog FLog;
+    std::optional<TPollSnapshot> FPoll;
 };

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -47,6 +48,35 @@ QString SystemError(int Error)
     return QString::fromLocal8Bit(std::strerror(Error));
 }
 
+// A poll state follows a record's own fields, field by field behind a
+// version byte, and then the reply's bytes.
+constexpr quint8 kPollFormat = 1;
+
+void WritePoll(QDataStream &Out, const TPollSnapshot &Poll)
+{
+    const TFixMeasResult &s = Poll.State;
+    Out << kPollFormat << s.DevNumber << s.Status << s.GroupNumber << s.ValueCount;
+    for (const Real6 &value : s.Values)
+        Out.writeRawData(reinterpret_cast<const char *>(value.Bytes.data()), int(value.Bytes.size()));
+    Out << s.ResultTime << s.AckPending << s.Repeated << Poll.LastReply;
+}
+
+bool ReadPoll(QDataStream &In, TPollSnapshot &Poll)
+{
+    quint8 format = 0;
+    In >> format;
+    if (format != kPollFormat)
+        return false;
+    TFixMeasResult &s = Poll.State;
+    In >> s.DevNumber >> s.Status >> s.GroupNumber >> s.ValueCount;
+    for (Real6 &value : s.Values)
+        if (In.readRawData(reinterpret_cast<char *>(value.Bytes.data()), int(value.Bytes.size())) !=
+            int(value.Bytes.size()))
+            return false;
+    In >> s.ResultTime >> s.AckPending >> s.Repeated >> Poll.LastReply;
+    return In.status() == QDataStream::Ok;
+}
+
 // Decodes one payload; false for anything that is not a whole record.
 bool DecodePayload(const QByteArray &Payload, TResultLogRecord &Record)
 {
@@ -75,7 +105,15 @@ bool DecodePayload(const QByteArray &Payload, TResultLogRecord &Record)
             return false;
         break;
     }
+    case TResultLogRecord::TKind::Poll: break;
     default: return false;
+    }
+    if (in.status() != QDataStream::Ok)
+        return false;
+    // A poll state, where one follows; a Poll record is nothing else.
+    if (!in.atEnd() || Record.Kind == TResultLogRecord::TKind::Poll) {
+        if (Record.Kind == TResultLogRecord::TKind::Label || !ReadPoll(in, Record.Poll.emplace()))
+            return false;
     }
     return in.status() == QDataStream::Ok && in.atEnd();
 }
@@ -89,6 +127,16 @@ TJournalFileStamp TJournalFileStamp::Of(const QString &FileName)
         return {};
     return {true, qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
             quint64(st.st_ino)};
+}
+
+bool TPollSnapshot::operator==(const TPollSnapshot &Other) const
+{
+    // Field by field: the record's padding says nothing.
+    const auto fields = [](const TFixMeasResult &s) {
+        return std::tie(s.DevNumber, s.Status, s.GroupNumber, s.Values, s.ResultTime, s.ValueCount, s.AckPending,
+                        s.Repeated);
+    };
+    return fields(State) == fields(Other.State) && LastReply == Other.LastReply;
 }
 
 TResultLogRecord TResultLogRecord::Header(const QString &JournalFileName, const TJournalFileStamp &Stamp)
@@ -118,6 +166,14 @@ TResultLogRecord TResultLogRecord::Label(int Row, const QString &Text)
     return record;
 }
 
+TResultLogRecord TResultLogRecord::PollState(const TPollSnapshot &Poll)
+{
+    TResultLogRecord record;
+    record.Kind = TKind::Poll;
+    record.Poll = Poll;
+    return record;
+}
+
 QByteArray EncodeResultLogRecord(const TResultLogRecord &Record)
 {
     QByteArray payload;
@@ -128,8 +184,10 @@ QByteArray EncodeResultLogRecord(const TResultLogRecord &Record)
         if (Record.Kind == TResultLogRecord::TKind::Header)
             out << QByteArray(kMagic) << kFormat << Record.JournalFileName << Record.Stamp.Exists << Record.Stamp.Size
                 << Record.Stamp.ModifiedNs << Record.Stamp.Inode;
-        else
+        else if (Record.Kind != TResultLogRecord::TKind::Poll)
             out << qint32(Record.Row) << Record.Texts;
+        if (Record.Poll && Record.Kind != TResultLogRecord::TKind::Label)
+            WritePoll(out, *Record.Poll);
     }
     QByteArray bytes(kPrefix, Qt::Uninitialized);
     qToLittleEndian(quint32(payload.size()), bytes.data());
@@ -145,7 +203,8 @@ int TResultLogContents::Results() const
 
 int TResultLogContents::Labels() const
 {
-    return int(Records.size()) - Results();
+    return int(std::count_if(Records.begin(), Records.end(),
+                             [](const auto &r) { return r.Kind == TResultLogRecord::TKind::Label; }));
 }
 
 TResultLogContents ParseResultLog(const QByteArray &Bytes)
@@ -165,11 +224,13 @@ TResultLogContents ParseResultLog(const QByteArray &Bytes)
         // The header comes first and only first.
         if ((record.Kind == TResultLogRecord::TKind::Header) != (at == 0))
             break;
+        if (record.Poll)
+            contents.Poll = record.Poll;
         if (record.Kind == TResultLogRecord::TKind::Header) {
             contents.HasHeader = true;
             contents.JournalFileName = record.JournalFileName;
             contents.Stamp = record.Stamp;
-        } else {
+        } else if (record.Kind != TResultLogRecord::TKind::Poll) {
             contents.Records.push_back(std::move(record));
         }
         at += kPrefix + length;
@@ -205,9 +266,11 @@ void TResultLog::Close()
     FFd = -1;
 }
 
-bool TResultLog::Restart(const QString &JournalFileName)
+bool TResultLog::Restart(const QString &JournalFileName, const std::optional<TPollSnapshot> &Poll)
 {
-    FPending = EncodeResultLogRecord(TResultLogRecord::Header(JournalFileName, TJournalFileStamp::Of(JournalFileName)));
+    TResultLogRecord header = TResultLogRecord::Header(JournalFileName, TJournalFileStamp::Of(JournalFileName));
+    header.Poll = Poll;
+    FPending = EncodeResultLogRecord(header);
     FGoodLength = 0;
     FCutTail = true;
     return Flush();

@@ -11,12 +11,20 @@
 // (4 bytes, little-endian), payload. The first record is the header that
 // names the journal file the log belongs to, with the stamp that file had
 // when the log started. Qt Core and a thin POSIX layer.
+//
+// The header, each result and a record of its own also carry the window's
+// poll state and the last reply it accepted, so that an acknowledgement the
+// analyzer never confirmed is still owed after a restart and the same
+// analysis, sent again, is recognised instead of entered twice.
+
+#include "FixMeas.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // What identifies one state of a journal file on disk: a Save replaces the
@@ -31,20 +39,33 @@ struct TJournalFileStamp {
     bool operator==(const TJournalFileStamp &) const = default;
 };
 
+// The window's poll state and the bytes of the last reply the poller
+// accepted, as the poller needs them back after a restart.
+struct TPollSnapshot {
+    TFixMeasResult State{};
+    QByteArray LastReply;
+    bool operator==(const TPollSnapshot &Other) const;
+};
+
 struct TResultLogRecord {
-    enum class TKind : quint8 { Header = 'H', Result = 'R', Label = 'L' };
+    enum class TKind : quint8 { Header = 'H', Result = 'R', Label = 'L', Poll = 'P' };
     TKind Kind = TKind::Result;
     // Result: the entry row it went into, the texts from column 2 on.
     // Label: the row and the label text (Texts[0]).
     // Header: JournalFileName and Stamp.
+    // Poll: only Poll (a reply accepted but not entered, or the analyzer's
+    // confirmation of an acknowledgement).
     int Row = 0;
     QStringList Texts;
     QString JournalFileName;
     TJournalFileStamp Stamp;
+    // The poll state from this record on; Header and Result may go without.
+    std::optional<TPollSnapshot> Poll;
 
     static TResultLogRecord Header(const QString &JournalFileName, const TJournalFileStamp &Stamp);
     static TResultLogRecord Result(int Row, const QStringList &Texts);
     static TResultLogRecord Label(int Row, const QString &Text);
+    static TResultLogRecord PollState(const TPollSnapshot &Poll);
     bool operator==(const TResultLogRecord &) const = default;
 };
 
@@ -55,6 +76,8 @@ struct TResultLogContents {
     bool HasHeader = false;
     QString JournalFileName;
     TJournalFileStamp Stamp;
+    // The poll state of the last record that carried one.
+    std::optional<TPollSnapshot> Poll;
     // Results and label changes, in the order they happened.
     std::vector<TResultLogRecord> Records;
     // Bytes of whole, intact records from the start; the rest is torn.
@@ -80,8 +103,9 @@ public:
     const QString &FileName() const { return FFileName; }
 
     // Starts the log afresh for the named journal file as it stands on disk
-    // now. Returns whether that reached the disk.
-    bool Restart(const QString &JournalFileName);
+    // now, with the poll state as it stands. Returns whether that reached
+    // the disk.
+    bool Restart(const QString &JournalFileName, const std::optional<TPollSnapshot> &Poll = std::nullopt);
     // Goes on with a log read at start-up: its torn tail is cut before the
     // next record is written.
     void Continue(const TResultLogContents &Contents);

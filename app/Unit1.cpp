@@ -277,6 +277,14 @@ void TForm1::RecoverOrStartJournalLog()
     // Work a crash left only in the log wins over the journal read above.
     std::optional<TJournalLog::TRecovered> recovered;
     const bool read = RunReportingErrors([&] { recovered = FJournalLog->Recover(); });
+    // The poller goes on where it was, as from one polling run to the next:
+    // an acknowledgement still owed is repeated, and the same analysis sent
+    // again is recognised.
+    if (const std::optional<TPollSnapshot> &poll = FJournalLog->Poll()) {
+        PollState = poll->State;
+        FixMeas1->SetMeasResult(PollState);
+        FixMeas1->SetLastReply({poll->LastReply.begin(), poll->LastReply.end()});
+    }
     if (!read || !recovered) {
         FJournalLog->StartAfresh();
         return;
@@ -519,10 +527,16 @@ void TForm1::FixMeas1GetDevNumber(QObject *)
 void TForm1::FixMeas1PutResult(QObject *)
 {
     PollState = FixMeas1->MeasResult();
-    if (!IsResultToEnter(PollState))
+    // The poll state goes into the log too, so that an acknowledgement owed
+    // at a crash is still owed after the restart.
+    const std::vector<uint8_t> &reply = FixMeas1->LastReply();
+    const TPollSnapshot poll{PollState, QByteArray(reinterpret_cast<const char *>(reply.data()), qsizetype(reply.size()))};
+    if (!IsResultToEnter(PollState)) {
+        FJournalLog->NotePoll(poll);
         return;
+    }
     // On disk in the log before the poller acknowledges it.
-    FJournalLog->EnterResult(ResultCellTexts(PollState, QLocale()));
+    FJournalLog->EnterResult(ResultCellTexts(PollState, QLocale()), poll);
     ++FResultsEntered;
 }
 

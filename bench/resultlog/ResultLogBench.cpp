@@ -23,10 +23,15 @@ void BM_AppendResult(benchmark::State &state)
         state.SkipWithError("the log cannot be written here");
         return;
     }
-    int row = 1;
+    // With the poll state and a 12-value reply, as the window logs it.
+    TResultLogRecord record = TResultLogRecord::Result(1, kTexts);
+    record.Poll.emplace().LastReply = QByteArray(AnalyzerProtocol::ReplyLengthForValueCount(12), '\x80');
+    record.Poll->State.ValueCount = 12;
+    record.Poll->State.AckPending = true;
     for (auto _ : state) {
-        if (!log.Append(TResultLogRecord::Result(row++, kTexts)))
+        if (!log.Append(record))
             state.SkipWithError("append failed");
+        ++record.Row;
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -222,6 +222,7 @@ private:
         config.DevNumber = 1;
         config.Values = {20.0, 3.45, 8.5, 1028.0};
         config.Interval = std::chrono::milliseconds(1); // a new analysis at every fetch
+        config.NumberedResults = true;                  // and no two alike, as real ones
         return config;
     }
     QString Path(const QString &Name) const { return FDir.filePath(Name); }

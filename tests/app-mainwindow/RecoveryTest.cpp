@@ -230,3 +230,57 @@ TEST_F(Recovery, ALogThatDoesNotFitIsSetAsideAndReported)
     EXPECT_EQ(RowCount(), 2);
     EXPECT_FALSE(Form->JournalModified());
 }
+
+// Killed after a result was logged but before the analyzer echoed its
+// acknowledgement: after the restart the poller goes on as it would have,
+// within 125 s by repeating the acknowledgement, later by recognising the
+// same analysis when the analyzer sends it again. One row either way, and
+// the analyzer has its acknowledgement.
+TEST_F(Recovery, AnAcknowledgementOwedAtACrashIsStillOwedAfterIt)
+{
+    struct TCase {
+        const char *Name;
+        int SecondsLater;
+        int Fetches;
+    };
+    for (const TCase c : {TCase{"within 125 s", 60, 1}, TCase{"later", 126, 2}}) {
+        SCOPED_TRACE(c.Name);
+        Form.reset();
+        QFile::remove(Path("Nivara.log"));
+        Script->Calls.clear();
+        Emulator::TEmulatorConfig config = AnalyzerConfig({20.0, 3.45, 8.5, 1028.0});
+        config.Interval = std::chrono::minutes(10); // the analyzer has no newer result
+        constexpr int kLostEchoes = 8;
+        config.AckFailures = kLostEchoes;
+        Emulator::PtyAnalyzer analyzer(config);
+        Create();
+        StartPolling(PortName(analyzer));
+        ASSERT_TRUE(WaitFor([&] { return analyzer.Acks() >= 2; }));
+        const QByteArray expected = SaveBytes();
+        ASSERT_EQ(RowCount(), 3); // the result and the entry row
+        Form.reset(); // the crash, in the middle of polling
+        ASSERT_LT(analyzer.Acks(), kLostEchoes) << "no echo reached the window";
+
+        Clock.Advance(c.SecondsLater);
+        Create();
+        ASSERT_EQ(Infos().size(), 1u);
+        EXPECT_TRUE(Form->PollState.AckPending);
+        StartPolling(PortName(analyzer));
+        ASSERT_TRUE(WaitFor([&] { return !Form->PollState.AckPending; }));
+        ASSERT_TRUE(StopPolling());
+        EXPECT_EQ(analyzer.Fetches(), c.Fetches);
+        EXPECT_EQ(RowCount(), 3);
+        EXPECT_EQ(SaveBytes(), expected);
+        // The echo came: one acknowledge frame was answered, the last one.
+        const std::vector<Emulator::TLineEvent> events = analyzer.Events();
+        int answered = 0;
+        for (size_t i = 0; i + 1 < events.size(); ++i)
+            answered += events[i].Kind == Emulator::TLineEvent::TKind::Ack &&
+                        events[i + 1].Kind == Emulator::TLineEvent::TKind::Reply;
+        EXPECT_EQ(answered, 1);
+        // Its confirmation is on disk too: nothing is owed at the next start.
+        const TResultLogContents log = ReadResultLog(Path("Nivara.log"));
+        ASSERT_TRUE(log.Poll.has_value());
+        EXPECT_FALSE(log.Poll->State.AckPending);
+    }
+}

@@ -156,3 +156,55 @@ TEST_F(ResultLogTest, ALogThatCannotBeWrittenKeepsItsRecordsUntilItWorks)
     // A log that exists but cannot be read is an error, not an empty log.
     EXPECT_THROW(ReadResultLog(Path("folder")), std::runtime_error);
 }
+
+// The poll state travels with the header, with results and on its own, every
+// field and the reply's bytes intact; the last one in the log is the one that
+// counts, and records of it alone are neither results nor labels.
+TEST_F(ResultLogTest, ThePollStateComesBackAsItWasLastLogged)
+{
+    const auto snapshot = [](double Time, bool AckPending, bool Repeated, QByteArray Reply) {
+        TPollSnapshot poll;
+        poll.State.DevNumber = 513;
+        poll.State.Status = 0x8001;
+        poll.State.GroupNumber = 7;
+        for (size_t i = 0; i < poll.State.Values.size(); ++i)
+            poll.State.Values[i] = Real6::FromFloat(1000.0 / double(i + 3) - 10.0);
+        poll.State.ResultTime = Time;
+        poll.State.ValueCount = 12;
+        poll.State.AckPending = AckPending;
+        poll.State.Repeated = Repeated;
+        poll.LastReply = std::move(Reply);
+        return poll;
+    };
+    const TPollSnapshot atSave = snapshot(45000.5, true, false, QByteArray("\x01\x00\xff reply", 9));
+    TResultLogRecord result = TResultLogRecord::Result(3, {"15.03.2023", "12:00:00", "7"});
+    result.Poll = snapshot(45000.75, true, true, QByteArray(54, '\x9c'));
+    const TPollSnapshot confirmed = snapshot(45000.75, false, true, QByteArray(54, '\x9c'));
+
+    TResultLog log(Path("Nivara.log"));
+    ASSERT_TRUE(log.Restart(Path("day.txt"), atSave));
+    const TResultLogContents fresh = ReadResultLog(Path("Nivara.log"));
+    ASSERT_TRUE(fresh.Poll.has_value());
+    EXPECT_EQ(*fresh.Poll, atSave);
+    EXPECT_TRUE(fresh.Records.empty());
+
+    ASSERT_TRUE(log.Append(result));
+    ASSERT_TRUE(log.Append(kRecords[0]));
+    EXPECT_EQ(ReadResultLog(Path("Nivara.log")).Poll, result.Poll);
+    const qint64 before = ReadAll(Path("Nivara.log")).size();
+    ASSERT_TRUE(log.Append(TResultLogRecord::PollState(confirmed)));
+
+    const QByteArray whole = ReadAll(Path("Nivara.log"));
+    const TResultLogContents contents = ParseResultLog(whole);
+    EXPECT_EQ(contents.Poll, confirmed);
+    EXPECT_EQ(contents.Records, (std::vector<TResultLogRecord>{result, kRecords[0]}));
+    EXPECT_EQ(contents.Results(), 1);
+    EXPECT_EQ(contents.Labels(), 1);
+    EXPECT_EQ(contents.ValidLength, whole.size());
+    // A torn poll record leaves the state logged before it.
+    for (qint64 cut = before; cut < whole.size(); ++cut)
+        EXPECT_EQ(ParseResultLog(whole.left(cut)).Poll, result.Poll) << cut;
+    // Without a poll state, the log has none.
+    ASSERT_TRUE(log.Restart(Path("day.txt")));
+    EXPECT_FALSE(ReadResultLog(Path("Nivara.log")).Poll.has_value());
+}

@@ -96,7 +96,10 @@ long long AnalyzerEmulator::ReadyIndex(Clock::time_point Now) const
 
 Bytes AnalyzerEmulator::ResultReply() const
 {
-    Bytes reply = EncodeReply(FAddress, FConfig.Status, FConfig.GroupNumber, FConfig.Values);
+    std::vector<double> values = FConfig.Values;
+    if (FConfig.NumberedResults && FSent > 0)
+        values[0] += double(FSent);
+    Bytes reply = EncodeReply(FAddress, FConfig.Status, FConfig.GroupNumber, values);
     const int n = static_cast<int>(FConfig.Values.size());
     if (FConfig.BadValue >= 0) {
         const size_t offset = (n == kMaxValues ? 4 : 0) + 2 + 8 * static_cast<size_t>(FConfig.BadValue);

@@ -31,6 +31,9 @@ struct TEmulatorConfig {
     std::vector<double> Values = {20.0, 3.45, 8.5, 1028.0};   // 4, 6, 7 or 12
     std::chrono::milliseconds Interval{126000};                // between new results
     TIdleReply IdleReply = TIdleReply::Silent;
+    // Result #n+1 carries Values[0] + n, so that no two analyses are byte for
+    // byte alike (as real ones practically never are).
+    bool NumberedResults = false;
 
     // Faults, for tests of the master.
     bool NoAnswer = false;               // never answer anything
