@@ -1,5 +1,7 @@
 #include "ResultLog.h"
 
+#include "FileError.h"
+
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
@@ -9,7 +11,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <stdexcept>
 #include <tuple>
 
@@ -41,11 +42,6 @@ quint32 Crc32(QByteArrayView Data)
     for (char byte : Data)
         crc = table[(crc ^ quint8(byte)) & 0xFF] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
-}
-
-QString SystemError(int Error)
-{
-    return QString::fromLocal8Bit(std::strerror(Error));
 }
 
 // A poll state follows a record's own fields, field by field behind a
@@ -294,7 +290,7 @@ bool TResultLog::Flush()
     if (FPending.isEmpty())
         return true;
     const auto fail = [this](int Error) {
-        FLastError = SystemError(Error);
+        FLastError = FileErrorCause(Error); // the operator reads it in the warning
         // Opened afresh next time: the folder may have come back meanwhile.
         Close();
         FCutTail = true;
