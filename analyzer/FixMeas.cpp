@@ -1,5 +1,7 @@
 #include "FixMeas.h"
 
+#include "CPort.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QPointer>
@@ -22,6 +24,7 @@ double CurrentLocalDateTime() {
 TFixMeasThread::TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory,
                                TLocalClock Clock)
     : FClock(std::move(Clock)) {
+    FOpenFailure.Port = PortName.toStdString();
     // A port that cannot be created or configured ends the run as soon as it
     // starts; the owner learns of it from OnStoping's Error alone.
     try {
@@ -78,9 +81,14 @@ bool TFixMeasThread::OpenPort() {
     try {
         FPort->Open();
         return true;
+    } catch (const EComPortOpen &e) {
+        FOpenFailure = e.Failure();
+    } catch (const EComPortExt &e) {
+        // Opened, but the device refused its settings.
+        FOpenFailure.OsError = static_cast<int>(e.WinCode());
     } catch (...) {
-        return false;
     }
+    return false;
 }
 
 // The owner shows its message; the run ends once it is closed.

@@ -8,6 +8,7 @@
 #include "ComLine.h"
 #include "FPConvert.h"
 #include "MainThreadCall.h"
+#include "PortHolder.h"
 
 #include <QObject>
 #include <QString>
@@ -19,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -98,6 +100,9 @@ public:
     void Resume(TBindings Bindings);
     // The port could not be set up or opened (read it once the run has ended).
     bool ErrorFlag() const { return FErrorFlag; }
+    // Why the port could not be opened; set before ErrorOpenPort is handed
+    // off, so that its handler may read it.
+    const TPortOpenFailure &OpenFailure() const { return FOpenFailure; }
     // Asks the loop to end after the current pass; also ends an idle wait.
     void RequestTermination();
     bool Terminated() const { return FTerminated; }
@@ -126,6 +131,7 @@ private:
     std::unique_ptr<IPollPort> FPort;
     TLocalClock FClock;
     std::atomic<bool> FErrorFlag{false};
+    TPortOpenFailure FOpenFailure;
     TBindings FBindings;
     TMainThreadCall FHandOff;
 

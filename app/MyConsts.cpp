@@ -22,6 +22,29 @@ QString sCompanyName() { return QStringLiteral("ООО «Нивара Лаб»")
 QString sCompanyPhone() { return QStringLiteral("Тел./факс: (000) 555-01-23"); }
 QString sPortOpenError() { return QStringLiteral("Ошибка открытия порта"); }
 QString sErrorCaption() { return QStringLiteral("Ошибка"); }
+QString sPortMissing()
+{
+    return QStringLiteral("Порт %1 не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт.");
+}
+QString sPortNoPermission()
+{
+    return QStringLiteral("Нет доступа к порту %1: пользователю %2 не разрешено им пользоваться. "
+                          "Добавьте его в группу dialout командой «sudo usermod -aG dialout %2» "
+                          "и войдите в систему заново.");
+}
+QString sPortBusy()
+{
+    return QStringLiteral("Порт %1 занят другой программой. Закройте её и включите опрос снова.");
+}
+QString sPortBusyBy()
+{
+    return QStringLiteral("Порт %1 занят другой программой: %2 (процесс %3). Закройте её и включите опрос снова.");
+}
+QString sPortOtherError() { return QStringLiteral("Порт %1: %2."); }
+QString sPortAbsent() { return QStringLiteral("нет на компьютере"); }
+QString sOtherPort() { return QStringLiteral("Другой порт…"); }
+QString sOtherPortCaption() { return QStringLiteral("Порт анализатора"); }
+QString sOtherPortLabel() { return QStringLiteral("Имя порта или путь к нему (например, ttyUSB0 или /dev/pts/3):"); }
 QString sLogNotSecured()
 {
     return QStringLiteral("Внимание: результаты не защищены от сбоя — журнал восстановления %1 не записывается (%2). "

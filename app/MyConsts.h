@@ -28,6 +28,18 @@ QString sCompanyName();         // maker's name, About window
 QString sCompanyPhone();        // maker's telephone and fax line, About window
 QString sPortOpenError();       // the serial port cannot be opened
 QString sErrorCaption();        // caption of that message
+// The second line of that message: the cause and what to do. %1 is the port.
+QString sPortMissing();         // no such device
+QString sPortNoPermission();    // %2 the user, who is not in the dialout group
+QString sPortBusy();            // held by a program that could not be found
+QString sPortBusyBy();          // %2 the program, %3 its process id
+QString sPortOtherError();      // %2 the operating system's text
+// The port menu: the mark of the configured port when it is not present, the
+// item that lets the operator type a port, and that dialog's caption and label.
+QString sPortAbsent();
+QString sOtherPort();
+QString sOtherPortCaption();
+QString sOtherPortLabel();
 // The result log: the warning while results are not secured against a crash
 // (%1 the log file, %2 the cause), the report of a recovery at start-up (%1
 // results, %2 labels) with its caption, and the two ways a recovery fails.

@@ -10,6 +10,7 @@
 #include "LogWarning.h"
 #include "MyConsts.h"
 #include "PortMenu.h"
+#include "PortOpenMessage.h"
 #include "ResultEntry.h"
 #include "iniplus.h"
 #include "numedit.h"
@@ -542,7 +543,11 @@ void TForm1::FixMeas1PutResult(QObject *)
 
 void TForm1::FixMeas1ErrorOpenPort(QObject *)
 {
-    ShowError(MyConsts::sPortOpenError());
+    QString text = MyConsts::sPortOpenError();
+    // The thread waits inside this hand-off, so its record of the failure is settled.
+    if (const TFixMeasThread *thread = FixMeas1->PollThread())
+        text += QLatin1Char('\n') + PortOpenFailureLine(thread->OpenFailure(), CurrentUserName());
+    ShowError(text);
 }
 
 void TForm1::ShowError(const QString &Text)

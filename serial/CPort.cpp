@@ -79,8 +79,12 @@ void TCustomComPort::Close() {
 void TCustomComPort::CreateHandle() {
     const std::string path = ComDevicePath(FPort);
     if (const TOsError e = FDevice->Open(path)) {
-        ComDebugOutput("CreateFile " + path);
-        RaiseError(ceOpenFailed, e);
+        ComDebugOutput("CreateFile " + path + ": " + OsErrorText(e));
+        TPortOpenFailure failure{FPort, path, e, ClassifyOpenError(e), std::nullopt};
+        if (failure.Kind == TPortFailureKind::Busy)
+            failure.Holder = FDevice->BusyHolder();
+        throw EComPortOpen(static_cast<uint32_t>(e), "COM Port Error: " + ComErrorText(ceOpenFailed) + " on " + FPort,
+                           std::move(failure));
     }
 }
 

@@ -61,6 +61,18 @@ private:
     uint32_t FWinCode;
 };
 
+// The device could not be opened (code 1); Failure says why and, for a busy
+// port, who holds it.
+class EComPortOpen : public EComPortExt {
+public:
+    EComPortOpen(uint32_t WinCode, const std::string &Message, TPortOpenFailure Failure)
+        : EComPortExt(ceOpenFailed, WinCode, Message), FFailure(std::move(Failure)) {}
+    const TPortOpenFailure &Failure() const noexcept { return FFailure; }
+
+private:
+    TPortOpenFailure FFailure;
+};
+
 class TCustomComPort;
 
 // Settings groups. Each belongs to one port; changing a value on an open port

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "CPortTypes.h"
+#include "PortHolder.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 // The platform side of a serial port: one open device and the few things the
@@ -61,6 +63,9 @@ public:
     virtual ~IComDevice() = default;
 
     virtual TOsError Open(const std::string &DevicePath) = 0;
+    // After an Open that failed because another program holds the device:
+    // that program, when it could be found.
+    virtual std::optional<TPortHolder> BusyHolder() const { return std::nullopt; }
     virtual bool IsOpen() const = 0;
     virtual TOsError SetQueueSizes(int32_t InputSize, int32_t OutputSize) = 0;
     virtual TOsError SetLine(const TLineSettings &Settings) = 0;
@@ -86,5 +91,7 @@ std::string ComDevicePath(const std::string &Port);
 // Where a failed open is reported.
 void ComDebugOutput(const std::string &Line);
 
-// A device for this platform, closed.
-std::unique_ptr<IComDevice> CreateComDevice();
+// A device for this platform, closed. Besides its own locks it honours the
+// UUCP lock files in Paths.LockDir and refuses a device that another process
+// has open (found under Paths.ProcRoot).
+std::unique_ptr<IComDevice> CreateComDevice(const TSerialSystemPaths &Paths = {});

@@ -4,6 +4,7 @@
 
 #include "ComDevice.h"
 #include "TermiosLine.h"
+#include "UucpLock.h"
 
 // Kernel definitions only; <termios.h> clashes with them.
 #include <asm/termbits.h>
@@ -19,6 +20,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <thread>
 
@@ -109,9 +111,11 @@ std::optional<TClock::time_point> TotalDeadline(TClock::time_point Start, int32_
 
 class TPosixComDevice final : public IComDevice {
 public:
+    explicit TPosixComDevice(TSerialSystemPaths Paths) : FPaths(std::move(Paths)) {}
     ~TPosixComDevice() override { Release(); }
 
     TOsError Open(const std::string &DevicePath) override;
+    std::optional<TPortHolder> BusyHolder() const override { return FBusyHolder; }
     bool IsOpen() const override { return FFd >= 0; }
     TOsError SetQueueSizes(int32_t, int32_t) override;
     TOsError SetLine(const TLineSettings &Settings) override;
@@ -129,7 +133,13 @@ private:
     TOsError SetModemLine(int Line, bool On) const;
     TOsError WaitForOutputDrained(std::optional<TClock::time_point> Deadline, int32_t &Sent) const;
     void CloseDescriptor();
+    TOsError Refuse(int Fd, TOsError Error);
+    TOsError TakeOver(int Fd, const std::string &DevicePath);
 
+    TSerialSystemPaths FPaths;
+    TUucpLock FUucpLock;
+    std::optional<TPortHolder> FBusyHolder;
+    bool FExclusiveSet = false; // TIOCEXCL is ours to clear
     int FFd = -1;
     bool FPseudoTerminal = false;
     bool FDiscardNull = false;
@@ -139,29 +149,67 @@ private:
 TOsError TPosixComDevice::Open(const std::string &DevicePath) {
     if (FFd >= 0)
         return EBUSY;
+    FBusyHolder.reset();
     // A name with a NUL in it would open some other device.
     if (DevicePath.empty() || DevicePath.find('\0') != std::string::npos)
         return ENOENT;
     const int fd = open(DevicePath.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-
-    TOsError error = 0;
-    if (!isatty(fd))
-        error = ENOTTY; // never configure, read or write anything but a terminal
-    // The advisory lock keeps out every other user that locks, root included;
-    // TIOCEXCL keeps out other users that do not, unless they are root.
-    else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
-        error = errno == EWOULDBLOCK ? EBUSY : errno;
-    else if (ioctl(fd, TIOCEXCL) != 0)
-        error = errno;
-    if (error) {
-        close(fd);
+    if (fd < 0) {
+        const int error = errno;
+        // TIOCEXCL of another program refuses us here.
+        if (error == EBUSY)
+            FBusyHolder = FindPortHolder(DevicePath, getpid(), FPaths);
         return error;
     }
+    if (const TOsError error = TakeOver(fd, DevicePath))
+        return Refuse(fd, error);
     FFd = fd;
+    FExclusiveSet = false;
     FPseudoTerminal = IsPseudoTerminal(fd);
     return 0;
+}
+
+// Makes the opened device ours, as every other Linux serial program expects:
+// nobody else may be using it, by any of the conventions, or even without one.
+TOsError TPosixComDevice::TakeOver(int Fd, const std::string &DevicePath) {
+    if (!isatty(Fd))
+        return ENOTTY; // never configure, read or write anything but a terminal
+    // The advisory lock keeps out every other user that locks, root included;
+    // TIOCEXCL keeps out other users that do not, unless they are root.
+    if (flock(Fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK)
+            return errno;
+        FBusyHolder = FindPortHolder(DevicePath, getpid(), FPaths);
+        return EBUSY;
+    }
+    if (ioctl(Fd, TIOCEXCL) != 0)
+        return errno;
+    FExclusiveSet = true;
+    if (FUucpLock.Acquire(FPaths.LockDir, DevicePath) == TUucpLock::TResult::Busy) {
+        const pid_t pid = FUucpLock.HolderPid();
+        FBusyHolder = TPortHolder{pid, ProcessName(pid, FPaths.ProcRoot)};
+        return EBUSY;
+    }
+    // A program that simply opened the device (a terminal, a plain "cat")
+    // would take every reply meant for us.
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(DevicePath, ec);
+    if (std::optional<TPortHolder> other =
+            FindProcessWithDeviceOpen(ec ? DevicePath : real.string(), getpid(), FPaths.ProcRoot)) {
+        FBusyHolder = std::move(other);
+        return EBUSY;
+    }
+    return 0;
+}
+
+TOsError TPosixComDevice::Refuse(int Fd, TOsError Error) {
+    FUucpLock.Release();
+    // Only our own flag: a root process may have passed another program's.
+    if (FExclusiveSet)
+        ioctl(Fd, TIOCNXCL);
+    FExclusiveSet = false;
+    close(Fd);
+    return Error;
 }
 
 TOsError TPosixComDevice::SetQueueSizes(int32_t, int32_t) {
@@ -401,10 +449,13 @@ void TPosixComDevice::CloseDescriptor() {
     // On Linux the descriptor is released even when close() reports EINTR.
     close(FFd);
     FFd = -1;
+    FUucpLock.Release();
     FPseudoTerminal = false;
     FDiscardNull = false;
 }
 
 } // namespace
 
-std::unique_ptr<IComDevice> CreateComDevice() { return std::make_unique<TPosixComDevice>(); }
+std::unique_ptr<IComDevice> CreateComDevice(const TSerialSystemPaths &Paths) {
+    return std::make_unique<TPosixComDevice>(Paths);
+}

@@ -155,7 +155,9 @@ TEST_F(Polling, AnUnopenablePortIsShownOnce)
     ASSERT_TRUE(WaitFor([&] { return !form.FixMeas1->Active(); }));
     ASSERT_EQ(Script->Calls.size(), 1u);
     EXPECT_EQ(Script->Calls[0].Kind, "Error");
-    EXPECT_EQ(Script->Calls[0].Text, "Ошибка открытия порта");
+    // The message's first line stays; the second names the port and the cause.
+    EXPECT_EQ(Script->Calls[0].Text, "Ошибка открытия порта\nПорт " + Path("no-such-tty") +
+                                         " не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт.");
     EXPECT_EQ(Script->Calls[0].Caption, "Ошибка");
     EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
     EXPECT_TRUE(form.NumberEdit1->isEnabled());

@@ -1,0 +1,50 @@
+#include "PortOpenMessage.h"
+
+#include "MyConsts.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+// The name the operator chose, and the device it stands for when that differs
+// (a Windows name such as COM1, a by-id link).
+QString PortTitle(const TPortOpenFailure &Failure)
+{
+    const QString port = QString::fromStdString(Failure.Port);
+    const QString device = QString::fromStdString(Failure.DevicePath);
+    return device.isEmpty() || device == port ? port : QStringLiteral("%1 (%2)").arg(port, device);
+}
+
+}  // namespace
+
+QString PortOpenFailureLine(const TPortOpenFailure &Failure, const QString &UserName)
+{
+    const QString port = PortTitle(Failure);
+    switch (Failure.Kind) {
+    case TPortFailureKind::NoDevice:
+        return MyConsts::sPortMissing().arg(port);
+    case TPortFailureKind::NoPermission:
+        return MyConsts::sPortNoPermission().arg(port, UserName);
+    case TPortFailureKind::Busy:
+        if (Failure.Holder) {
+            const QString program = Failure.Holder->Program.empty() ? QStringLiteral("?")
+                                                                     : QString::fromStdString(Failure.Holder->Program);
+            return MyConsts::sPortBusyBy().arg(port, program, QString::number(Failure.Holder->Pid));
+        }
+        return MyConsts::sPortBusy().arg(port);
+    case TPortFailureKind::Other:
+        break;
+    }
+    const QString cause = Failure.OsError ? QString::fromStdString(OsErrorText(Failure.OsError))
+                                          : QStringLiteral("?");
+    return MyConsts::sPortOtherError().arg(port, cause);
+}
+
+QString CurrentUserName()
+{
+    // The account, not the environment: sudo and su leave USER behind.
+    if (const passwd *entry = ::getpwuid(::geteuid()))
+        return QString::fromLocal8Bit(entry->pw_name);
+    return QString::number(::geteuid());
+}
