@@ -1,8 +1,13 @@
 // Start/Stop and the entry of results, against the analyzer emulator on a
 // pseudo-terminal.
 
+#include "ChildProcess.h"
 #include "Icons.h"
+#include "UucpLock.h"
 #include "numedit.h"
+
+#include <cstdio>
+#include <fstream>
 
 #include "FormHarness.h"
 
@@ -161,6 +166,40 @@ TEST_F(Polling, AnUnopenablePortIsShownOnce)
     EXPECT_EQ(Script->Calls[0].Caption, "Ошибка");
     EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
     EXPECT_TRUE(form.NumberEdit1->isEnabled());
+}
+
+// Another program holds the analyzer's port, by a UUCP lock or by simply
+// having it open: no polling, and the box names that program.
+TEST_F(Polling, ABusyPortNamesTheProgramThatHoldsIt)
+{
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    const std::string device = analyzer.Path();
+    const std::string lockFile = UucpLockPath(TSerialSystemPaths().LockDir, device);
+    for (const bool byLock : {false, true}) {
+        SCOPED_TRACE(byLock ? "UUCP lock" : "open without a lock");
+        TChildProcess other(byLock ? std::string() : device);
+        ASSERT_TRUE(other.Ready());
+        if (byLock) {
+            char text[16];
+            std::snprintf(text, sizeof text, "%10d\n", int(other.Pid()));
+            std::ofstream lock(lockFile);
+            if (!(lock << text).flush())
+                GTEST_SKIP() << "the system lock folder cannot be written here";
+        }
+        Script->Calls.clear();
+        TForm1 &form = Create();
+        StartPolling(PortName(analyzer));
+        ASSERT_TRUE(WaitFor([&] { return !form.FixMeas1->Active(); }));
+        if (byLock)
+            std::remove(lockFile.c_str());
+        ASSERT_EQ(Script->Errors().size(), 1u);
+        EXPECT_EQ(Script->Errors()[0].Text,
+                  QString("Ошибка открытия порта\nПорт %1 занят другой программой: cat (процесс %2). "
+                          "Закройте её и включите опрос снова.")
+                      .arg(PortName(analyzer))
+                      .arg(other.Pid()));
+    }
+    EXPECT_EQ(analyzer.Fetches(), 0);
 }
 
 TEST_F(Polling, StartCommitsANumberStillBeingTyped)

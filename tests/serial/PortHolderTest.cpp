@@ -2,6 +2,7 @@
 // lock folders, then for real on a pseudo-terminal with child processes.
 
 #include "CPort.h"
+#include "ChildProcess.h"
 #include "PortHolder.h"
 #include "PtyFixture.h"
 #include "Unprivileged.h"
@@ -9,10 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -119,48 +118,6 @@ TEST_F(FakeProc, FlockHoldersAreReadFromTheLocksTable) {
     EXPECT_EQ(FindFlockHolder(makedev(0, 0x1a), 99, Root.string()), std::nullopt); // a POSIX lock is not flock
 }
 
-// A child that lives until killed; optionally holding a device open.
-class TChild {
-public:
-    explicit TChild(const std::string &OpenDevice = "") {
-        FPid = fork();
-        if (FPid == 0) {
-            if (!OpenDevice.empty()) {
-                const int fd = open(OpenDevice.c_str(), O_RDONLY | O_NOCTTY);
-                if (fd < 0 || dup2(fd, 0) < 0)
-                    _exit(1);
-            }
-            // A plain reader, as a person would leave one behind.
-            execlp("cat", "cat", static_cast<char *>(nullptr));
-            _exit(1);
-        }
-    }
-    ~TChild() { Kill(); }
-    TChild(const TChild &) = delete;
-    TChild &operator=(const TChild &) = delete;
-    pid_t Pid() const { return FPid; }
-    void Kill() {
-        if (FPid <= 0)
-            return;
-        kill(FPid, SIGKILL);
-        waitpid(FPid, nullptr, 0);
-        FPid = -1;
-    }
-    // Until the program runs and (if it was to) holds the device.
-    bool Ready(const std::string &Device) const {
-        for (int i = 0; i < 500; ++i) {
-            if (ProcessName(FPid, "/proc") == "cat" &&
-                (Device.empty() || FindProcessWithDeviceOpen(Device, getpid(), "/proc")))
-                return true;
-            usleep(10'000);
-        }
-        return false;
-    }
-
-private:
-    pid_t FPid = -1;
-};
-
 TEST(UucpLock, CreatedWhileHeldInHdbFormAndRemovedOnRelease) {
     const fs::path dir = MakeTempDir("lock");
     TPty pty;
@@ -190,8 +147,8 @@ TEST(UucpLock, LiveOwnerKeepsItAndAStaleOneIsTakenOver) {
     const fs::path dir = MakeTempDir("lock");
     TPty pty;
     const std::string lockFile = UucpLockPath(dir.string(), pty.SlavePath());
-    TChild owner;
-    ASSERT_TRUE(owner.Ready(""));
+    TChildProcess owner;
+    ASSERT_TRUE(owner.Ready());
     char text[16];
     std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(owner.Pid()));
     WriteText(lockFile, text);
@@ -237,8 +194,8 @@ protected:
 };
 
 TEST_F(PortOpenFailure, APlainReaderHoldingThePortIsNamedAndPollingRefused) {
-    TChild reader(Pty.SlavePath());
-    ASSERT_TRUE(reader.Ready(Pty.SlavePath()));
+    TChildProcess reader(Pty.SlavePath());
+    ASSERT_TRUE(reader.Ready());
     const TPortOpenFailure failure = OpenFailure(Pty.SlavePath());
     EXPECT_EQ(failure.Kind, TPortFailureKind::Busy);
     EXPECT_EQ(failure.OsError, EBUSY);
@@ -251,8 +208,8 @@ TEST_F(PortOpenFailure, APlainReaderHoldingThePortIsNamedAndPollingRefused) {
 }
 
 TEST_F(PortOpenFailure, ALiveLockNamesItsOwnerAndTheOpenPortHoldsItsOwn) {
-    TChild owner;
-    ASSERT_TRUE(owner.Ready(""));
+    TChildProcess owner;
+    ASSERT_TRUE(owner.Ready());
     const std::string lockFile = UucpLockPath(LockDir.string(), Pty.SlavePath());
     char text[16];
     std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(owner.Pid()));

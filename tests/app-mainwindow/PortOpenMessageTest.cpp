@@ -1,0 +1,34 @@
+// The second line of the port-open error, for each cause.
+
+#include "PortOpenMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace {
+
+TEST(PortOpenMessage, EachCauseSaysWhatToDo)
+{
+    const struct {
+        TPortOpenFailure Failure;
+        QString Line;
+    } cases[] = {
+        {{"COM1", "/dev/ttyS0", ENOENT, TPortFailureKind::NoDevice, {}},
+         "Порт COM1 (/dev/ttyS0) не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт."},
+        {{"/dev/ttyUSB0", "/dev/ttyUSB0", EACCES, TPortFailureKind::NoPermission, {}},
+         "Нет доступа к порту /dev/ttyUSB0: пользователю olga не разрешено им пользоваться. Добавьте его в группу "
+         "dialout командой «sudo usermod -aG dialout olga» и войдите в систему заново."},
+        {{"ttyUSB0", "/dev/ttyUSB0", EBUSY, TPortFailureKind::Busy, TPortHolder{4242, "minicom"}},
+         "Порт ttyUSB0 (/dev/ttyUSB0) занят другой программой: minicom (процесс 4242). "
+         "Закройте её и включите опрос снова."},
+        {{"ttyUSB0", "/dev/ttyUSB0", EBUSY, TPortFailureKind::Busy, {}},
+         "Порт ttyUSB0 (/dev/ttyUSB0) занят другой программой. Закройте её и включите опрос снова."},
+        {{"/dev/pts/3", "/dev/pts/3", EIO, TPortFailureKind::Other, {}}, // the system's own text for the error, in the user's language
+         "Порт /dev/pts/3: " + QString::fromStdString(OsErrorText(EIO)) + "."},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(PortOpenFailureLine(c.Failure, "olga"), c.Line);
+}
+
+}  // namespace
