@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -33,6 +35,13 @@ public:
         box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
         box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
         return box.exec() == QMessageBox::Yes;
+    }
+
+    QString AskText(QWidget *Parent, const QString &Caption, const QString &Label, const QString &Text) override
+    {
+        bool accepted = false;
+        const QString text = QInputDialog::getText(Parent, Caption, Label, QLineEdit::Normal, Text, &accepted);
+        return accepted ? text.trimmed() : QString();
     }
 
     void ShowError(QWidget *Parent, const QString &Text, const QString &Caption) override

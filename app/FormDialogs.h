@@ -40,6 +40,14 @@ public:
     };
     virtual QString GetOpenFileName(QWidget *Parent, const TFileDialogSetup &Setup) = 0;
     virtual QString GetSaveFileName(QWidget *Parent, const TFileDialogSetup &Setup) = 0;
+
+    // A line of text, offered with Text to edit; empty when the operator
+    // cancelled or left it blank. Dialogs that script no answer cancel.
+    virtual QString AskText(QWidget *Parent, const QString &Caption, const QString &Label, const QString &Text)
+    {
+        (void)Parent, (void)Caption, (void)Label, (void)Text;
+        return {};
+    }
 };
 
 // The real boxes and dialogs: QMessageBox and QFileDialog.

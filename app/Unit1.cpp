@@ -67,8 +67,8 @@ TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
     : QMainWindow(Parent),
       FJournal(MyConsts::sJournalTexts()),
       FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs()),
-      FSerialPortNames(Setup.SerialPortNames ? std::move(Setup.SerialPortNames)
-                                             : std::function<std::string()>([] { return GetSerialPortNames(); })),
+      FSerialPortNames(std::move(Setup.SerialPortNames)),
+      FSerialRoots(std::move(Setup.SerialRoots)),
       FIniFileName(std::move(Setup.IniFileName)),
       FLogFileName(std::move(Setup.LogFileName))
 {
@@ -184,6 +184,7 @@ void TForm1::CreateToolBar()
     ToolButton7->setObjectName(QStringLiteral("ToolButton7"));
     ToolButton7->setDefaultAction(actOpr);
     ToolButton7->setMenu(MenuPort);
+    connect(MenuPort, &QMenu::aboutToShow, this, &TForm1::MenuPortAboutToShow);
     ToolButton7->setPopupMode(QToolButton::MenuButtonPopup);
     ToolButton7->setIconSize(QSize(kImageSize, kImageSize));
     ToolButton7->setFixedSize(kButtonWidth + kDropDownArrowWidth, kButtonHeight);
@@ -246,9 +247,7 @@ void TForm1::FormCreate()
             FIniFileName = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Nivara.Ini"));
         ReadSettings();
 
-        BuildPortMenu(MenuPort, FixMeas1->Port(), FSerialPortNames());
-        for (QAction *item : MenuPort->actions())
-            connect(item, &QAction::triggered, this, [this, item] { PortMenuItemClick(item); });
+        MenuPortAboutToShow();
 
         // MainGrid fills the client area below the toolbar as the central widget.
         SetCaptions();
@@ -555,9 +554,41 @@ void TForm1::ShowError(const QString &Text)
     FDialogs->ShowError(this, Text, MyConsts::sErrorCaption());
 }
 
+void TForm1::MenuPortAboutToShow()
+{
+    std::vector<TSerialPortInfo> ports;
+    if (FSerialPortNames) {
+        for (const std::string &name : SplitPortNames(FSerialPortNames()))
+            if (!name.empty())
+                ports.push_back(DescribeSerialPort(name, FSerialRoots));
+    } else {
+        ports = ListSerialPorts(FSerialRoots);
+    }
+    const QString current = FixMeas1->Port();
+    BuildPortMenu(MenuPort, current, ports, DescribeSerialPort(current.toStdString(), FSerialRoots),
+                  {MyConsts::sPortAbsent(), MyConsts::sOtherPort()});
+    for (QAction *item : MenuPort->actions()) {
+        if (item->objectName() == QLatin1String(kOtherPortItemName))
+            connect(item, &QAction::triggered, this, &TForm1::PortMenuOtherClick);
+        else if (item->isCheckable())
+            connect(item, &QAction::triggered, this, [this, item] { PortMenuItemClick(item); });
+    }
+}
+
 void TForm1::PortMenuItemClick(QAction *Sender)
 {
     FixMeas1->SetPort(Sender->objectName());
+}
+
+void TForm1::PortMenuOtherClick()
+{
+    const QString port = FDialogs->AskText(this, MyConsts::sOtherPortCaption(), MyConsts::sOtherPortLabel(),
+                                           FixMeas1->Port());
+    if (port.isEmpty())
+        return;
+    FixMeas1->SetPort(port);
+    // Shown checked (as absent, if it is) until the menu opens again.
+    MenuPortAboutToShow();
 }
 
 // ---- Journal commands -------------------------------------------------------

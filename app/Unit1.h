@@ -6,6 +6,7 @@
 // start-up, enters each accepted analyzer result into the journal, runs the
 // journal commands and writes the settings back when it closes.
 
+#include "EnumSP.h"
 #include "FixMeas.h"
 #include "FormDialogs.h"
 #include "JournalDocument.h"
@@ -38,6 +39,8 @@ struct TForm1Setup {
     // The serial ports for the port menu, comma-separated; null: the ports
     // present on this machine.
     std::function<std::string()> SerialPortNames;
+    // Where the ports are described (and listed, without SerialPortNames).
+    TSerialRoots SerialRoots;
     // The result log; empty: "Nivara.log" beside the settings file.
     QString LogFileName;
 };
@@ -100,8 +103,11 @@ public:
     void FixMeas1ErrorOpenPort(QObject *Sender);
     void ShowError(const QString &Text);
 
-    // The port menu.
+    // The port menu, rebuilt each time it opens so that it shows the ports
+    // present now.
+    void MenuPortAboutToShow();
     void PortMenuItemClick(QAction *Sender);
+    void PortMenuOtherClick();
 
     // Journal commands. Errors of reading, writing and printing propagate
     // to the caller (the window's actions show them in the error box).
@@ -147,6 +153,7 @@ private:
     std::unique_ptr<TJournalLog> FJournalLog; // after FJournal, which it watches
     std::unique_ptr<IFormDialogs> FDialogs;
     std::function<std::string()> FSerialPortNames;
+    TSerialRoots FSerialRoots;
     QString FIniFileName;
     QString FUnreadJournalFileName; // the remembered journal start-up could not read
     QString FLogFileName;

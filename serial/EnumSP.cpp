@@ -1,6 +1,9 @@
 #include "EnumSP.h"
 
+#include "ComDevice.h"
+
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -139,4 +142,108 @@ std::vector<std::string> SplitPortNames(const std::string &Text) {
         }
     }
     return names;
+}
+
+namespace {
+
+const std::string kByIdFolder = "/dev/serial/by-id";
+
+// A /dev path on the given roots (the real one, or a test's fake machine).
+fs::path OnRoots(const std::string &Path, const TSerialRoots &Roots) {
+    if (Path.rfind("/dev/", 0) == 0)
+        return fs::path(Roots.Dev) / Path.substr(5);
+    return fs::path(Path);
+}
+
+std::string FirstLine(const fs::path &File) {
+    std::ifstream in(File);
+    std::string line;
+    std::getline(in, line);
+    const auto notBlank = [](unsigned char c) { return !std::isspace(c); };
+    line.erase(std::find_if(line.rbegin(), line.rend(), notBlank).base(), line.end());
+    line.erase(line.begin(), std::find_if(line.begin(), line.end(), notBlank));
+    return line;
+}
+
+// "maker product (serial)" from the USB device above a tty: its interface
+// and the device itself are parents of the tty's device folder.
+std::string UsbDescription(const std::string &Device, const TSerialRoots &Roots) {
+    std::error_code ec;
+    fs::path dir = fs::canonical(fs::path(Roots.Sys) / "class" / "tty" / Device / "device", ec);
+    if (ec)
+        return {};
+    const fs::path top = fs::path(Roots.Sys).lexically_normal();
+    for (int depth = 0; depth < 8 && !dir.empty() && dir != top && dir != dir.root_path(); ++depth) {
+        if (fs::exists(dir / "idVendor", ec)) {
+            std::string text = FirstLine(dir / "manufacturer");
+            const std::string product = FirstLine(dir / "product");
+            if (!product.empty())
+                text += (text.empty() ? "" : " ") + product;
+            if (const std::string serial = FirstLine(dir / "serial"); !serial.empty())
+                text += (text.empty() ? "(" : " (") + serial + ")";
+            return text;
+        }
+        dir = dir.parent_path();
+    }
+    return {};
+}
+
+// The by-id link that leads to Device, found by the links' targets alone, so
+// that it works on fake trees whose links point nowhere real.
+std::string ByIdPathOf(const std::string &Device, const TSerialRoots &Roots) {
+    if (Device.empty())
+        return {};
+    const fs::path folder = OnRoots(kByIdFolder, Roots);
+    std::error_code ec;
+    std::vector<std::string> links;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code linkError;
+        const fs::path target = fs::read_symlink(it->path(), linkError);
+        if (!linkError && (folder / target).lexically_normal().filename() == Device)
+            links.push_back(it->path().filename().string());
+    }
+    if (links.empty())
+        return {};
+    // Several interfaces of one adapter each have a link; the first in name order is stable.
+    return kByIdFolder + "/" + *std::min_element(links.begin(), links.end());
+}
+
+} // namespace
+
+TSerialPortInfo DescribeSerialPort(const std::string &Port, const TSerialRoots &Roots) {
+    TSerialPortInfo info;
+    info.Name = Port;
+    if (Port.empty())
+        return info;
+    const std::string path = ComDevicePath(Port);
+    const fs::path local = OnRoots(path, Roots);
+    std::error_code ec;
+    const bool link = fs::is_symlink(local, ec);
+    info.Present = fs::exists(local, ec);
+    if (info.Present) {
+        info.Device = fs::canonical(local, ec).filename().string();
+    } else if (link) {
+        // An adapter that is unplugged: its link still tells which device it was.
+        info.Device = (local.parent_path() / fs::read_symlink(local, ec)).lexically_normal().filename().string();
+    } else {
+        info.Device = local.filename().string();
+    }
+    // A device the kernel lists is there even where /dev is not laid out (tests).
+    if (!info.Present && !link)
+        info.Present = fs::exists(fs::path(Roots.Sys) / "class" / "tty" / info.Device / "device", ec);
+    info.Description = UsbDescription(info.Device, Roots);
+    info.ByIdPath = path.rfind(kByIdFolder + "/", 0) == 0 ? path : ByIdPathOf(info.Device, Roots);
+    return info;
+}
+
+std::vector<TSerialPortInfo> ListSerialPorts(const TSerialRoots &Roots) {
+    std::vector<TSerialPortInfo> ports;
+    for (const std::string &name : SplitPortNames(GetSerialPortNames(Roots.Sys + "/class/tty"))) {
+        if (name.empty())
+            continue;
+        TSerialPortInfo info = DescribeSerialPort(name, Roots);
+        info.Present = true;
+        ports.push_back(std::move(info));
+    }
+    return ports;
 }

@@ -16,3 +16,26 @@ std::string GetSerialPortNames(const std::string &SysClassTty = "/sys/class/tty"
 // The comma-separated form of a list of names, and back.
 std::string JoinPortNames(const std::vector<std::string> &Names);
 std::vector<std::string> SplitPortNames(const std::string &Text);
+
+// Where the kernel describes its devices; injectable so that tests can lay
+// out a fake machine.
+struct TSerialRoots {
+    std::string Sys = "/sys";
+    std::string Dev = "/dev";
+};
+
+// One port as the operator should see it.
+struct TSerialPortInfo {
+    std::string Name;        // as given, or as listed ("ttyUSB0")
+    std::string Device;      // the kernel's name of the device behind it; empty when unknown
+    std::string Description; // of a USB adapter: "maker product (serial)", what sysfs has of it
+    std::string ByIdPath;    // the stable /dev/serial/by-id/ name of the device, if any
+    bool Present = false;    // the device is there now
+};
+
+// The ports present, in the order of GetSerialPortNames, each described.
+std::vector<TSerialPortInfo> ListSerialPorts(const TSerialRoots &Roots = {});
+
+// Any port name or path (a listed name, a Windows name such as COM1, a by-id
+// link, a pseudo-terminal): which device it stands for now, and what it is.
+TSerialPortInfo DescribeSerialPort(const std::string &Port, const TSerialRoots &Roots = {});

@@ -36,10 +36,10 @@ inline void PrintTo(const QString &text, std::ostream *out)
 // ---- Scripted boxes and dialogs -------------------------------------------
 
 struct TDialogCall {
-    std::string Kind; // "AskSave", "Confirm", "Error", "Info", "Open", "Save", "Replace"
+    std::string Kind; // "AskSave", "Confirm", "Error", "Info", "Open", "Save", "Replace", "Text"
     QString Text;     // the box's text, the dialog's starting file, or the file to replace
     QString Caption;  // the box's caption, or the dialog's filter
-    QString Suffix;   // the dialog's default suffix
+    QString Suffix;   // the dialog's default suffix, or the text field's label
 };
 
 struct TDialogScript {
@@ -50,6 +50,7 @@ struct TDialogScript {
     // The save dialog's question before it returns an existing file: Yes
     // returns the name, No goes on with the next of SaveNames. Default No.
     std::deque<bool> ReplaceAnswers;
+    std::deque<QString> TextAnswers;      // default: cancelled
     // Runs while the next box or dialog is "open", before it answers; the
     // event loop may run inside it, so results can arrive meanwhile.
     std::function<void()> WhileOpen;
@@ -108,6 +109,12 @@ public:
             if (Pop(FScript->ReplaceAnswers, false))
                 return name;
         }
+    }
+
+    QString AskText(QWidget *, const QString &Caption, const QString &Label, const QString &Text) override
+    {
+        Open({"Text", Text, Caption, Label});
+        return Pop(FScript->TextAnswers, QString());
     }
 
 private:
@@ -192,6 +199,8 @@ protected:
         setup.Dialogs = std::make_unique<TScriptedDialogs>(Script);
         setup.IniFileName = IniPath();
         setup.SerialPortNames = [Ports] { return Ports; };
+        // No device of this machine shows through: nothing is there.
+        setup.SerialRoots = {Path("no-sys").toStdString(), Path("no-dev").toStdString()};
         setup.LogFileName = LogFileName;
         Form = std::make_unique<TForm1>(std::move(setup));
         Form->FixMeas1->SetClock(Clock.AsClock());

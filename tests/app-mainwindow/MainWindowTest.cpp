@@ -63,8 +63,10 @@ TEST_F(StartUp, FirstRunWithoutSettingsFile)
     EXPECT_EQ(form.NumberEdit1->EntryRequired(), TNumberEditType::wordvalue);
     QStringList ports;
     for (QAction *item : form.MenuPort->actions())
-        ports << item->text() + (item->isChecked() ? "*" : "");
+        if (item->isCheckable())
+            ports << item->text() + (item->isChecked() ? "*" : "");
     EXPECT_EQ(ports, (QStringList{"COM1*", "COM3"}));
+    EXPECT_EQ(form.MenuPort->actions().last()->text(), "Другой порт…");
     EXPECT_EQ(form.size().width(), 756);
     EXPECT_TRUE(form.MainGrid->hasFocus());
 }
@@ -85,7 +87,8 @@ TEST_F(StartUp, SettingsAreReadAsTheProfileRulesSay)
         {"out of range shown", "[Config]\r\nDeviceNumber=70000\r\n", "COM1", "70000", "COM1"},
         {"empty port", "[Config]\r\nCOM=\r\n", "", "0", ""},
         {"other case", "[CONFIG]\r\ncom=COM3\r\ndevicenumber=5\r\n", "COM3", "5", "COM3"},
-        {"port case counts", "[Config]\r\nCOM=com3\r\n", "com3", "0", ""},
+        // The configured port is always shown; this one is not on the machine.
+        {"port case counts", "[Config]\r\nCOM=com3\r\n", "com3", "0", "com3 (нет на компьютере)"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -389,6 +392,46 @@ TEST_F(StartUp, PortMenuItemSetsThePort)
     com3->trigger(); // the marked item stays marked
     EXPECT_TRUE(com3->isChecked());
     EXPECT_EQ(form.FixMeas1->Port(), "COM3");
+}
+
+TEST_F(StartUp, PortMenuShowsThePortsPresentEachTimeItOpens)
+{
+    std::string present = "COM1";
+    Form.reset();
+    TForm1Setup setup;
+    setup.Dialogs = std::make_unique<TScriptedDialogs>(Script);
+    setup.IniFileName = IniPath();
+    setup.SerialPortNames = [&present] { return present; };
+    setup.SerialRoots = {Path("no-sys").toStdString(), Path("no-dev").toStdString()};
+    Form = std::make_unique<TForm1>(std::move(setup));
+    TForm1 &form = *Form;
+    const auto ports = [&] {
+        QStringList texts;
+        for (QAction *item : form.MenuPort->actions())
+            if (item->isCheckable())
+                texts << item->text() + (item->isChecked() ? "*" : "");
+        return texts;
+    };
+    EXPECT_EQ(ports(), QStringList{"COM1*"});
+
+    present = "COM1,ttyUSB0"; // an adapter plugged in after start-up
+    emit form.MenuPort->aboutToShow();
+    EXPECT_EQ(ports(), (QStringList{"COM1*", "ttyUSB0"}));
+
+    // The last item takes any name; cancelling changes nothing.
+    QAction *other = form.MenuPort->actions().last();
+    other->trigger();
+    EXPECT_EQ(form.FixMeas1->Port(), "COM1");
+    ASSERT_EQ(Script->Calls.size(), 1u);
+    EXPECT_EQ(Script->Calls[0].Kind, "Text");
+    EXPECT_EQ(Script->Calls[0].Text, "COM1");
+    Script->TextAnswers = {"/dev/pts/97"};
+    form.MenuPort->actions().last()->trigger();
+    EXPECT_EQ(form.FixMeas1->Port(), "/dev/pts/97");
+    EXPECT_EQ(ports(), (QStringList{"COM1", "ttyUSB0", "/dev/pts/97 (нет на компьютере)*"}));
+
+    form.MenuPort->actions().at(1)->trigger();
+    EXPECT_EQ(form.FixMeas1->Port(), "ttyUSB0");
 }
 
 TEST_F(StartUp, AboutWindowIsCreatedAfreshAndDestroyed)
