@@ -65,6 +65,42 @@ TEST(AnalyzerEmulator, NewResultEveryIntervalAndSilenceInBetween)
     EXPECT_EQ(y(kFetch1, t0 + 1s), kSampleReply) << "idle reply repeats the last result";
 }
 
+// Results every 10 s, fetched much more slowly: without a queue only the
+// newest is handed over, with one every result is, oldest first.
+TEST(AnalyzerEmulator, QueueKeepsEveryResultUntilAcknowledged)
+{
+    for (const bool queue : {false, true}) {
+        SCOPED_TRACE(queue ? "queue" : "newest only");
+        TEmulatorConfig config;
+        config.Interval = 10s;
+        config.NumberedResults = true;
+        config.Queue = queue;
+        AnalyzerEmulator emu(config, t0);
+        Exchange x{emu, {}};
+        std::vector<Bytes> fetched;
+        for (const auto at : {35s, 36s, 37s, 38s}) {
+            const Bytes reply = x(kFetch1, t0 + at); // results #1..#4 are finished
+            if (!reply.empty()) {
+                fetched.push_back(reply);
+                EXPECT_EQ(x(kFetch1, t0 + at), reply) << "not acknowledged yet: the same again";
+                x(kAck1, t0 + at);
+            }
+        }
+        std::vector<Bytes> expected;
+        for (long long n = queue ? 0 : 3; n < 4; ++n) {
+            TEmulatorConfig numbered = config;
+            numbered.Values[0] += double(n);
+            numbered.NumberedResults = false;
+            expected.push_back(AnalyzerEmulator(numbered, t0).ResultReply());
+        }
+        EXPECT_EQ(fetched, expected);
+        EXPECT_TRUE(x(kFetch1, t0 + 39s).empty()) << "nothing left";
+        EXPECT_EQ(x(kFetch1, t0 + 40s).size(), 38u) << "the fifth";
+    }
+    EXPECT_TRUE(ParseOptions({"--queue"}).Config.Queue);
+    EXPECT_FALSE(ParseOptions({}).Config.Queue);
+}
+
 TEST(AnalyzerEmulator, FramesInPiecesAndAmongNoise)
 {
     AnalyzerEmulator emu({}, t0);

@@ -156,8 +156,11 @@ TFrameEvent AnalyzerEmulator::Handle(const TRequestFrame &Frame, Clock::time_poi
     case kFetchCommand: {
         const long long ready = ReadyIndex(Now);
         if (ready > FAcknowledged) {
-            FSent = ready;
-            sendResult("fetch: result #" + std::to_string(ready + 1));
+            FSent = FConfig.Queue ? FAcknowledged + 1 : ready;
+            std::string what = "fetch: result #" + std::to_string(FSent + 1);
+            if (FConfig.Queue)
+                what += " (" + std::to_string(ready - FSent) + " more waiting)";
+            sendResult(what);
         } else if (FConfig.IdleReply == TIdleReply::Last && FSent >= 0) {
             sendResult("fetch: no new result, last one again");
         } else {

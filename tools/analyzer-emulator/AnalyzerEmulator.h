@@ -34,6 +34,10 @@ struct TEmulatorConfig {
     // Result #n+1 carries Values[0] + n, so that no two analyses are byte for
     // byte alike (as real ones practically never are).
     bool NumberedResults = false;
+    // An analyzer with a memory: every finished analysis waits until it has
+    // been fetched and acknowledged, and a fetch gets the oldest waiting one.
+    // Without it only the newest counts, and those not fetched in time are lost.
+    bool Queue = false;
 
     // Faults, for tests of the master.
     bool NoAnswer = false;               // never answer anything

@@ -116,7 +116,9 @@ TRunOptions ParseOptions(const std::vector<std::string> &Args)
                 c.IdleReply = TIdleReply::Last;
             else
                 throw std::invalid_argument(name + ": expected 'silent' or 'last', got '" + v + "'");
-        } else if (name == "--link")
+        } else if (name == "--queue")
+            c.Queue = flag();
+        else if (name == "--link")
             o.LinkPath = arg();
         else if (name == "--log")
             o.LogPath = arg();
@@ -165,6 +167,8 @@ A fetch is answered with the newest result while it is not acknowledged; an
 acknowledge frame is always echoed and marks the result sent last as taken.
 When no unacknowledged result is ready, a fetch gets no answer (the master's
 read times out), or, with --idle-reply last, the last result once more.
+A result that is not fetched before the next one is ready is lost, unless
+--queue keeps them all, as an analyzer with a memory does.
 
   --device N          device number, 1..65535, decimal or 0x hex (default 1)
   --count N           number of values: 4, 6, 7 or 12 (default 4)
@@ -176,6 +180,10 @@ read times out), or, with --idle-reply last, the last result once more.
   --interval SECONDS  time between new results (default 126)
   --idle-reply silent|last
                       answer to a fetch with no new result (default silent)
+  --queue             keep every result until it is fetched and acknowledged;
+                      a fetch gets the oldest one waiting (the station fetches
+                      one result per 125 s, so with a shorter interval they
+                      arrive one by one, none lost)
   --link PATH         also make PATH a symbolic link to the terminal; removed at exit
   --log FILE          log every frame received, with its time, to FILE
                       (default: standard error)
