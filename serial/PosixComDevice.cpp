@@ -182,6 +182,12 @@ TOsError TPosixComDevice::TakeOver(int Fd, const std::string &DevicePath) {
         FBusyHolder = FindPortHolder(DevicePath, getpid(), FPaths);
         return EBUSY;
     }
+    // Root passes another program's TIOCEXCL; it is taken all the same.
+    int exclusive = 0;
+    if (ioctl(Fd, TIOCGEXCL, &exclusive) == 0 && exclusive) {
+        FBusyHolder = FindPortHolder(DevicePath, getpid(), FPaths);
+        return EBUSY;
+    }
     if (ioctl(Fd, TIOCEXCL) != 0)
         return errno;
     FExclusiveSet = true;
@@ -204,7 +210,6 @@ TOsError TPosixComDevice::TakeOver(int Fd, const std::string &DevicePath) {
 
 TOsError TPosixComDevice::Refuse(int Fd, TOsError Error) {
     FUucpLock.Release();
-    // Only our own flag: a root process may have passed another program's.
     if (FExclusiveSet)
         ioctl(Fd, TIOCNXCL);
     FExclusiveSet = false;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -205,6 +206,17 @@ TEST_F(PortOpenFailure, APlainReaderHoldingThePortIsNamedAndPollingRefused) {
     reader.Kill();
     auto port = Port(Pty.SlavePath());
     EXPECT_NO_THROW(port->Open());
+}
+
+TEST_F(PortOpenFailure, AnotherOpenersExclusiveModeIsRespectedAlsoByRoot) {
+    const int other = open(Pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
+    EXPECT_EQ(OpenFailure(Pty.SlavePath()).Kind, TPortFailureKind::Busy);
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(other, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1) << "the refused open leaves the other's mode alone";
+    close(other);
 }
 
 TEST_F(PortOpenFailure, ALiveLockNamesItsOwnerAndTheOpenPortHoldsItsOwn) {
