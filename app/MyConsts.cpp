@@ -28,8 +28,10 @@ QString sPortMissing()
 }
 QString sPortNoPermission()
 {
+    // The command on a line of its own, so that the box never breaks it.
     return QStringLiteral("Нет доступа к порту %1: пользователю %2 не разрешено им пользоваться. "
-                          "Добавьте его в группу dialout командой «sudo usermod -aG dialout %2» "
+                          "Добавьте его в группу dialout командой\n"
+                          "sudo usermod -aG dialout %2\n"
                           "и войдите в систему заново.");
 }
 QString sPortBusy()

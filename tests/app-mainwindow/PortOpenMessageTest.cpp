@@ -18,7 +18,7 @@ TEST(PortOpenMessage, EachCauseSaysWhatToDo)
          "Порт COM1 (/dev/ttyS0) не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт."},
         {{"/dev/ttyUSB0", "/dev/ttyUSB0", EACCES, TPortFailureKind::NoPermission, {}},
          "Нет доступа к порту /dev/ttyUSB0: пользователю olga не разрешено им пользоваться. Добавьте его в группу "
-         "dialout командой «sudo usermod -aG dialout olga» и войдите в систему заново."},
+         "dialout командой\nsudo usermod -aG dialout olga\nи войдите в систему заново."},
         {{"ttyUSB0", "/dev/ttyUSB0", EBUSY, TPortFailureKind::Busy, TPortHolder{4242, "minicom"}},
          "Порт ttyUSB0 (/dev/ttyUSB0) занят другой программой: minicom (процесс 4242). "
          "Закройте её и включите опрос снова."},
