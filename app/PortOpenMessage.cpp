@@ -16,28 +16,24 @@ QString PortTitle(const TPortOpenFailure &Failure)
     return device.isEmpty() || device == port ? port : QStringLiteral("%1 (%2)").arg(port, device);
 }
 
-}  // namespace
+} // namespace
 
 QString PortOpenFailureLine(const TPortOpenFailure &Failure, const QString &UserName)
 {
     const QString port = PortTitle(Failure);
     switch (Failure.Kind) {
-    case TPortFailureKind::NoDevice:
-        return MyConsts::sPortMissing().arg(port);
-    case TPortFailureKind::NoPermission:
-        return MyConsts::sPortNoPermission().arg(port, UserName);
+    case TPortFailureKind::NoDevice: return MyConsts::sPortMissing().arg(port);
+    case TPortFailureKind::NoPermission: return MyConsts::sPortNoPermission().arg(port, UserName);
     case TPortFailureKind::Busy:
         if (Failure.Holder) {
-            const QString program = Failure.Holder->Program.empty() ? QStringLiteral("?")
-                                                                     : QString::fromStdString(Failure.Holder->Program);
+            const QString program =
+                Failure.Holder->Program.empty() ? QStringLiteral("?") : QString::fromStdString(Failure.Holder->Program);
             return MyConsts::sPortBusyBy().arg(port, program, QString::number(Failure.Holder->Pid));
         }
         return MyConsts::sPortBusy().arg(port);
-    case TPortFailureKind::Other:
-        break;
+    case TPortFailureKind::Other: break;
     }
-    const QString cause = Failure.OsError ? QString::fromStdString(OsErrorText(Failure.OsError))
-                                          : QStringLiteral("?");
+    const QString cause = Failure.OsError ? QString::fromStdString(OsErrorText(Failure.OsError)) : QStringLiteral("?");
     return MyConsts::sPortOtherError().arg(port, cause);
 }
 

@@ -17,30 +17,31 @@
 
 namespace fs = std::filesystem;
 
-TPortFailureKind ClassifyOpenError(int OsError) {
+TPortFailureKind ClassifyOpenError(int OsError)
+{
     switch (OsError) {
     case ENOENT:
     case ENODEV:
     case ENXIO:
-    case ENOTDIR:
-        return TPortFailureKind::NoDevice;
+    case ENOTDIR: return TPortFailureKind::NoDevice;
     case EACCES:
-    case EPERM:
-        return TPortFailureKind::NoPermission;
+    case EPERM: return TPortFailureKind::NoPermission;
     case EBUSY:
-    case EWOULDBLOCK:
-        return TPortFailureKind::Busy;
-    default:
-        return TPortFailureKind::Other;
+    case EWOULDBLOCK: return TPortFailureKind::Busy;
+    default: return TPortFailureKind::Other;
     }
 }
 
-std::string OsErrorText(int OsError) { return std::generic_category().message(OsError); }
+std::string OsErrorText(int OsError)
+{
+    return std::generic_category().message(OsError);
+}
 
 namespace {
 
 // A /proc entry that is a process: all digits.
-std::optional<pid_t> PidOf(const char *Name) {
+std::optional<pid_t> PidOf(const char *Name)
+{
     if (*Name < '1' || *Name > '9')
         return std::nullopt;
     char *end = nullptr;
@@ -50,14 +51,16 @@ std::optional<pid_t> PidOf(const char *Name) {
     return static_cast<pid_t>(pid);
 }
 
-std::string ReadLink(const std::string &Path) {
+std::string ReadLink(const std::string &Path)
+{
     char target[PATH_MAX];
     const ssize_t n = readlink(Path.c_str(), target, sizeof target);
     return n > 0 ? std::string(target, static_cast<size_t>(n)) : std::string();
 }
 
 // The pseudo-terminal number of /dev/pts/<n>; -1 for any other device.
-int PtsIndex(const std::string &DevicePath) {
+int PtsIndex(const std::string &DevicePath)
+{
     const std::string prefix = "/dev/pts/";
     if (DevicePath.rfind(prefix, 0) != 0)
         return -1;
@@ -68,7 +71,8 @@ int PtsIndex(const std::string &DevicePath) {
 }
 
 // Whether the descriptor <FdDir>/<Fd> is the master of pty number Index.
-bool IsMasterOf(const std::string &ProcessDir, const std::string &Fd, const std::string &Target, int Index) {
+bool IsMasterOf(const std::string &ProcessDir, const std::string &Fd, const std::string &Target, int Index)
+{
     if (Target != "/dev/ptmx" && Target != "/dev/pts/ptmx")
         return false;
     std::ifstream info(ProcessDir + "/fdinfo/" + Fd);
@@ -82,7 +86,8 @@ bool IsMasterOf(const std::string &ProcessDir, const std::string &Fd, const std:
 
 } // namespace
 
-std::string ProcessName(pid_t Pid, const std::string &ProcRoot) {
+std::string ProcessName(pid_t Pid, const std::string &ProcRoot)
+{
     std::ifstream in(ProcRoot + "/" + std::to_string(Pid) + "/comm");
     std::string name;
     std::getline(in, name);
@@ -90,7 +95,8 @@ std::string ProcessName(pid_t Pid, const std::string &ProcRoot) {
 }
 
 std::optional<TPortHolder> FindProcessWithDeviceOpen(const std::string &DevicePath, pid_t Self,
-                                                     const std::string &ProcRoot) {
+                                                     const std::string &ProcRoot)
+{
     const int ptsIndex = PtsIndex(DevicePath);
     std::optional<pid_t> found;
     DIR *proc = opendir(ProcRoot.c_str());
@@ -126,7 +132,8 @@ std::optional<TPortHolder> FindProcessWithDeviceOpen(const std::string &DevicePa
     return TPortHolder{*found, ProcessName(*found, ProcRoot)};
 }
 
-std::optional<TPortHolder> FindFlockHolder(dev_t FileSystem, ino_t Inode, const std::string &ProcRoot) {
+std::optional<TPortHolder> FindFlockHolder(dev_t FileSystem, ino_t Inode, const std::string &ProcRoot)
+{
     // Lines such as "1: FLOCK  ADVISORY  WRITE 1234 00:05:87 0 EOF"; waiters
     // are marked "->" and hold nothing.
     std::ifstream locks(ProcRoot + "/locks");
@@ -147,7 +154,8 @@ std::optional<TPortHolder> FindFlockHolder(dev_t FileSystem, ino_t Inode, const 
     return std::nullopt;
 }
 
-std::optional<TPortHolder> FindPortHolder(const std::string &DevicePath, pid_t Self, const TSerialSystemPaths &Paths) {
+std::optional<TPortHolder> FindPortHolder(const std::string &DevicePath, pid_t Self, const TSerialSystemPaths &Paths)
+{
     if (const std::optional<pid_t> pid = ReadUucpLockPid(UucpLockPath(Paths.LockDir, DevicePath));
         pid && *pid != Self && ProcessAlive(*pid))
         return TPortHolder{*pid, ProcessName(*pid, Paths.ProcRoot)};

@@ -8,7 +8,8 @@ namespace {
 
 const char *const PortGroupName = "portMenuGroup";
 
-QString ItemText(const TSerialPortInfo &Port) {
+QString ItemText(const TSerialPortInfo &Port)
+{
     const QString name = QString::fromStdString(Port.Name);
     if (Port.Description.empty())
         return name;
@@ -16,7 +17,8 @@ QString ItemText(const TSerialPortInfo &Port) {
 }
 
 // The same device, reached by another name: ttyUSB0 and its by-id link, COM1 and ttyS0.
-bool SameDevice(const TSerialPortInfo &Item, const TSerialPortInfo &Current) {
+bool SameDevice(const TSerialPortInfo &Item, const TSerialPortInfo &Current)
+{
     if (!Current.ByIdPath.empty() && Current.ByIdPath == Item.ByIdPath)
         return true;
     return Current.Present && !Current.Device.empty() && Current.Device == Item.Device;
@@ -25,7 +27,8 @@ bool SameDevice(const TSerialPortInfo &Item, const TSerialPortInfo &Current) {
 } // namespace
 
 void BuildPortMenu(QMenu *ParentItem, const QString &CurrentPort, const std::vector<TSerialPortInfo> &Ports,
-                   const TSerialPortInfo &Current, const TPortMenuTexts &Texts) {
+                   const TSerialPortInfo &Current, const TPortMenuTexts &Texts)
+{
     ParentItem->clear();
     for (QActionGroup *old : ParentItem->findChildren<QActionGroup *>(PortGroupName, Qt::FindDirectChildrenOnly))
         delete old;

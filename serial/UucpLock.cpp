@@ -13,7 +13,8 @@
 
 namespace fs = std::filesystem;
 
-std::string UucpLockPath(const std::string &LockDir, const std::string &DevicePath) {
+std::string UucpLockPath(const std::string &LockDir, const std::string &DevicePath)
+{
     std::error_code ec;
     fs::path device = fs::canonical(DevicePath, ec);
     if (ec)
@@ -21,7 +22,8 @@ std::string UucpLockPath(const std::string &LockDir, const std::string &DevicePa
     return (fs::path(LockDir) / ("LCK.." + device.filename().string())).string();
 }
 
-std::optional<pid_t> ReadUucpLockPid(const std::string &LockPath) {
+std::optional<pid_t> ReadUucpLockPid(const std::string &LockPath)
+{
     std::ifstream in(LockPath);
     long pid = 0;
     // HDB text, leading blanks allowed; other forms (the old binary one,
@@ -31,7 +33,10 @@ std::optional<pid_t> ReadUucpLockPid(const std::string &LockPath) {
     return static_cast<pid_t>(pid);
 }
 
-bool ProcessAlive(pid_t Pid) { return Pid > 0 && (kill(Pid, 0) == 0 || errno == EPERM); }
+bool ProcessAlive(pid_t Pid)
+{
+    return Pid > 0 && (kill(Pid, 0) == 0 || errno == EPERM);
+}
 
 namespace {
 
@@ -39,8 +44,10 @@ namespace {
 // fails when the lock exists, so two programs never both take it.
 enum class TLink { Done, Exists, CannotWrite };
 
-TLink LinkNewLock(const std::string &LockPath) {
-    const std::string temp = LockPath + ".tmp" + std::to_string(getpid());
+TLink LinkNewLock(const std::string &LockPath)
+{
+    // Named as the convention's temporary files are, so no tool takes it for a lock.
+    const std::string temp = (fs::path(LockPath).parent_path() / ("LTMP." + std::to_string(getpid()))).string();
     const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return TLink::CannotWrite;
@@ -51,15 +58,16 @@ TLink LinkNewLock(const std::string &LockPath) {
     TLink result = TLink::CannotWrite;
     if (written)
         result = link(temp.c_str(), LockPath.c_str()) == 0 ? TLink::Done
-                 : errno == EEXIST                           ? TLink::Exists
-                                                             : TLink::CannotWrite;
+                 : errno == EEXIST                         ? TLink::Exists
+                                                           : TLink::CannotWrite;
     unlink(temp.c_str());
     return result;
 }
 
 } // namespace
 
-TUucpLock::TResult TUucpLock::Acquire(const std::string &LockDir, const std::string &DevicePath) {
+TUucpLock::TResult TUucpLock::Acquire(const std::string &LockDir, const std::string &DevicePath)
+{
     Release();
     FHolderPid = 0;
     const std::string path = UucpLockPath(LockDir, DevicePath);
@@ -73,11 +81,8 @@ TUucpLock::TResult TUucpLock::Acquire(const std::string &LockDir, const std::str
             }
         }
         switch (LinkNewLock(path)) {
-        case TLink::Done:
-            FPath = path;
-            return TResult::Acquired;
-        case TLink::CannotWrite:
-            return TResult::Skipped;
+        case TLink::Done: FPath = path; return TResult::Acquired;
+        case TLink::CannotWrite: return TResult::Skipped;
         case TLink::Exists:
             // Stale, ours from an earlier run in this process, or unreadable:
             // remove it only if it still names no live process.
@@ -91,7 +96,8 @@ TUucpLock::TResult TUucpLock::Acquire(const std::string &LockDir, const std::str
     return TResult::Skipped;
 }
 
-void TUucpLock::Release() {
+void TUucpLock::Release()
+{
     if (FPath.empty())
         return;
     // Someone may have removed a lock they took for stale and taken it over.

@@ -24,11 +24,12 @@ TEST(PortOpenMessage, EachCauseSaysWhatToDo)
          "Закройте её и включите опрос снова."},
         {{"ttyUSB0", "/dev/ttyUSB0", EBUSY, TPortFailureKind::Busy, {}},
          "Порт ttyUSB0 (/dev/ttyUSB0) занят другой программой. Закройте её и включите опрос снова."},
-        {{"/dev/pts/3", "/dev/pts/3", EIO, TPortFailureKind::Other, {}}, // the system's own text for the error, in the user's language
+        {{"/dev/pts/3", "/dev/pts/3", EIO, TPortFailureKind::Other, {}}, // the system's own text for the error, in the
+                                                                         // user's language
          "Порт /dev/pts/3: " + QString::fromStdString(OsErrorText(EIO)) + "."},
     };
     for (const auto &c : cases)
         EXPECT_EQ(PortOpenFailureLine(c.Failure, "olga"), c.Line);
 }
 
-}  // namespace
+} // namespace

@@ -1,9 +1,9 @@
 // Why a port cannot be opened and who holds it: the rules on fake /proc and
 // lock folders, then for real on a pseudo-terminal with child processes.
 
+#include "PortHolder.h"
 #include "CPort.h"
 #include "ChildProcess.h"
-#include "PortHolder.h"
 #include "PtyFixture.h"
 #include "Unprivileged.h"
 #include "UucpLock.h"
@@ -20,38 +20,44 @@
 
 namespace fs = std::filesystem;
 
-void PrintTo(const TPortHolder &Holder, std::ostream *Out) { *Out << Holder.Program << " (" << Holder.Pid << ")"; }
+void PrintTo(const TPortHolder &Holder, std::ostream *Out)
+{
+    *Out << Holder.Program << " (" << Holder.Pid << ")";
+}
 
 namespace {
 
-fs::path MakeTempDir(const std::string &What) {
-    const fs::path dir = fs::temp_directory_path() /
-                         ("nivara-" + What + "-" + std::to_string(getpid()) + "-" +
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+fs::path MakeTempDir(const std::string &What)
+{
+    const fs::path dir = fs::temp_directory_path() / ("nivara-" + What + "-" + std::to_string(getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
 }
 
-void WriteText(const fs::path &File, const std::string &Text) {
+void WriteText(const fs::path &File, const std::string &Text)
+{
     fs::create_directories(File.parent_path());
     std::ofstream(File) << Text;
 }
 
-std::string ReadText(const fs::path &File) {
+std::string ReadText(const fs::path &File)
+{
     std::ifstream in(File);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(PortFailure, OsErrorsFallIntoTheirKinds) {
+TEST(PortFailure, OsErrorsFallIntoTheirKinds)
+{
     const struct {
         int Error;
         TPortFailureKind Kind;
     } cases[] = {
-        {ENOENT, TPortFailureKind::NoDevice},     {ENODEV, TPortFailureKind::NoDevice},
-        {ENXIO, TPortFailureKind::NoDevice},      {EACCES, TPortFailureKind::NoPermission},
-        {EPERM, TPortFailureKind::NoPermission},  {EBUSY, TPortFailureKind::Busy},
-        {EIO, TPortFailureKind::Other},           {ENOTTY, TPortFailureKind::Other},
+        {ENOENT, TPortFailureKind::NoDevice},    {ENODEV, TPortFailureKind::NoDevice},
+        {ENXIO, TPortFailureKind::NoDevice},     {EACCES, TPortFailureKind::NoPermission},
+        {EPERM, TPortFailureKind::NoPermission}, {EBUSY, TPortFailureKind::Busy},
+        {EIO, TPortFailureKind::Other},          {ENOTTY, TPortFailureKind::Other},
     };
     for (const auto &c : cases)
         EXPECT_EQ(ClassifyOpenError(c.Error), c.Kind) << c.Error;
@@ -64,21 +70,24 @@ protected:
     void TearDown() override { fs::remove_all(Root); }
 
     void AddProcess(pid_t Pid, const std::string &Program) { WriteText(Dir(Pid) / "comm", Program + "\n"); }
-    void AddFd(pid_t Pid, int Fd, const std::string &Target, const std::string &FdInfo = "") {
+    void AddFd(pid_t Pid, int Fd, const std::string &Target, const std::string &FdInfo = "")
+    {
         fs::create_directories(Dir(Pid) / "fd");
         fs::create_symlink(Target, Dir(Pid) / "fd" / std::to_string(Fd));
         if (!FdInfo.empty())
             WriteText(Dir(Pid) / "fdinfo" / std::to_string(Fd), FdInfo);
     }
     fs::path Dir(pid_t Pid) const { return Root / std::to_string(Pid); }
-    std::optional<TPortHolder> Holder(const std::string &Device, pid_t Self = 500) const {
+    std::optional<TPortHolder> Holder(const std::string &Device, pid_t Self = 500) const
+    {
         return FindProcessWithDeviceOpen(Device, Self, Root.string());
     }
 
     fs::path Root;
 };
 
-TEST_F(FakeProc, FindsAProcessThatOpenedTheDeviceWithoutAnyLock) {
+TEST_F(FakeProc, FindsAProcessThatOpenedTheDeviceWithoutAnyLock)
+{
     AddProcess(500, "nivara"); // ourselves
     AddFd(500, 5, "/dev/ttyUSB0");
     AddProcess(40, "bash");
@@ -95,7 +104,8 @@ TEST_F(FakeProc, FindsAProcessThatOpenedTheDeviceWithoutAnyLock) {
     EXPECT_EQ(Holder("/dev/ttyUSB0", 77), (TPortHolder{300, "cat"}));
 }
 
-TEST_F(FakeProc, TheFarEndOfAPseudoTerminalIsNoRival) {
+TEST_F(FakeProc, TheFarEndOfAPseudoTerminalIsNoRival)
+{
     // An emulator keeps the master and its own slave descriptor open.
     AddProcess(50, "analyzer-emula");
     AddFd(50, 3, "/dev/ptmx", "pos:\t0\nflags:\t02\ntty-index:\t7\n");
@@ -109,7 +119,8 @@ TEST_F(FakeProc, TheFarEndOfAPseudoTerminalIsNoRival) {
     EXPECT_EQ(Holder("/dev/pts/7"), (TPortHolder{60, "screen"}));
 }
 
-TEST_F(FakeProc, FlockHoldersAreReadFromTheLocksTable) {
+TEST_F(FakeProc, FlockHoldersAreReadFromTheLocksTable)
+{
     AddProcess(812, "picocom");
     WriteText(Root / "locks", "1: POSIX  ADVISORY  WRITE 500 00:1a:99 0 EOF\n"
                               "2: FLOCK  ADVISORY  WRITE 812 00:05:123 0 EOF\n"
@@ -119,7 +130,8 @@ TEST_F(FakeProc, FlockHoldersAreReadFromTheLocksTable) {
     EXPECT_EQ(FindFlockHolder(makedev(0, 0x1a), 99, Root.string()), std::nullopt); // a POSIX lock is not flock
 }
 
-TEST(UucpLock, CreatedWhileHeldInHdbFormAndRemovedOnRelease) {
+TEST(UucpLock, CreatedWhileHeldInHdbFormAndRemovedOnRelease)
+{
     const fs::path dir = MakeTempDir("lock");
     TPty pty;
     const std::string lockFile = UucpLockPath(dir.string(), pty.SlavePath());
@@ -144,7 +156,8 @@ TEST(UucpLock, CreatedWhileHeldInHdbFormAndRemovedOnRelease) {
     fs::remove_all(dir);
 }
 
-TEST(UucpLock, LiveOwnerKeepsItAndAStaleOneIsTakenOver) {
+TEST(UucpLock, LiveOwnerKeepsItAndAStaleOneIsTakenOver)
+{
     const fs::path dir = MakeTempDir("lock");
     TPty pty;
     const std::string lockFile = UucpLockPath(dir.string(), pty.SlavePath());
@@ -171,13 +184,15 @@ protected:
     void SetUp() override { LockDir = MakeTempDir("lock"); }
     void TearDown() override { fs::remove_all(LockDir); }
 
-    std::unique_ptr<TComPort> Port(const std::string &Path) const {
+    std::unique_ptr<TComPort> Port(const std::string &Path) const
+    {
         auto port = std::make_unique<TComPort>(CreateComDevice({LockDir.string(), "/proc"}));
         port->SetPort(Path);
         return port;
     }
     // The failure of opening Path; Kind Other with OsError 0 when it opened.
-    TPortOpenFailure OpenFailure(const std::string &Path) const {
+    TPortOpenFailure OpenFailure(const std::string &Path) const
+    {
         auto port = Port(Path);
         testing::internal::CaptureStderr();
         try {
@@ -194,7 +209,8 @@ protected:
     TPty Pty;
 };
 
-TEST_F(PortOpenFailure, APlainReaderHoldingThePortIsNamedAndPollingRefused) {
+TEST_F(PortOpenFailure, APlainReaderHoldingThePortIsNamedAndPollingRefused)
+{
     TChildProcess reader(Pty.SlavePath());
     ASSERT_TRUE(reader.Ready());
     const TPortOpenFailure failure = OpenFailure(Pty.SlavePath());
@@ -208,7 +224,8 @@ TEST_F(PortOpenFailure, APlainReaderHoldingThePortIsNamedAndPollingRefused) {
     EXPECT_NO_THROW(port->Open());
 }
 
-TEST_F(PortOpenFailure, AnotherOpenersExclusiveModeIsRespectedAlsoByRoot) {
+TEST_F(PortOpenFailure, AnotherOpenersExclusiveModeIsRespectedAlsoByRoot)
+{
     const int other = open(Pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(other, 0);
     ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
@@ -219,7 +236,8 @@ TEST_F(PortOpenFailure, AnotherOpenersExclusiveModeIsRespectedAlsoByRoot) {
     close(other);
 }
 
-TEST_F(PortOpenFailure, ALiveLockNamesItsOwnerAndTheOpenPortHoldsItsOwn) {
+TEST_F(PortOpenFailure, ALiveLockNamesItsOwnerAndTheOpenPortHoldsItsOwn)
+{
     TChildProcess owner;
     ASSERT_TRUE(owner.Ready());
     const std::string lockFile = UucpLockPath(LockDir.string(), Pty.SlavePath());
@@ -242,7 +260,8 @@ TEST_F(PortOpenFailure, ALiveLockNamesItsOwnerAndTheOpenPortHoldsItsOwn) {
     EXPECT_FALSE(fs::exists(lockFile));
 }
 
-TEST_F(PortOpenFailure, MissingDeviceAndNoPermissionHaveTheirOwnKinds) {
+TEST_F(PortOpenFailure, MissingDeviceAndNoPermissionHaveTheirOwnKinds)
+{
     const TPortOpenFailure missing = OpenFailure("/dev/no-such-ttyNivara");
     EXPECT_EQ(missing.Kind, TPortFailureKind::NoDevice);
     EXPECT_EQ(missing.Port, "/dev/no-such-ttyNivara");

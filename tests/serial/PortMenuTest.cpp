@@ -21,7 +21,8 @@ namespace {
 const TPortMenuTexts kTexts{"absent", "Other…"};
 
 // The port items: text, with "*" when checked.
-QStringList Items(const QMenu &Menu) {
+QStringList Items(const QMenu &Menu)
+{
     QStringList t;
     for (const QAction *a : Menu.actions())
         if (a->isCheckable())
@@ -29,7 +30,8 @@ QStringList Items(const QMenu &Menu) {
     return t;
 }
 
-QStringList Values(const QMenu &Menu) {
+QStringList Values(const QMenu &Menu)
+{
     QStringList t;
     for (const QAction *a : Menu.actions())
         if (a->isCheckable())
@@ -37,19 +39,22 @@ QStringList Values(const QMenu &Menu) {
     return t;
 }
 
-std::vector<TSerialPortInfo> Named(std::initializer_list<const char *> Names) {
+std::vector<TSerialPortInfo> Named(std::initializer_list<const char *> Names)
+{
     std::vector<TSerialPortInfo> ports;
     for (const char *name : Names)
         ports.push_back({name, name, "", "", true});
     return ports;
 }
 
-void Build(QMenu &Menu, const QString &Current, const std::vector<TSerialPortInfo> &Ports) {
+void Build(QMenu &Menu, const QString &Current, const std::vector<TSerialPortInfo> &Ports)
+{
     BuildPortMenu(&Menu, Current, Ports, DescribeSerialPort(Current.toStdString(), {"/nonexistent", "/nonexistent"}),
                   kTexts);
 }
 
-TEST(PortMenu, OneItemPerPortInListOrderThenTheItemForAnyOtherPort) {
+TEST(PortMenu, OneItemPerPortInListOrderThenTheItemForAnyOtherPort)
+{
     QMenu menu;
     Build(menu, "ttyS3", Named({"ttyS1", "ttyS10", "ttyS3"}));
     EXPECT_EQ(Items(menu), (QStringList{"ttyS1", "ttyS10", "ttyS3*"}));
@@ -66,7 +71,8 @@ TEST(PortMenu, OneItemPerPortInListOrderThenTheItemForAnyOtherPort) {
     EXPECT_FALSE(other->isCheckable());
 }
 
-TEST(PortMenu, TheConfiguredPortIsAlwaysThereAndChecked) {
+TEST(PortMenu, TheConfiguredPortIsAlwaysThereAndChecked)
+{
     QMenu menu;
     // Case counts: com3 is not COM3, and it is not on the machine.
     Build(menu, "com3", Named({"COM1", "COM3"}));
@@ -84,7 +90,8 @@ TEST(PortMenu, TheConfiguredPortIsAlwaysThereAndChecked) {
     EXPECT_EQ(menu.actions().size(), 2) << "separator and the other-port item";
 }
 
-TEST(PortMenu, RebuildReplacesTheItems) {
+TEST(PortMenu, RebuildReplacesTheItems)
+{
     QMenu menu;
     Build(menu, "", Named({"a", "b", "c"}));
     Build(menu, "", Named({"d"}));
@@ -93,14 +100,16 @@ TEST(PortMenu, RebuildReplacesTheItems) {
     EXPECT_EQ(menu.actions().size(), 3);
 }
 
-TEST(PortMenu, NamesThatAreNoIdentifiersStillGetItems) {
+TEST(PortMenu, NamesThatAreNoIdentifiersStillGetItems)
+{
     QMenu menu;
     Build(menu, "/dev/serial/by-id/usb-FTDI 1", Named({"/dev/serial/by-id/usb-FTDI 1", "1port"}));
     EXPECT_EQ(Items(menu), (QStringList{"/dev/serial/by-id/usb-FTDI 1*", "1port"}));
     EXPECT_EQ(Values(menu), (QStringList{"/dev/serial/by-id/usb-FTDI 1", "1port"}));
 }
 
-TEST(PortMenu, ClickingAnItemChecksItAndUnchecksTheOthers) {
+TEST(PortMenu, ClickingAnItemChecksItAndUnchecksTheOthers)
+{
     QMenu menu;
     Build(menu, "COM3", Named({"COM1", "COM3"}));
     QAction *com1 = menu.findChild<QAction *>("COM1");
@@ -122,7 +131,8 @@ TEST(PortMenu, ClickingAnItemChecksItAndUnchecksTheOthers) {
 // a USB modem without a serial number.
 class FakeMachine : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(Dir.isValid());
         Root = Dir.path().toStdString();
         Roots = {(Root / "sys").string(), (Root / "dev").string()};
@@ -134,14 +144,16 @@ protected:
         AddByIdLink(kFtdi, "ttyUSB0");
     }
 
-    void AddUsb(const std::string &Name, std::vector<std::pair<std::string, std::string>> Attributes) {
+    void AddUsb(const std::string &Name, std::vector<std::pair<std::string, std::string>> Attributes)
+    {
         const fs::path dir = Root / "sys/devices/usb1" / Name;
         fs::create_directories(dir);
         std::ofstream(dir / "idVendor") << "0403\n";
         for (const auto &[name, value] : Attributes)
             std::ofstream(dir / name) << value << "\n";
     }
-    void AddTty(const std::string &Name, const std::string &DevicePath, const char *Type = nullptr) {
+    void AddTty(const std::string &Name, const std::string &DevicePath, const char *Type = nullptr)
+    {
         const fs::path tty = Root / "sys/class/tty" / Name;
         fs::create_directories(tty);
         fs::create_directories(Root / "sys" / DevicePath);
@@ -151,20 +163,22 @@ protected:
         fs::create_directories(Root / "dev");
         std::ofstream(Root / "dev" / Name) << "";
     }
-    void RemoveTty(const std::string &Name) {
+    void RemoveTty(const std::string &Name)
+    {
         fs::remove_all(Root / "sys/class/tty" / Name);
         fs::remove(Root / "dev" / Name);
     }
-    void AddByIdLink(const std::string &Name, const std::string &Device) {
+    void AddByIdLink(const std::string &Name, const std::string &Device)
+    {
         const fs::path dir = Root / "dev/serial/by-id";
         fs::create_directories(dir);
         fs::remove(dir / Name);
         fs::create_symlink("../../" + Device, dir / Name);
     }
 
-    void Build(QMenu &Menu, const QString &Current) const {
-        BuildPortMenu(&Menu, Current, ListSerialPorts(Roots), DescribeSerialPort(Current.toStdString(), Roots),
-                      kTexts);
+    void Build(QMenu &Menu, const QString &Current) const
+    {
+        BuildPortMenu(&Menu, Current, ListSerialPorts(Roots), DescribeSerialPort(Current.toStdString(), Roots), kTexts);
     }
 
     static constexpr const char *kFtdi = "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
@@ -174,7 +188,8 @@ protected:
     TSerialRoots Roots;
 };
 
-TEST_F(FakeMachine, ItemsShowTheAdaptersAndChoosingOneStoresItsStableName) {
+TEST_F(FakeMachine, ItemsShowTheAdaptersAndChoosingOneStoresItsStableName)
+{
     QMenu menu;
     Build(menu, "ttyS0");
     EXPECT_EQ(Items(menu), (QStringList{"ttyACM0 — USB Modem", "ttyS0*", "ttyUSB0 — FTDI FT232R USB UART (A50285BI)"}));
@@ -185,7 +200,8 @@ TEST_F(FakeMachine, ItemsShowTheAdaptersAndChoosingOneStoresItsStableName) {
     EXPECT_EQ(Items(menu).filter("*"), QStringList{"ttyUSB0 — FTDI FT232R USB UART (A50285BI)*"});
 }
 
-TEST_F(FakeMachine, AStoredStableNameFollowsTheAdapterAndIsShownAbsentWhenItIsGone) {
+TEST_F(FakeMachine, AStoredStableNameFollowsTheAdapterAndIsShownAbsentWhenItIsGone)
+{
     QMenu menu;
     Build(menu, FtdiById);
     EXPECT_EQ(Items(menu).filter("*"), QStringList{"ttyUSB0 — FTDI FT232R USB UART (A50285BI)*"});
@@ -204,7 +220,8 @@ TEST_F(FakeMachine, AStoredStableNameFollowsTheAdapterAndIsShownAbsentWhenItIsGo
     EXPECT_EQ(Items(menu), (QStringList{"ttyACM0 — USB Modem", "ttyS0", FtdiById + " (absent)*"}));
 }
 
-TEST_F(FakeMachine, DescriptionOfOnePort) {
+TEST_F(FakeMachine, DescriptionOfOnePort)
+{
     const TSerialPortInfo usb = DescribeSerialPort("/dev/ttyUSB0", Roots);
     EXPECT_EQ(usb.Device, "ttyUSB0");
     EXPECT_EQ(usb.Description, "FTDI FT232R USB UART (A50285BI)");
