@@ -47,6 +47,38 @@ QString sSettingsUnreadable()
     return QStringLiteral("Не удалось прочитать файл настроек %1: %2.\n"
                           "Порт, журнал и номер прибора взяты по умолчанию.");
 }
+QString sLinkPort() { return QStringLiteral("Порт %1, прибор %2"); }
+QString sLinkPortDescribed() { return QStringLiteral("Порт %1 (%2), прибор %3"); }
+QString sLinkNoPort() { return QStringLiteral("Порт не выбран, прибор %1"); }
+QString sLinkOff() { return QStringLiteral("Опрос выключен"); }
+QString sLinkCannotStart() { return QStringLiteral("Опрос не начнётся: %1"); }
+QString sLinkReasonDevice0() { return QStringLiteral("номер прибора 0 — укажите номер от 1 до 65535"); }
+QString sLinkReasonNoPort() { return QStringLiteral("не выбран порт — выберите его в меню кнопки опроса"); }
+QString sLinkOpening() { return QStringLiteral("Открытие порта…"); }
+QString sLinkWaiting() { return QStringLiteral("Ожидание следующего результата: %1"); }
+QString sLinkAckMissing() { return QStringLiteral(" (анализатор не подтвердил приём)"); }
+QString sLinkFetching() { return QStringLiteral("Запрос результата…"); }
+QString sLinkNoAnswer()
+{
+    return QStringLiteral("Нет ответа от анализатора %1 — проверьте номер прибора, питание анализатора и порт");
+}
+QString sLinkRefused() { return QStringLiteral("Ответы анализатора отклоняются: %1 (%2)"); }
+QString sLinkRefusedEcho() { return QStringLiteral("чужой адрес в ответе — другой номер прибора или помехи"); }
+QString sLinkRefusedLength() { return QStringLiteral("неверная длина ответа"); }
+QString sLinkRefusedOwnRequest() { return QStringLiteral("линия возвращает запрос (эхо)"); }
+QString sLinkRefusedNoise() { return QStringLiteral("помехи на линии"); }
+QString sLinkPortLost() { return QStringLiteral("Порт потерян, переподключение… %1"); }
+QString sLinkSeconds() { return QStringLiteral("%1 с"); }
+QString sLinkMinutes() { return QStringLiteral("%1 мин %2 с"); }
+QString sLinkLastResult() { return QStringLiteral("Последний результат: %1"); }
+QString sLinkNoResultYet() { return QStringLiteral("Результатов ещё не было"); }
+QString sLinkResultCount() { return QStringLiteral("Результатов в журнале: %1"); }
+QString sLinkCounters()
+{
+    return QStringLiteral("Запросов: %1, отклонено ответов: %2, подтверждено: %3, без подтверждения: %4, "
+                          "переподключений: %5");
+}
+QString sLinkPortError() { return QStringLiteral("Ошибка порта: %1"); }
 
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {

@@ -37,6 +37,34 @@ QString sRecoveryCaption();
 QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
 QString sLogDoesNotFit();       // %1 journal, %2 cause, %3 where the log was set aside
 QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
+// The link's status bar: the port with its description and the
+// device number, the link's states (%1 a duration or a cause), the last
+// result (%1 its time) and the journal's count of results (%1).
+QString sLinkPort();             // %1 port, %2 device number
+QString sLinkPortDescribed();    // %1 port, %2 description, %3 device number
+QString sLinkNoPort();           // no port chosen, %1 device number
+QString sLinkOff();
+QString sLinkCannotStart();      // %1 the reason
+QString sLinkReasonDevice0();
+QString sLinkReasonNoPort();
+QString sLinkOpening();
+QString sLinkWaiting();          // %1 time left on the 125 s gate
+QString sLinkAckMissing();       // added to the waiting text while the acknowledgement is not confirmed
+QString sLinkFetching();
+QString sLinkNoAnswer();         // %1 for how long
+QString sLinkRefused();          // %1 the cause, %2 for how long
+QString sLinkRefusedEcho();      // a reply with another device's address
+QString sLinkRefusedLength();    // a reply of a wrong length
+QString sLinkRefusedOwnRequest();// the line gives back the request
+QString sLinkRefusedNoise();
+QString sLinkPortLost();         // %1 for how long
+QString sLinkSeconds();          // %1 seconds
+QString sLinkMinutes();          // %1 minutes, %2 seconds
+QString sLinkLastResult();       // %1 time of the last accepted result
+QString sLinkNoResultYet();
+QString sLinkResultCount();      // %1 results in the journal
+QString sLinkCounters();         // %1 fetches, %2 refused, %3 acknowledged, %4 unacknowledged, %5 reconnections
+QString sLinkPortError();        // %1 the port's last error
 
 inline constexpr int kColumnCount = 17;
 // Journal column captions, column 0 to 16.

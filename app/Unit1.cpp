@@ -7,6 +7,7 @@
 #include "Icons.h"
 #include "JournalLog.h"
 #include "JournalView.h"
+#include "LinkStatusBar.h"
 #include "LogWarning.h"
 #include "MyConsts.h"
 #include "PortMenu.h"
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -119,6 +121,7 @@ void TForm1::CreateComponents()
     // The grid is first in the tab order and holds the focus at start.
     setTabOrder(MainGrid, NumberEdit1);
     WireFixMeas();
+    WireLinkStatus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     MainGrid->setFocus();
 }
@@ -213,6 +216,23 @@ void TForm1::WireFixMeas()
         RunReportingErrors([&] { FixMeas1PutResult(Sender); });
     };
     FixMeas1->OnErrorOpenPort = [this](QObject *Sender) { FixMeas1ErrorOpenPort(Sender); };
+}
+
+void TForm1::WireLinkStatus()
+{
+    LinkStatus = new TLinkStatusBar(this);
+    statusBar()->addWidget(LinkStatus, 1);
+    LinkStatus->SetSource([this] {
+        TLinkInput in;
+        in.Active = FixMeas1->Active();
+        in.Link = FixMeas1->LinkSnapshot();
+        in.Now = FixMeas1->Clock()();
+        in.Port = FixMeas1->Port();
+        in.DevNumber = DeviceNumberFromValue(NumberEdit1->Value());
+        in.LastResultTime = PollState.ResultTime;
+        in.ResultCount = FJournal.Model().RowCount() - 2; // less the captions and the entry row
+        return in;
+    });
 }
 
 void TForm1::BindCommand(QAction *Action, void (TForm1::*Handler)())
