@@ -30,14 +30,16 @@ QDateTime FromDays(double Days)
     return QDateTime(Epoch.addDays(qint64(Whole)), QTime(0, 0)).addMSecs(Ms);
 }
 
-QString RefusalCause(AnalyzerProtocol::TReplyVerdict Verdict)
+// In short for the bar, at length for its tooltip.
+std::pair<QString, QString> RefusalCause(AnalyzerProtocol::TReplyVerdict Verdict)
 {
     using AnalyzerProtocol::TReplyVerdict;
     switch (Verdict) {
-    case TReplyVerdict::WrongEcho: return MyConsts::sLinkRefusedEcho();
-    case TReplyVerdict::WrongLength: return MyConsts::sLinkRefusedLength();
-    case TReplyVerdict::OwnRequest: return MyConsts::sLinkRefusedOwnRequest();
-    default: return MyConsts::sLinkRefusedNoise();
+    case TReplyVerdict::WrongEcho: return {MyConsts::sLinkRefusedEcho(), MyConsts::sLinkRefusedEchoLong()};
+    case TReplyVerdict::WrongLength: return {MyConsts::sLinkRefusedLength(), MyConsts::sLinkRefusedLengthLong()};
+    case TReplyVerdict::OwnRequest:
+        return {MyConsts::sLinkRefusedOwnRequest(), MyConsts::sLinkRefusedOwnRequestLong()};
+    default: return {MyConsts::sLinkRefusedNoise(), MyConsts::sLinkRefusedNoiseLong()};
     }
 }
 
@@ -55,6 +57,7 @@ void DescribeRun(const TLinkInput &In, const TLinkSettings &Settings, TLinkStatu
         Out.State = TLinkState::PortLost;
         Out.Seconds = std::max(0, WholeSeconds(In.Now - Link.PortLostSince));
         Out.StateText = MyConsts::sLinkPortLost().arg(Duration(Out.Seconds));
+        Out.Advice = MyConsts::sLinkAdvicePortLost();
         Out.NeedsOperator = true;
         return;
     case TLinkPhase::Polling:
@@ -76,11 +79,14 @@ void DescribeRun(const TLinkInput &In, const TLinkSettings &Settings, TLinkStatu
         && Link.LastVerdict != AnalyzerProtocol::TReplyVerdict::Accepted) {
         Out.State = TLinkState::Refused;
         Out.Seconds = Unanswered;
-        Out.StateText = MyConsts::sLinkRefused().arg(RefusalCause(Link.LastVerdict), Duration(Unanswered));
+        const auto [Short, Long] = RefusalCause(Link.LastVerdict);
+        Out.StateText = MyConsts::sLinkRefused().arg(Short, Duration(Unanswered));
+        Out.Advice = MyConsts::sLinkAdviceRefused().arg(Long);
     } else if (Link.UnansweredSince != 0 && Unanswered >= Settings.NoAnswerAfterSeconds) {
         Out.State = TLinkState::NoAnswer;
         Out.Seconds = Unanswered;
         Out.StateText = MyConsts::sLinkNoAnswer().arg(Duration(Unanswered));
+        Out.Advice = MyConsts::sLinkAdviceNoAnswer();
     } else {
         Out.State = TLinkState::Fetching;
         Out.StateText = MyConsts::sLinkFetching();
@@ -91,13 +97,13 @@ void DescribeRun(const TLinkInput &In, const TLinkSettings &Settings, TLinkStatu
 
 } // namespace
 
-QString CannotStartReason(const QString &Port, uint16_t DevNumber)
+std::pair<QString, QString> CannotStartReason(const QString &Port, uint16_t DevNumber)
 {
     // Device 0 is no address: the run would end before its first fetch.
     if (DevNumber == 0)
-        return MyConsts::sLinkReasonDevice0();
+        return {MyConsts::sLinkReasonDevice0(), MyConsts::sLinkAdviceDevice0()};
     if (Port.trimmed().isEmpty())
-        return MyConsts::sLinkReasonNoPort();
+        return {MyConsts::sLinkReasonNoPort(), MyConsts::sLinkAdviceNoPort()};
     return {};
 }
 
@@ -113,27 +119,29 @@ TLinkStatus DescribeLink(const TLinkInput &In, const TLinkSettings &Settings)
 
     if (In.Active) {
         DescribeRun(In, Settings, Out);
-    } else if (const QString Reason = CannotStartReason(In.Port, In.DevNumber); !Reason.isEmpty()) {
+    } else if (const auto [Reason, Advice] = CannotStartReason(In.Port, In.DevNumber); !Reason.isEmpty()) {
         Out.State = TLinkState::CannotStart;
         Out.StateText = MyConsts::sLinkCannotStart().arg(Reason);
+        Out.Advice = Advice;
     } else {
         Out.State = TLinkState::Off;
         Out.StateText = MyConsts::sLinkOff();
     }
 
     if (In.LastResultTime == 0) {
-        Out.LastResultText = MyConsts::sLinkNoResultYet();
+        Out.ResultsText = MyConsts::sLinkResults().arg(In.ResultCount);
     } else {
         // The date only when it is not today's.
         const QDateTime When = FromDays(In.LastResultTime);
         const bool Today = When.date() == FromDays(In.Now).date();
-        Out.LastResultText = MyConsts::sLinkLastResult().arg(
+        Out.ResultsText = MyConsts::sLinkResultsLast().arg(In.ResultCount).arg(
             When.toString(Today ? QStringLiteral("HH:mm:ss") : QStringLiteral("dd.MM.yyyy HH:mm:ss")));
     }
-    Out.ResultCountText = MyConsts::sLinkResultCount().arg(In.ResultCount);
 
     const TLinkSnapshot &Link = In.Link;
-    Out.Details = MyConsts::sLinkCounters()
+    if (!Out.Advice.isEmpty())
+        Out.Details = Out.Advice + QLatin1Char('\n');
+    Out.Details += MyConsts::sLinkCounters()
                       .arg(Link.Fetches)
                       .arg(Link.Refused)
                       .arg(Link.AcksConfirmed)

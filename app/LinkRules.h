@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <utility>
 
 enum class TLinkState : uint8_t {
     Off,          // polling is off
@@ -48,12 +49,12 @@ struct TLinkStatus {
     bool NeedsOperator = false;
     QString PortText;
     QString StateText;
-    QString LastResultText;
-    QString ResultCountText;
-    QString Details; // counters and the port's last error, for a tooltip
+    QString ResultsText; // the journal's results and the time of the last accepted one
+    QString Advice;  // what the operator can do about the state; may be empty
+    QString Details; // the advice, the counters and the port's last error, for a tooltip
 };
 
 TLinkStatus DescribeLink(const TLinkInput &In, const TLinkSettings &Settings = {});
 
-// The reason Start would end at once, or empty.
-QString CannotStartReason(const QString &Port, uint16_t DevNumber);
+// Why Start would end at once, and what to do about it; empty when it would not.
+std::pair<QString, QString> CannotStartReason(const QString &Port, uint16_t DevNumber);

@@ -4,12 +4,30 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 
 namespace {
 
-QLabel *Field(QWidget *Parent, const char *Name)
+// A field that gives way to the link's state when the bar is narrow: it
+// shrinks with an ellipsis and keeps its whole text in its tooltip.
+class TElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {fontMetrics().horizontalAdvance(QStringLiteral("W…")), 0}; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+    }
+};
+
+QLabel *Field(QWidget *Parent, const char *Name, bool GivesWay)
 {
-    auto *label = new QLabel(Parent);
+    QLabel *label = GivesWay ? new TElidedLabel(Parent) : new QLabel(Parent);
     label->setObjectName(QString::fromLatin1(Name));
     label->setTextFormat(Qt::PlainText);
     return label;
@@ -35,19 +53,17 @@ TLinkStatusBar::TLinkStatusBar(QWidget *Parent)
     : QWidget(Parent), FAlert([](QWidget *Window) { QApplication::alert(Window); })
 {
     setObjectName(QStringLiteral("LinkStatusBar"));
-    FPortLabel = Field(this, "LinkPort");
-    FStateLabel = Field(this, "LinkState");
-    FLastResultLabel = Field(this, "LinkLastResult");
-    FCountLabel = Field(this, "LinkResultCount");
+    // The state first and whole: it is what the operator must not miss.
+    FStateLabel = Field(this, "LinkState", false);
+    FPortLabel = Field(this, "LinkPort", true);
+    FResultsLabel = Field(this, "LinkResults", true);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(FPortLabel);
-    layout->addWidget(Separator(this));
     layout->addWidget(FStateLabel, 1);
     layout->addWidget(Separator(this));
-    layout->addWidget(FLastResultLabel);
+    layout->addWidget(FPortLabel);
     layout->addWidget(Separator(this));
-    layout->addWidget(FCountLabel);
+    layout->addWidget(FResultsLabel);
 
     connect(&FTimer, &QTimer::timeout, this, &TLinkStatusBar::Refresh);
     FTimer.start(kRefreshMs);
@@ -80,11 +96,13 @@ void TLinkStatusBar::Refresh()
         in.PortDescription = FPortDescription;
     FStatus = DescribeLink(in, FSettings);
 
-    FPortLabel->setText(FStatus.PortText);
     FStateLabel->setText(FStatus.StateText);
     FStateLabel->setToolTip(FStatus.Details);
-    FLastResultLabel->setText(FStatus.LastResultText);
-    FCountLabel->setText(FStatus.ResultCountText);
+    for (const auto &[label, text] :
+         {std::pair{FPortLabel, FStatus.PortText}, std::pair{FResultsLabel, FStatus.ResultsText}}) {
+        label->setText(text);
+        label->setToolTip(text);
+    }
     const QString &style = FStatus.NeedsOperator                         ? kOperatorStyle
                            : FStatus.State == TLinkState::CannotStart ? kReasonStyle
                                                                         : QString();
@@ -104,6 +122,6 @@ void TLinkStatusBar::Refresh()
 
 QString TLinkStatusBar::Text() const
 {
-    return QStringList{FPortLabel->text(), FStateLabel->text(), FLastResultLabel->text(), FCountLabel->text()}.join(
+    return QStringList{FStateLabel->text(), FPortLabel->text(), FResultsLabel->text()}.join(
         QStringLiteral(" | "));
 }

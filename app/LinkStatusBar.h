@@ -1,8 +1,8 @@
 #pragma once
 
-// The analyzer link's fields in the window's status bar: port and device
-// number, the link's state, the last result and the journal's count of
-// results. It reads its source a few times a second, so the polling thread
+// The analyzer link's fields in the window's status bar: the link's state,
+// port and device number, and the journal's count of results with the time
+// of the last one. It reads its source a few times a second, so the polling thread
 // never waits for it; a state that needs the operator is shown in a warning
 // colour and alerts the window once each time it is entered.
 
@@ -35,7 +35,7 @@ public:
     // Reads the source and shows it now (the timer does it regularly).
     void Refresh();
     const TLinkStatus &Status() const { return FStatus; }
-    QString Text() const; // the fields as shown, separated by " | "
+    QString Text() const; // the fields' texts, separated by " | "
 
 private:
     std::function<TLinkInput()> FSource;
@@ -48,7 +48,6 @@ private:
     TLinkState FAlertedState = TLinkState::Off;
     QLabel *FPortLabel = nullptr;
     QLabel *FStateLabel = nullptr;
-    QLabel *FLastResultLabel = nullptr;
-    QLabel *FCountLabel = nullptr;
+    QLabel *FResultsLabel = nullptr;
     QTimer FTimer;
 };

@@ -72,15 +72,15 @@ TEST(LinkStatusBar, ShowsTheDescriptionOfThePortInUse)
     TLinkStatusBar bar;
     bar.SetSource([&] { return in; });
     bar.SetPort(QStringLiteral("ttyUSB0"), QStringLiteral("FTDI FT232R"));
-    EXPECT_EQ(bar.Text(), "Порт ttyUSB0 (FTDI FT232R), прибор 0 | "
-                          "Опрос не начнётся: номер прибора 0 — укажите номер от 1 до 65535 | "
-                          "Результатов ещё не было | Результатов в журнале: 3");
+    EXPECT_EQ(bar.Text(), "Опрос не начнётся: номер прибора 0 | "
+                          "Порт ttyUSB0 (FTDI FT232R), прибор 0 | "
+                          "Результатов: 3");
     // The can't-start reason stands out, but calls nobody.
     EXPECT_FALSE(bar.findChild<QLabel *>(QStringLiteral("LinkState"))->styleSheet().isEmpty());
 
     in.Port = QStringLiteral("ttyS0"); // another port: not that description
     bar.Refresh();
-    EXPECT_TRUE(bar.Text().startsWith("Порт ttyS0, прибор 0 | "));
+    EXPECT_TRUE(bar.Text().contains(" | Порт ttyS0, прибор 0 | "));
 }
 
 } // namespace

@@ -150,8 +150,8 @@ TEST_F(Polling, DeviceNumberZeroEndsTheRunAtOnce)
     // The bar says why.
     form.LinkStatus->Refresh();
     EXPECT_EQ(form.LinkStatus->Status().State, TLinkState::CannotStart);
-    EXPECT_EQ(form.LinkStatus->Status().StateText,
-              "Опрос не начнётся: номер прибора 0 — укажите номер от 1 до 65535");
+    EXPECT_EQ(form.LinkStatus->Status().StateText, "Опрос не начнётся: номер прибора 0");
+    EXPECT_EQ(form.LinkStatus->Status().Advice, "Укажите номер прибора от 1 до 65535.");
 }
 
 TEST_F(Polling, AnUnopenablePortIsShownOnce)
