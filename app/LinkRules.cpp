@@ -97,13 +97,15 @@ void DescribeRun(const TLinkInput &In, const TLinkSettings &Settings, TLinkStatu
 
 } // namespace
 
-std::pair<QString, QString> CannotStartReason(const QString &Port, uint16_t DevNumber)
+std::pair<QString, QString> CannotStartReason(const QString &Port, bool PortPresent, uint16_t DevNumber)
 {
     // Device 0 is no address: the run would end before its first fetch.
     if (DevNumber == 0)
         return {MyConsts::sLinkReasonDevice0(), MyConsts::sLinkAdviceDevice0()};
     if (Port.trimmed().isEmpty())
         return {MyConsts::sLinkReasonNoPort(), MyConsts::sLinkAdviceNoPort()};
+    if (!PortPresent)
+        return {MyConsts::sLinkReasonPortAbsent().arg(Port), MyConsts::sLinkAdvicePortAbsent()};
     return {};
 }
 
@@ -119,7 +121,7 @@ TLinkStatus DescribeLink(const TLinkInput &In, const TLinkSettings &Settings)
 
     if (In.Active) {
         DescribeRun(In, Settings, Out);
-    } else if (const auto [Reason, Advice] = CannotStartReason(In.Port, In.DevNumber); !Reason.isEmpty()) {
+    } else if (const auto [Reason, Advice] = CannotStartReason(In.Port, In.PortPresent, In.DevNumber); !Reason.isEmpty()) {
         Out.State = TLinkState::CannotStart;
         Out.StateText = MyConsts::sLinkCannotStart().arg(Reason);
         Out.Advice = Advice;

@@ -28,6 +28,7 @@ struct TLinkInput {
     double Now = 0;            // on the poller's clock
     QString Port;
     QString PortDescription;   // maker and product of a USB adapter; may be empty
+    bool PortPresent = true;   // the port's device is there
     uint16_t DevNumber = 0;    // the device number field's value
     double LastResultTime = 0; // the window's record: 0 before the first result
     int ResultCount = 0;       // results in the journal
@@ -57,4 +58,4 @@ struct TLinkStatus {
 TLinkStatus DescribeLink(const TLinkInput &In, const TLinkSettings &Settings = {});
 
 // Why Start would end at once, and what to do about it; empty when it would not.
-std::pair<QString, QString> CannotStartReason(const QString &Port, uint16_t DevNumber);
+std::pair<QString, QString> CannotStartReason(const QString &Port, bool PortPresent, uint16_t DevNumber);

@@ -56,6 +56,11 @@ QString sLinkReasonDevice0() { return QStringLiteral("номер прибора 
 QString sLinkAdviceDevice0() { return QStringLiteral("Укажите номер прибора от 1 до 65535."); }
 QString sLinkReasonNoPort() { return QStringLiteral("не выбран порт"); }
 QString sLinkAdviceNoPort() { return QStringLiteral("Выберите порт в меню кнопки опроса."); }
+QString sLinkReasonPortAbsent() { return QStringLiteral("порт %1 не найден"); }
+QString sLinkAdvicePortAbsent()
+{
+    return QStringLiteral("Подключите адаптер или выберите другой порт в меню кнопки опроса.");
+}
 QString sLinkOpening() { return QStringLiteral("Открытие порта…"); }
 QString sLinkWaiting() { return QStringLiteral("Ожидание следующего результата: %1"); }
 QString sLinkAckMissing() { return QStringLiteral(" (приём не подтверждён)"); }

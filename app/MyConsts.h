@@ -49,6 +49,8 @@ QString sLinkReasonDevice0();
 QString sLinkAdviceDevice0();
 QString sLinkReasonNoPort();
 QString sLinkAdviceNoPort();
+QString sLinkReasonPortAbsent(); // %1 port
+QString sLinkAdvicePortAbsent();
 QString sLinkOpening();
 QString sLinkWaiting();          // %1 time left on the 125 s gate
 QString sLinkAckMissing();       // added to the waiting text while the acknowledgement is not confirmed

@@ -3,6 +3,7 @@
 #include "AboutForm.h"
 #include "AppError.h"
 #include "ClGrid.h"
+#include "ComDevice.h"
 #include "EnumSP.h"
 #include "Icons.h"
 #include "JournalLog.h"
@@ -228,6 +229,7 @@ void TForm1::WireLinkStatus()
         in.Link = FixMeas1->LinkSnapshot();
         in.Now = FixMeas1->Clock()();
         in.Port = FixMeas1->Port();
+        in.PortPresent = QFileInfo::exists(QString::fromStdString(ComDevicePath(in.Port.toStdString())));
         in.DevNumber = DeviceNumberFromValue(NumberEdit1->Value());
         in.LastResultTime = PollState.ResultTime;
         in.ResultCount = FJournal.Model().RowCount() - 2; // less the captions and the entry row

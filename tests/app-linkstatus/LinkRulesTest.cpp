@@ -52,6 +52,15 @@ TEST(LinkRules, StatesOfTheLink)
          false, "Опрос не начнётся: номер прибора 0"},
         {"no port", With([](TLinkInput &In) { In.Active = false; In.Port.clear(); }), TLinkState::CannotStart, 0,
          false, "Опрос не начнётся: не выбран порт"},
+        {"port absent", With([](TLinkInput &In) { In.Active = false; In.PortPresent = false; }),
+         TLinkState::CannotStart, 0, false, "Опрос не начнётся: порт ttyUSB0 не найден"},
+        {"absent, and device 0",
+         With([](TLinkInput &In) {
+             In.Active = false;
+             In.PortPresent = false;
+             In.DevNumber = 0;
+         }),
+         TLinkState::CannotStart, 0, false, "Опрос не начнётся: номер прибора 0"},
         {"opening", With([](TLinkInput &In) { In.Link.Phase = TLinkPhase::Opening; }), TLinkState::Opening, 0, false,
          "Открытие порта…"},
         {"gate shut", With([](TLinkInput &In) { In.Link.GateReference = Ago(25); }), TLinkState::Waiting, 100, false,

@@ -165,6 +165,9 @@ TEST_F(Polling, AnUnopenablePortIsShownOnce)
     EXPECT_EQ(Script->Calls[0].Caption, "Ошибка");
     EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
     EXPECT_TRUE(form.NumberEdit1->isEnabled());
+    // Afterwards the bar keeps saying why.
+    form.LinkStatus->Refresh();
+    EXPECT_EQ(form.LinkStatus->Status().StateText, "Опрос не начнётся: порт " + Path("no-such-tty") + " не найден");
 }
 
 TEST_F(Polling, StartCommitsANumberStillBeingTyped)
