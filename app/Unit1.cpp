@@ -91,6 +91,7 @@ TForm1::~TForm1()
     FixMeas1->OnGetDevNumber = nullptr;
     FixMeas1->OnPutResult = nullptr;
     FixMeas1->OnErrorOpenPort = nullptr;
+    LinkStatus->SetSource(nullptr); // it reads the poller
     FFixMeas.reset();
     FixMeas1 = nullptr;
     SetApplicationErrorSink(FPreviousErrorSink);

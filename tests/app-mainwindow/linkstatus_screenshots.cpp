@@ -73,12 +73,19 @@ int main(int argc, char **argv)
         WaitFor([&] { return !form.FixMeas1->Active(); });
     };
 
-    form.FixMeas1->SetPort(QStringLiteral("ttyUSB0"));
+    {
+        // The description as the port menu's owner will hand it over.
+        Emulator::PtyAnalyzer analyzer(Analyzer());
+        form.FixMeas1->SetPort(PortName(analyzer));
+        form.NumberEdit1->SetValue(1);
+        form.LinkStatus->SetPort(PortName(analyzer), QStringLiteral("FTDI FT232R USB UART"));
+        save("off");
+        form.NumberEdit1->SetValue(0);
+        save("cannot-start-device-0");
+    }
+    form.FixMeas1->SetPort(QStringLiteral("ttyUSB7"));
     form.NumberEdit1->SetValue(1);
-    form.LinkStatus->SetPort(QStringLiteral("ttyUSB0"), QStringLiteral("FTDI FT232R USB UART"));
-    save("off");
-    form.NumberEdit1->SetValue(0);
-    save("cannot-start");
+    save("cannot-start-port-absent");
 
     {
         Emulator::PtyAnalyzer analyzer(Analyzer());
