@@ -77,6 +77,23 @@ bool IsAcceptedReply(std::span<const uint8_t> Reply, const TAddress &Address)
     return std::equal(Address.begin(), Address.end(), Reply.end() - kEchoLength);
 }
 
+TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TAddress &Address)
+{
+    if (Reply.empty())
+        return TReplyVerdict::NoReply;
+    if (IsAcceptedReply(Reply, Address))
+        return TReplyVerdict::Accepted;
+    const TRequestFrame request = RequestFrame(Address, kFetchCommand);
+    if (Reply.size() >= request.size() && std::equal(request.begin(), request.end(), Reply.begin()))
+        return TReplyVerdict::OwnRequest;
+    if (ValueCountForLength(static_cast<int>(Reply.size())) != 0)
+        return TReplyVerdict::WrongEcho;
+    if (Reply.size() >= static_cast<size_t>(kEchoLength)
+        && std::equal(Address.begin(), Address.end(), Reply.end() - kEchoLength))
+        return TReplyVerdict::WrongLength;
+    return TReplyVerdict::Noise;
+}
+
 TDecodedReply DecodeReply(std::span<const uint8_t> Reply, int ValueCount)
 {
     if (ValueCount < 0 || ValueCount > kMaxValues)
@@ -138,7 +155,9 @@ TFetchOutcome FetchResult(IComLine &Line, const TAddress &Address, TRxBuffer &Rx
             break;
         outcome.Length += n;
     }
-    outcome.Accepted = IsAcceptedReply(std::span<const uint8_t>(Rx.data(), static_cast<size_t>(outcome.Length)), Address);
+    const std::span<const uint8_t> received(Rx.data(), static_cast<size_t>(outcome.Length));
+    outcome.Accepted = IsAcceptedReply(received, Address);
+    outcome.Verdict = JudgeReply(received, Address);
     return outcome;
 }
 

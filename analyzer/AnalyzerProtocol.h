@@ -39,6 +39,18 @@ int ReplyLengthForValueCount(int ValueCount);
 // its last four bytes are the address, in order.
 bool IsAcceptedReply(std::span<const uint8_t> Reply, const TAddress &Address);
 
+// What a fetch brought back, as far as the bytes tell; for the operator's
+// view of the link only (acceptance is IsAcceptedReply's alone).
+enum class TReplyVerdict : uint8_t {
+    Accepted,
+    NoReply,      // nothing arrived (or the request did not go out whole)
+    OwnRequest,   // the line gave back our own request: a loop-back or an echoing adapter
+    WrongEcho,    // a reply's length, but the echo is not our address: another device, or damaged
+    WrongLength,  // our address at the end, but not one of the four lengths: bytes lost or added
+    Noise,        // bytes that are none of the above
+};
+TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TAddress &Address);
+
 struct TDecodedReply {
     uint16_t Status = 0;       // 0 when the reply has fewer than 12 values
     uint8_t GroupNumber = 0;
@@ -63,6 +75,7 @@ std::vector<uint8_t> EncodeReply(const TAddress &Address, uint16_t Status, uint8
 struct TFetchOutcome {
     int Length = 0;            // bytes received into the buffer, 0..106
     bool Accepted = false;
+    TReplyVerdict Verdict = TReplyVerdict::NoReply;
 };
 
 // Fetch exchange: clear both buffers, send the fetch frame, then read into Rx

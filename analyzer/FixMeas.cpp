@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <span>
+#include <system_error>
 
 double CurrentLocalDateTime() {
     const QDateTime Now = QDateTime::currentDateTime();
@@ -18,12 +20,44 @@ double CurrentLocalDateTime() {
     return double(Epoch.daysTo(Now.date())) + Now.time().msecsSinceStartOfDay() / 86'400'000.0;
 }
 
+namespace {
+
+// A failure of the line during a run, told apart from one of the owner's
+// handlers: the first is worth reconnecting for, the second ends the run.
+struct TLineFailure {
+    std::string Text;
+};
+
+// The port's text, with the operating system's own words for the cause.
+std::string PortErrorText(const std::exception &Error) {
+    std::string Text = Error.what();
+    if (const auto *Ext = dynamic_cast<const EComPortExt *>(&Error))
+        Text += ": " + std::system_category().message(int(Ext->WinCode()));
+    return Text;
+}
+
+template <typename F> auto OnLine(F &&Exchange) {
+    try {
+        return Exchange();
+    } catch (const std::exception &Error) {
+        throw TLineFailure{PortErrorText(Error)};
+    } catch (...) {
+        throw TLineFailure{"unknown port error"};
+    }
+}
+
+// How often an idle run looks whether its device is still there.
+constexpr std::chrono::seconds kPresenceCheckInterval{1};
+
+} // namespace
+
 // ---------------------------------------------------------------------------
 // TFixMeasThread
 
 TFixMeasThread::TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory,
-                               TLocalClock Clock)
-    : FClock(std::move(Clock)) {
+                               TLocalClock Clock, TLinkMonitor &Link,
+                               std::chrono::milliseconds ReconnectInterval)
+    : FClock(std::move(Clock)), FLink(Link), FReconnectInterval(ReconnectInterval) {
     FOpenFailure.Port = PortName.toStdString();
     // A port that cannot be created or configured ends the run as soon as it
     // starts; the owner learns of it from OnStoping's Error alone.
@@ -74,6 +108,7 @@ void TFixMeasThread::Execute() {
             ReportOpenFailure();
         ClosePort();
     }
+    FLink.Update([](TLinkSnapshot &Link) { Link.Phase = TLinkPhase::Off; });
     FBindings.Terminated();
 }
 
@@ -83,12 +118,21 @@ bool TFixMeasThread::OpenPort() {
         return true;
     } catch (const EComPortOpen &e) {
         FOpenFailure = e.Failure();
+        NotePortError(e);
     } catch (const EComPortExt &e) {
         // Opened, but the device refused its settings.
         FOpenFailure.OsError = static_cast<int>(e.WinCode());
+        NotePortError(e);
+    } catch (const std::exception &Error) {
+        NotePortError(Error);
     } catch (...) {
     }
     return false;
+}
+
+// For the status bar's tooltip: why the port did not open.
+void TFixMeasThread::NotePortError(const std::exception &Error) {
+    FLink.Update([Text = PortErrorText(Error)](TLinkSnapshot &Link) { Link.LastPortError = Text; });
 }
 
 // The owner shows its message; the run ends once it is closed.
@@ -103,11 +147,54 @@ void TFixMeasThread::ReportOpenFailure() {
 }
 
 void TFixMeasThread::RunPasses() {
+    FLink.Update([](TLinkSnapshot &Link) { Link.Phase = TLinkPhase::Polling; });
     try {
-        while (!FTerminated)
-            Pass();
+        while (!FTerminated) {
+            try {
+                Pass();
+            } catch (const TLineFailure &Failure) {
+                // The operator started polling and expects it to go on: an
+                // unplugged adapter or a device error is waited out.
+                Reconnect(Failure.Text);
+            }
+        }
     } catch (...) {
-        // A port error (or a handler that threw) ends the run; nothing is shown.
+        // A handler that threw ends the run; nothing is shown.
+    }
+}
+
+void TFixMeasThread::Reconnect(const std::string &Error) {
+    try {
+        FPort->Close();
+    } catch (...) {
+        // A dead device may refuse even this; the descriptor is released.
+    }
+    const double LostAt = FClock();
+    FLink.Update([&](TLinkSnapshot &Link) {
+        Link.Phase = TLinkPhase::PortLost;
+        Link.PortLostSince = LostAt;
+        Link.LastPortError = Error;
+        Link.UnansweredSince = 0;
+    });
+    // The pass state (gate, acknowledgement owed) lives in the owner's
+    // record and comes back with the next pass.
+    while (!WaitOrTerminated(FReconnectInterval)) {
+        try {
+            FPort->Open();
+            FLink.Update([](TLinkSnapshot &Link) {
+                Link.Phase = TLinkPhase::Polling;
+                Link.PortLostSince = 0;
+                ++Link.Reopens;
+            });
+            return;
+        } catch (const std::exception &Failure) {
+            FLink.Update([Text = PortErrorText(Failure)](TLinkSnapshot &Link) { Link.LastPortError = Text; });
+        } catch (...) {
+        }
+        try {
+            FPort->Close(); // an open that failed late may hold the device
+        } catch (...) {
+        }
     }
 }
 
@@ -129,6 +216,10 @@ void TFixMeasThread::Pass() {
         return;
     }
     FAddress = AnalyzerProtocol::AddressBytes(FPass.DevNumber);
+    FLink.Update([this](TLinkSnapshot &Link) {
+        Link.GateReference = FPass.LastTime;
+        Link.AckPending = FPass.AckPending;
+    });
 
     bool Sent = false;
     if (FetchResult(Sent) && !HandOff(FBindings.PutResult)) {
@@ -137,7 +228,18 @@ void TFixMeasThread::Pass() {
     }
     if (FPass.AckPending) {
         Sent = true;
-        if (AckResult()) {
+        const bool Acked = OnLine([this] { return AckResult(); });
+        const double Now = Acked ? FClock() : 0;
+        FLink.Update([&](TLinkSnapshot &Link) {
+            if (Acked) {
+                ++Link.AcksConfirmed;
+                Link.LastValidReply = Now;
+                Link.AckPending = false;
+            } else {
+                ++Link.AcksMissed;
+            }
+        });
+        if (Acked) {
             FPass.AckPending = false;
             if (!HandOff(FBindings.PutResult)) {
                 RequestTermination();
@@ -157,16 +259,32 @@ bool TFixMeasThread::FetchResult(bool &Sent) {
     // open the gate through the rounding of day fractions.
     // A reference more than the interval in the future means the clock was
     // set back: waiting for it to catch up could shut the gate for hours.
-    const double ElapsedMs = std::round((FClock() - FPass.LastTime) * 86'400'000.0);
+    const double SentAt = FClock();
+    const double ElapsedMs = std::round((SentAt - FPass.LastTime) * 86'400'000.0);
     if (std::fabs(ElapsedMs) <= TFixMeas::kFetchIntervalMs)
         return false;
 
     FPass.AckPending = false; // an acknowledgement still owed is dropped by the next fetch
     Sent = true;
-    const auto Outcome = AnalyzerProtocol::FetchResult(*FPort, FAddress, FPass.RxBuffer);
+    const auto Outcome = OnLine([this] { return AnalyzerProtocol::FetchResult(*FPort, FAddress, FPass.RxBuffer); });
+    const double ReplyAt = Outcome.Accepted ? FClock() : 0;
+    FLink.Update([&](TLinkSnapshot &Link) {
+        ++Link.Fetches;
+        Link.LastVerdict = Outcome.Verdict;
+        Link.AckPending = Outcome.Accepted;
+        if (Outcome.Accepted) {
+            Link.LastValidReply = ReplyAt;
+            Link.UnansweredSince = 0;
+            return;
+        }
+        if (Outcome.Verdict != AnalyzerProtocol::TReplyVerdict::NoReply)
+            ++Link.Refused;
+        if (Link.UnansweredSince == 0)
+            Link.UnansweredSince = SentAt;
+    });
     if (!Outcome.Accepted)
         return false;
-    FPass.LastTime = FClock();
+    FPass.LastTime = ReplyAt;
     FPass.ValueCount = uint8_t(AnalyzerProtocol::ValueCountForLength(Outcome.Length));
     FPass.AckPending = true;
     return true;
@@ -175,9 +293,24 @@ bool TFixMeasThread::FetchResult(bool &Sent) {
 bool TFixMeasThread::AckResult() { return AnalyzerProtocol::AckResult(*FPort, FAddress); }
 
 void TFixMeasThread::IdleWait() {
+    if (!WaitOrTerminated(std::chrono::milliseconds(TFixMeas::kIdleWaitMs)))
+        CheckPresence();
+}
+
+bool TFixMeasThread::WaitOrTerminated(std::chrono::milliseconds Duration) {
     std::unique_lock Lock(FWakeMutex);
-    FWake.wait_for(Lock, std::chrono::milliseconds(TFixMeas::kIdleWaitMs),
-                   [this] { return FTerminated.load(); });
+    return FWake.wait_for(Lock, Duration, [this] { return FTerminated.load(); });
+}
+
+// While the gate is shut nothing goes over the line for two minutes; a
+// device that has gone is noticed here instead of at the next fetch.
+void TFixMeasThread::CheckPresence() {
+    const auto Now = std::chrono::steady_clock::now();
+    if (Now < FNextPresenceCheck)
+        return;
+    FNextPresenceCheck = Now + kPresenceCheckInterval;
+    if (!FPort->Present())
+        throw TLineFailure{std::system_category().message(ENODEV)};
 }
 
 // ---------------------------------------------------------------------------
@@ -220,7 +353,11 @@ void TFixMeas::Start() {
         return;
     FActive = true;
     FEnding = false;
-    FPollThread = std::make_unique<TFixMeasThread>(FPort, FPortFactory, FClock);
+    FLink.Update([](TLinkSnapshot &Link) {
+        Link = TLinkSnapshot{};
+        Link.Phase = TLinkPhase::Opening;
+    });
+    FPollThread = std::make_unique<TFixMeasThread>(FPort, FPortFactory, FClock, FLink, FReconnectInterval);
 
     TFixMeasThread::TBindings Bindings;
     Bindings.ErrorOpenPort = [this] { DoErrorOpenPort(); };
@@ -232,6 +369,7 @@ void TFixMeas::Start() {
     } catch (...) {
         // No thread could be had: the run ends as one whose port failed.
         FEnding = true;
+        FLink.Update([](TLinkSnapshot &Link) { Link.Phase = TLinkPhase::Off; });
         DoStoping(true);
         if (!Self)
             return;

@@ -7,6 +7,7 @@
 #include "AnalyzerProtocol.h"
 #include "ComLine.h"
 #include "FPConvert.h"
+#include "LinkMonitor.h"
 #include "MainThreadCall.h"
 #include "PortHolder.h"
 
@@ -15,6 +16,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -52,6 +54,10 @@ class IPollPort : public IComLine {
 public:
     virtual void Open() = 0;
     virtual void Close() = 0;
+    // Whether the device is still there (an unplugged adapter's node goes
+    // away), looked at while the line is idle, so that a loss shows before
+    // the next exchange would find it.
+    virtual bool Present() const { return true; }
 };
 
 // Creates the port for one run, configured for the analyzer's line; throws
@@ -90,7 +96,8 @@ public:
         std::function<void()> Terminated; // posted to the main thread when the body has returned
     };
 
-    TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory, TLocalClock Clock);
+    TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory, TLocalClock Clock,
+                   TLinkMonitor &Link, std::chrono::milliseconds ReconnectInterval);
     ~TFixMeasThread(); // joins
 
     TFixMeasThread(const TFixMeasThread &) = delete;
@@ -118,6 +125,7 @@ public:
 private:
     void Execute();
     bool OpenPort();
+    void NotePortError(const std::exception &Error);
     void ReportOpenFailure();
     void RunPasses();
     void ClosePort();
@@ -126,10 +134,19 @@ private:
     bool AckResult();
     bool HandOff(const std::function<void()> &Fn);
     void IdleWait();
+    // Waits, unless termination is requested first; true when it was.
+    bool WaitOrTerminated(std::chrono::milliseconds Duration);
+    void CheckPresence();
+    // The port failed mid-run: closes it and opens it again every
+    // FReconnectInterval until it opens or termination is requested.
+    void Reconnect(const std::string &Error);
 
     // Set on the main thread before the thread runs, then the thread's own.
     std::unique_ptr<IPollPort> FPort;
     TLocalClock FClock;
+    TLinkMonitor &FLink; // the component's; it outlives the thread
+    std::chrono::milliseconds FReconnectInterval;
+    std::chrono::steady_clock::time_point FNextPresenceCheck{}; // the polling thread's own
     std::atomic<bool> FErrorFlag{false};
     TPortOpenFailure FOpenFailure;
     TBindings FBindings;
@@ -158,6 +175,8 @@ public:
     static constexpr double kFetchIntervalMs = 125'000;
     // How long a pass that sent nothing waits before the next one.
     static constexpr int kIdleWaitMs = 50;
+    // How often a run whose port failed tries to open it again.
+    static constexpr std::chrono::milliseconds kReconnectInterval{3000};
 
     explicit TFixMeas(QObject *Owner = nullptr);
     // Stops an active run and waits for its thread; the end handler runs
@@ -182,10 +201,15 @@ public:
     void SetLastReply(std::vector<uint8_t> Reply) { FLastReply = std::move(Reply); }
     // The running thread; null when no run is active.
     TFixMeasThread *PollThread() const { return FPollThread.get(); }
+    // The link as the polling thread last saw it; any thread.
+    TLinkSnapshot LinkSnapshot() const { return FLink.Snapshot(); }
+    // The clock the runs keep time by (the snapshot's times are on it).
+    const TLocalClock &Clock() const { return FClock; }
 
     // Seams for tests and tools; each takes effect at the next Start.
     void SetClock(TLocalClock Clock) { FClock = std::move(Clock); }
     void SetPortFactory(TPollPortFactory Factory) { FPortFactory = std::move(Factory); }
+    void SetReconnectInterval(std::chrono::milliseconds Interval) { FReconnectInterval = Interval; }
 
     // Events; each fires only when assigned.
     TNotifyEvent OnStarting;
@@ -216,7 +240,9 @@ private:
     // The bytes of the last accepted reply, across runs, to recognise the
     // same analysis sent again while its acknowledgement is still owed.
     std::vector<uint8_t> FLastReply;
+    TLinkMonitor FLink; // before the thread, which writes it
     std::unique_ptr<TFixMeasThread> FPollThread;
     TLocalClock FClock = CurrentLocalDateTime;
     TPollPortFactory FPortFactory = CreatePollComPort;
+    std::chrono::milliseconds FReconnectInterval = kReconnectInterval;
 };

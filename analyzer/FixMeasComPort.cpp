@@ -2,12 +2,14 @@
 
 #include "CPort.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 // The serial port as a polling run uses it, set up for the analyzer's line.
 class TComPollPort final : public IPollPort {
 public:
-    explicit TComPollPort(const QString &PortName) {
+    explicit TComPollPort(const QString &PortName) : FPath(ComDevicePath(PortName.toStdString())) {
         FPort.SetPort(PortName.toStdString());
         FPort.SetBaudRate(br9600);
         FPort.Parity().SetBits(prOdd);
@@ -17,11 +19,18 @@ public:
 
     void Open() override { FPort.Open(); }
     void Close() override { FPort.Close(); }
+    // The device node (or the link that names it) is gone once the adapter
+    // is unplugged or the far end of a pseudo-terminal has closed.
+    bool Present() const override {
+        struct stat Info{};
+        return ::stat(FPath.c_str(), &Info) == 0;
+    }
     void ClearBuffer(bool Input, bool Output) override { FPort.ClearBuffer(Input, Output); }
     int32_t Write(const void *Buffer, int32_t Count) override { return FPort.Write(Buffer, Count); }
     int32_t Read(void *Buffer, int32_t Count) override { return FPort.Read(Buffer, Count); }
 
 private:
+    std::string FPath;
     TComPort FPort;
 };
 

@@ -72,6 +72,57 @@ QString sSettingsUnreadable()
     return QStringLiteral("Не удалось прочитать файл настроек %1: %2.\n"
                           "Порт, журнал и номер прибора взяты по умолчанию.");
 }
+QString sLinkPort() { return QStringLiteral("Порт %1, прибор %2"); }
+QString sLinkPortDescribed() { return QStringLiteral("Порт %1 (%2), прибор %3"); }
+QString sLinkNoPort() { return QStringLiteral("Порт не выбран, прибор %1"); }
+QString sLinkOff() { return QStringLiteral("Опрос выключен"); }
+QString sLinkCannotStart() { return QStringLiteral("Опрос не начнётся: %1"); }
+QString sLinkReasonDevice0() { return QStringLiteral("номер прибора 0"); }
+QString sLinkAdviceDevice0() { return QStringLiteral("Укажите номер прибора от 1 до 65535."); }
+QString sLinkReasonNoPort() { return QStringLiteral("не выбран порт"); }
+QString sLinkAdviceNoPort() { return QStringLiteral("Выберите порт в меню кнопки опроса."); }
+QString sLinkReasonPortAbsent() { return QStringLiteral("порт %1 не найден"); }
+QString sLinkAdvicePortAbsent()
+{
+    return QStringLiteral("Подключите адаптер или выберите другой порт в меню кнопки опроса.");
+}
+QString sLinkOpening() { return QStringLiteral("Открытие порта…"); }
+QString sLinkWaiting() { return QStringLiteral("Ожидание следующего результата: %1"); }
+QString sLinkAckMissing() { return QStringLiteral(" (приём не подтверждён)"); }
+QString sLinkFetching() { return QStringLiteral("Запрос результата…"); }
+QString sLinkNoAnswer() { return QStringLiteral("Нет ответа от анализатора %1"); }
+QString sLinkAdviceNoAnswer()
+{
+    return QStringLiteral("Проверьте номер прибора, питание анализатора, кабель и выбранный порт.");
+}
+QString sLinkRefused() { return QStringLiteral("Ответы отклоняются: %1 (%2)"); }
+QString sLinkAdviceRefused() { return QStringLiteral("Анализатор отвечает, но ответы не принимаются: %1."); }
+QString sLinkRefusedEcho() { return QStringLiteral("чужой адрес"); }
+QString sLinkRefusedEchoLong() { return QStringLiteral("в ответе чужой адрес — другой номер прибора или помехи"); }
+QString sLinkRefusedLength() { return QStringLiteral("неверная длина"); }
+QString sLinkRefusedLengthLong() { return QStringLiteral("ответ неполный или с лишними байтами — помехи или кабель"); }
+QString sLinkRefusedOwnRequest() { return QStringLiteral("эхо запроса"); }
+QString sLinkRefusedOwnRequestLong()
+{
+    return QStringLiteral("линия возвращает запрос — перемычка в кабеле или адаптер с эхом");
+}
+QString sLinkRefusedNoise() { return QStringLiteral("помехи"); }
+QString sLinkRefusedNoiseLong() { return QStringLiteral("приходят байты, не похожие на ответ — помехи или скорость линии"); }
+QString sLinkPortLost() { return QStringLiteral("Порт потерян, переподключение… %1"); }
+QString sLinkAdvicePortLost()
+{
+    return QStringLiteral("Проверьте кабель и адаптер; опрос продолжится сам, когда порт появится.");
+}
+QString sLinkSeconds() { return QStringLiteral("%1 с"); }
+QString sLinkMinutes() { return QStringLiteral("%1 мин %2 с"); }
+QString sLinkResults() { return QStringLiteral("Результатов: %1"); }
+QString sLinkResultsLast() { return QStringLiteral("Результатов: %1, последний в %2"); }
+QString sLinkCounters()
+{
+    return QStringLiteral("Запросов: %1, отклонено ответов: %2, подтверждено: %3, без подтверждения: %4, "
+                          "переподключений: %5");
+}
+QString sLinkPortError() { return QStringLiteral("Ошибка порта: %1"); }
 
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {

@@ -49,6 +49,45 @@ QString sRecoveryCaption();
 QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
 QString sLogDoesNotFit();       // %1 journal, %2 cause, %3 where the log was set aside
 QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
+// The link's status bar: the port with its description and the
+// device number, the link's states (%1 a duration or a cause), and the
+// journal's count of results with the time of the last one.
+QString sLinkPort();             // %1 port, %2 device number
+QString sLinkPortDescribed();    // %1 port, %2 description, %3 device number
+QString sLinkNoPort();           // no port chosen, %1 device number
+QString sLinkOff();
+QString sLinkCannotStart();      // %1 the reason
+QString sLinkReasonDevice0();
+QString sLinkAdviceDevice0();
+QString sLinkReasonNoPort();
+QString sLinkAdviceNoPort();
+QString sLinkReasonPortAbsent(); // %1 port
+QString sLinkAdvicePortAbsent();
+QString sLinkOpening();
+QString sLinkWaiting();          // %1 time left on the 125 s gate
+QString sLinkAckMissing();       // added to the waiting text while the acknowledgement is not confirmed
+QString sLinkFetching();
+QString sLinkNoAnswer();         // %1 for how long
+QString sLinkAdviceNoAnswer();
+QString sLinkRefused();          // %1 the cause in short, %2 for how long
+QString sLinkAdviceRefused();    // %1 the cause at length
+// Causes of refused replies, in short and at length.
+QString sLinkRefusedEcho();
+QString sLinkRefusedEchoLong();
+QString sLinkRefusedLength();
+QString sLinkRefusedLengthLong();
+QString sLinkRefusedOwnRequest();
+QString sLinkRefusedOwnRequestLong();
+QString sLinkRefusedNoise();
+QString sLinkRefusedNoiseLong();
+QString sLinkPortLost();         // %1 for how long
+QString sLinkAdvicePortLost();
+QString sLinkSeconds();          // %1 seconds
+QString sLinkMinutes();          // %1 minutes, %2 seconds
+QString sLinkResults();          // %1 results in the journal
+QString sLinkResultsLast();      // %1 results in the journal, %2 time of the last accepted result
+QString sLinkCounters();         // %1 fetches, %2 refused, %3 acknowledged, %4 unacknowledged, %5 reconnections
+QString sLinkPortError();        // %1 the port's last error
 
 inline constexpr int kColumnCount = 17;
 // Journal column captions, column 0 to 16.

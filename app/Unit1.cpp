@@ -3,10 +3,12 @@
 #include "AboutForm.h"
 #include "AppError.h"
 #include "ClGrid.h"
+#include "ComDevice.h"
 #include "EnumSP.h"
 #include "Icons.h"
 #include "JournalLog.h"
 #include "JournalView.h"
+#include "LinkStatusBar.h"
 #include "LogWarning.h"
 #include "MyConsts.h"
 #include "PortMenu.h"
@@ -29,6 +31,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -89,6 +92,7 @@ TForm1::~TForm1()
     FixMeas1->OnGetDevNumber = nullptr;
     FixMeas1->OnPutResult = nullptr;
     FixMeas1->OnErrorOpenPort = nullptr;
+    LinkStatus->SetSource(nullptr); // it reads the poller
     FFixMeas.reset();
     FixMeas1 = nullptr;
     SetApplicationErrorSink(FPreviousErrorSink);
@@ -120,6 +124,7 @@ void TForm1::CreateComponents()
     // The grid is first in the tab order and holds the focus at start.
     setTabOrder(MainGrid, NumberEdit1);
     WireFixMeas();
+    WireLinkStatus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     MainGrid->setFocus();
 }
@@ -215,6 +220,24 @@ void TForm1::WireFixMeas()
         RunReportingErrors([&] { FixMeas1PutResult(Sender); });
     };
     FixMeas1->OnErrorOpenPort = [this](QObject *Sender) { FixMeas1ErrorOpenPort(Sender); };
+}
+
+void TForm1::WireLinkStatus()
+{
+    LinkStatus = new TLinkStatusBar(this);
+    statusBar()->addWidget(LinkStatus, 1);
+    LinkStatus->SetSource([this] {
+        TLinkInput in;
+        in.Active = FixMeas1->Active();
+        in.Link = FixMeas1->LinkSnapshot();
+        in.Now = FixMeas1->Clock()();
+        in.Port = FixMeas1->Port();
+        in.PortPresent = QFileInfo::exists(QString::fromStdString(ComDevicePath(in.Port.toStdString())));
+        in.DevNumber = DeviceNumberFromValue(NumberEdit1->Value());
+        in.LastResultTime = PollState.ResultTime;
+        in.ResultCount = FJournal.Model().RowCount() - 2; // less the captions and the entry row
+        return in;
+    });
 }
 
 void TForm1::BindCommand(QAction *Action, void (TForm1::*Handler)())
@@ -565,8 +588,9 @@ void TForm1::MenuPortAboutToShow()
         ports = ListSerialPorts(FSerialRoots);
     }
     const QString current = FixMeas1->Port();
-    BuildPortMenu(MenuPort, current, ports, DescribeSerialPort(current.toStdString(), FSerialRoots),
-                  {MyConsts::sPortAbsent(), MyConsts::sOtherPort()});
+    const TSerialPortInfo currentInfo = DescribeSerialPort(current.toStdString(), FSerialRoots);
+    BuildPortMenu(MenuPort, current, ports, currentInfo, {MyConsts::sPortAbsent(), MyConsts::sOtherPort()});
+    LinkStatus->SetPort(current, QString::fromStdString(currentInfo.Description));
     for (QAction *item : MenuPort->actions()) {
         if (item->objectName() == QLatin1String(kOtherPortItemName))
             connect(item, &QAction::triggered, this, &TForm1::PortMenuOtherClick);
@@ -578,6 +602,8 @@ void TForm1::MenuPortAboutToShow()
 void TForm1::PortMenuItemClick(QAction *Sender)
 {
     FixMeas1->SetPort(Sender->objectName());
+    LinkStatus->SetPort(FixMeas1->Port(),
+                        QString::fromStdString(DescribeSerialPort(FixMeas1->Port().toStdString(), FSerialRoots).Description));
 }
 
 void TForm1::PortMenuOtherClick()

@@ -26,6 +26,7 @@ class QToolBar;
 class QToolButton;
 class TColorStringGrid;
 class TJournalLog;
+class TLinkStatusBar;
 class TLogWarning;
 class TNumberEdit;
 
@@ -70,6 +71,7 @@ public:
     QAction *mnAbout = nullptr;
     TFixMeas *FixMeas1 = nullptr;
     TLogWarning *LogWarning = nullptr;
+    TLinkStatusBar *LinkStatus = nullptr; // in the status bar
 
     // The window's copy of the poller's record; outlives every polling run.
     TFixMeasResult PollState{};
@@ -135,6 +137,7 @@ private:
     void CreateToolBar();
     void CreateMenus();
     void WireFixMeas();
+    void WireLinkStatus();
     void BindCommand(QAction *Action, void (TForm1::*Handler)());
     void SetImage(QAction *Action, int Index);
     // The closing question; false when the operator cancels. Yes saves.

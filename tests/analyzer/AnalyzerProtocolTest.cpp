@@ -175,6 +175,37 @@ TEST(FetchExchange, NoAnswerAndWrongEchoFail)
     EXPECT_FALSE(FetchResult(wrong, kDevice1, rx).Accepted);
 }
 
+// What the operator is told about a fetch that failed; the verdict travels
+// with the exchange's outcome.
+TEST(FetchExchange, TellsWhyAReplyWasRefused)
+{
+    Bytes wrongEcho = ReplyOfLength(38);
+    std::swap(wrongEcho[34], wrongEcho[35]);
+    Bytes ownRequest = {0x91, 0xA0, 0xA0, 0xA0, 0x06};
+    Bytes requestThenReply = ownRequest;
+    requestThenReply.insert(requestThenReply.end(), kSampleReply.begin(), kSampleReply.end());
+    struct Case { const char *what; Bytes reply; TReplyVerdict verdict; TAddress address = kDevice1; };
+    const Case cases[] = {
+        {"silence", {}, TReplyVerdict::NoReply},
+        {"sample", kSampleReply, TReplyVerdict::Accepted},
+        {"another device's reply", ReplyOfLength(38), TReplyVerdict::WrongEcho, AddressBytes(2)},
+        {"swapped echo", wrongEcho, TReplyVerdict::WrongEcho},
+        {"cut short", ReplyOfLength(37), TReplyVerdict::WrongLength},
+        {"own request", ownRequest, TReplyVerdict::OwnRequest},
+        {"own request, then the reply", requestThenReply, TReplyVerdict::OwnRequest},
+        {"noise", Bytes{0x00, 0xFF, 0x13}, TReplyVerdict::Noise},
+    };
+    for (const Case &c : cases) {
+        ScriptedLine line;
+        if (!c.reply.empty())
+            line.Pieces = {c.reply};
+        TRxBuffer rx;
+        const TFetchOutcome out = FetchResult(line, c.address, rx);
+        EXPECT_EQ(out.Verdict, c.verdict) << c.what;
+        EXPECT_EQ(out.Accepted, c.verdict == TReplyVerdict::Accepted) << c.what;
+    }
+}
+
 TEST(FetchExchange, JoinsAReplyArrivingInPieces)
 {
     ScriptedLine line;

@@ -3,6 +3,7 @@
 
 #include "ChildProcess.h"
 #include "Icons.h"
+#include "LinkStatusBar.h"
 #include "UucpLock.h"
 #include "numedit.h"
 
@@ -151,6 +152,11 @@ TEST_F(Polling, DeviceNumberZeroEndsTheRunAtOnce)
     EXPECT_TRUE(form.NumberEdit1->isEnabled());
     EXPECT_TRUE(Script->Calls.empty());
     EXPECT_EQ(analyzer.Fetches(), 0);
+    // The bar says why.
+    form.LinkStatus->Refresh();
+    EXPECT_EQ(form.LinkStatus->Status().State, TLinkState::CannotStart);
+    EXPECT_EQ(form.LinkStatus->Status().StateText, "Опрос не начнётся: номер прибора 0");
+    EXPECT_EQ(form.LinkStatus->Status().Advice, "Укажите номер прибора от 1 до 65535.");
 }
 
 TEST_F(Polling, AnUnopenablePortIsShownOnce)
@@ -166,6 +172,9 @@ TEST_F(Polling, AnUnopenablePortIsShownOnce)
     EXPECT_EQ(Script->Calls[0].Caption, "Ошибка");
     EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
     EXPECT_TRUE(form.NumberEdit1->isEnabled());
+    // Afterwards the bar keeps saying why.
+    form.LinkStatus->Refresh();
+    EXPECT_EQ(form.LinkStatus->Status().StateText, "Опрос не начнётся: порт " + Path("no-such-tty") + " не найден");
 }
 
 // Another program holds the analyzer's port, by a UUCP lock or by simply
@@ -215,6 +224,90 @@ TEST_F(Polling, StartCommitsANumberStillBeingTyped)
     ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
     EXPECT_EQ(form.PollState.DevNumber, 1);
     ASSERT_TRUE(StopPolling());
+}
+
+// The analyzer's line dies mid-run and comes back on the same path a while
+// later: the window says so, keeps its button on "stop", and polling goes on
+// with no one touching anything, the owed acknowledgement first.
+TEST_F(Polling, ALostPortIsShownAndPollingResumesWhenItComesBack)
+{
+    const QString link = Path("analyzer");
+    Emulator::TEmulatorConfig config = AnalyzerConfig({20.0, 3.45, 8.5, 1028.0});
+    config.VanishAfterFrames = 1; // answers the fetch, then dies on the ack
+    auto first = std::make_unique<Emulator::PtyAnalyzer>(config);
+    ASSERT_TRUE(QFile::link(PortName(*first), link));
+
+    TForm1 &form = Create();
+    int alerts = 0;
+    form.LinkStatus->SetAlert([&](QWidget *) { ++alerts; });
+    form.FixMeas1->SetReconnectInterval(std::chrono::milliseconds(50));
+    StartPolling(link);
+    ASSERT_TRUE(WaitFor([&] { return form.LinkStatus->Status().State == TLinkState::PortLost; }));
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_TRUE(form.LinkStatus->Status().NeedsOperator);
+    EXPECT_TRUE(form.LinkStatus->Status().StateText.startsWith("Порт потерян, переподключение…"));
+    EXPECT_EQ(alerts, 1);
+    EXPECT_EQ(form.actOpr->toolTip(), "Остановить опрос");
+    EXPECT_EQ(TForm1::ImageIndex(form.actOpr), kImageStop);
+    EXPECT_FALSE(form.NumberEdit1->isEnabled());
+
+    first.reset();
+    Emulator::PtyAnalyzer second(AnalyzerConfig({21.0, 3.5, 8.6, 1029.0}));
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link(PortName(second), link));
+    ASSERT_TRUE(WaitFor([&] { return second.Acks() >= 1 && !form.PollState.AckPending; }));
+    ASSERT_TRUE(WaitFor([&] { return form.LinkStatus->Status().State == TLinkState::Waiting; }));
+    EXPECT_FALSE(form.LinkStatus->Status().NeedsOperator);
+
+    Clock.Advance(126);
+    ASSERT_TRUE(PollUntilRows(second, 4, 2));
+    EXPECT_EQ(Cell(5, 2), "21,00");
+    EXPECT_TRUE(Script->Calls.empty());
+    EXPECT_EQ(alerts, 1);
+    ASSERT_TRUE(StopPolling());
+}
+
+// Fetches that get no answer, whether the analyzer is silent or another
+// device number is asked for: "no answer" after its delay, and a call for
+// the operator after a minute.
+TEST_F(Polling, UnansweredFetchesShowNoAnswerAfterTheirDelay)
+{
+    Emulator::TEmulatorConfig silent = AnalyzerConfig({20.0, 3.45, 8.5, 1028.0});
+    silent.NoAnswer = true;
+    struct Case {
+        const char *what;
+        Emulator::TEmulatorConfig config;
+        int device;
+    };
+    const Case cases[] = {
+        {"analyzer silent", silent, 1},
+        {"wrong device number", AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}), 2},
+    };
+    for (const Case &c : cases) {
+        Emulator::PtyAnalyzer analyzer(c.config);
+        TForm1 &form = Create();
+        int alerts = 0;
+        form.LinkStatus->SetAlert([&](QWidget *) { ++alerts; });
+        StartPolling(PortName(analyzer), c.device);
+        ASSERT_TRUE(WaitFor([&] { return analyzer.Fetches() >= 2; })) << c.what;
+        form.LinkStatus->Refresh();
+        EXPECT_EQ(form.LinkStatus->Status().State, TLinkState::Fetching) << c.what;
+
+        Clock.Advance(11);
+        form.LinkStatus->Refresh();
+        EXPECT_EQ(form.LinkStatus->Status().State, TLinkState::NoAnswer) << c.what;
+        EXPECT_TRUE(form.LinkStatus->Status().StateText.startsWith("Нет ответа от анализатора 11 с")) << c.what;
+        EXPECT_EQ(alerts, 0) << c.what;
+
+        Clock.Advance(50);
+        form.LinkStatus->Refresh();
+        EXPECT_TRUE(form.LinkStatus->Status().NeedsOperator) << c.what;
+        EXPECT_EQ(alerts, 1) << c.what;
+        EXPECT_EQ(RowCount(), 2) << c.what;
+        ASSERT_TRUE(StopPolling()) << c.what;
+        form.LinkStatus->Refresh();
+        EXPECT_EQ(form.LinkStatus->Status().State, TLinkState::Off) << c.what;
+    }
 }
 
 } // namespace

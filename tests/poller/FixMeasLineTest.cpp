@@ -4,6 +4,9 @@
 #include "PollerHarness.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -264,18 +267,124 @@ TEST(FixMeasLine, DeviceNumberZeroEndsTheRunWithoutSending) {
     EXPECT_FALSE(Owner.PortOpenInStoping);
 }
 
-TEST(FixMeasLine, VanishingLineEndsTheRunQuietly) {
+// The line dies at the acknowledgement of the first result and comes back,
+// a moment later, on the same path (as an adapter does under its by-id
+// name): the run goes on by itself, the acknowledgement still owed goes to
+// the analyzer that came back, and the next result follows the gate.
+TEST(FixMeasLine, LostLineIsReopenedAndPollingGoesOn) {
+    QTemporaryDir Dir;
+    ASSERT_TRUE(Dir.isValid());
+    const QString LinkPath = Dir.filePath(QStringLiteral("analyzer"));
     TEmulatorConfig Config;
     Config.VanishAfterFrames = 1; // answers the fetch, then dies on the ack
-    Emulator::PtyAnalyzer Analyzer(Config);
+    auto First = std::make_unique<Emulator::PtyAnalyzer>(Config);
+    ASSERT_TRUE(QFile::link(PortName(*First), LinkPath));
+
     TTestOwner Owner;
-    Owner.StartOn(Analyzer);
-    ASSERT_TRUE(Owner.WaitUntilIdle());
-    EXPECT_EQ(Owner.Events.front(), "Starting");
-    EXPECT_EQ(Owner.Events.back(), "Stoping");
-    EXPECT_EQ(Owner.Puts.size(), 1u);
+    Owner.Meas.SetReconnectInterval(std::chrono::milliseconds(50));
+    Owner.StartOnPort(LinkPath);
+    ASSERT_TRUE(WaitFor([&] { return Owner.Meas.LinkSnapshot().Phase == TLinkPhase::PortLost; }));
+    ASSERT_EQ(Owner.Puts.size(), 1u);
+    EXPECT_TRUE(Owner.PollState.AckPending);
+    EXPECT_FALSE(Owner.Meas.LinkSnapshot().LastPortError.empty());
+    // Reopening keeps failing while nothing is there.
+    QTest::qWait(300);
+    EXPECT_TRUE(Owner.Meas.Active());
+    EXPECT_EQ(Owner.StopingCount, 0);
+    EXPECT_FALSE(Owner.PortOpen);
+
+    First.reset();
+    Emulator::PtyAnalyzer Second(TEmulatorConfig{});
+    ASSERT_TRUE(QFile::remove(LinkPath));
+    ASSERT_TRUE(QFile::link(PortName(Second), LinkPath));
+    ASSERT_TRUE(WaitFor([&] { return Second.Acks() >= 1 && !Owner.PollState.AckPending; }));
+    EXPECT_EQ(Second.Fetches(), 0) << "the gate of the first result still holds";
+    const TLinkSnapshot Link = Owner.Meas.LinkSnapshot();
+    EXPECT_EQ(Link.Phase, TLinkPhase::Polling);
+    EXPECT_EQ(Link.Reopens, 1u);
+
+    Owner.Clock.Advance(126);
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 4; }));
+    EXPECT_TRUE(Owner.Puts[2].AckPending);
+    EXPECT_EQ(Second.Fetches(), 1);
+    ASSERT_TRUE(Owner.StopAndWait());
+    EXPECT_EQ(Owner.StopingCount, 1);
     EXPECT_FALSE(Owner.StopError);
     EXPECT_FALSE(Owner.PortOpenInStoping);
+    EXPECT_EQ(Owner.Meas.LinkSnapshot().Phase, TLinkPhase::Off);
+}
+
+// Stop (and closing the program) must not wait out the pause between two
+// attempts to reopen a lost port.
+TEST(FixMeasLine, StopEndsTheWaitForALostPortAtOnce) {
+    TEmulatorConfig Config;
+    Config.VanishAfterFrames = 1;
+    Emulator::PtyAnalyzer Analyzer(Config);
+    TTestOwner Owner;
+    Owner.Meas.SetReconnectInterval(std::chrono::minutes(10));
+    Owner.StartOn(Analyzer);
+    ASSERT_TRUE(WaitFor([&] { return Owner.Meas.LinkSnapshot().Phase == TLinkPhase::PortLost; }));
+    ASSERT_TRUE(Owner.StopAndWait(5'000));
+    EXPECT_EQ(Owner.Events.back(), "Stoping");
+    EXPECT_FALSE(Owner.StopError);
+}
+
+// With the gate shut nothing goes over the line for two minutes; an adapter
+// pulled meanwhile (its device name goes away) shows as lost at once, not at
+// the next fetch.
+TEST(FixMeasLine, AnIdleRunNoticesThatItsDeviceIsGone) {
+    QTemporaryDir Dir;
+    ASSERT_TRUE(Dir.isValid());
+    const QString LinkPath = Dir.filePath(QStringLiteral("usb-adapter"));
+    Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
+    ASSERT_TRUE(QFile::link(PortName(Analyzer), LinkPath));
+    TTestOwner Owner;
+    Owner.StartOnPort(LinkPath);
+    ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 2; }));
+    ASSERT_TRUE(QFile::remove(LinkPath));
+    ASSERT_TRUE(WaitFor([&] { return Owner.Meas.LinkSnapshot().Phase == TLinkPhase::PortLost; }, 10'000));
+    EXPECT_EQ(Analyzer.Fetches(), 1);
+    EXPECT_TRUE(Owner.Meas.Active());
+    ASSERT_TRUE(Owner.StopAndWait());
+}
+
+// What the window is told about each fetch: refused replies by their cause,
+// silence as such, and since when no fetch was answered.
+TEST(FixMeasLine, TheLinkSnapshotTellsRefusedRepliesFromSilence) {
+    struct Case {
+        const char *what;
+        TEmulatorConfig config;
+        uint16_t device;
+        AnalyzerProtocol::TReplyVerdict verdict;
+    };
+    TEmulatorConfig WrongEcho;
+    WrongEcho.WrongEcho = true;
+    TEmulatorConfig Cut;
+    Cut.ReplyLength = 37;
+    TEmulatorConfig Silent;
+    Silent.NoAnswer = true;
+    const Case Cases[] = {
+        {"wrong echo", WrongEcho, 1, AnalyzerProtocol::TReplyVerdict::WrongEcho},
+        {"cut reply", Cut, 1, AnalyzerProtocol::TReplyVerdict::WrongLength},
+        {"analyzer silent", Silent, 1, AnalyzerProtocol::TReplyVerdict::NoReply},
+        {"another device number", TEmulatorConfig{}, 7, AnalyzerProtocol::TReplyVerdict::NoReply},
+    };
+    for (const Case &C : Cases) {
+        Emulator::PtyAnalyzer Analyzer(C.config);
+        TTestOwner Owner;
+        Owner.DevNumber = C.device;
+        const double Started = Owner.Clock.Now();
+        Owner.StartOn(Analyzer);
+        ASSERT_TRUE(WaitFor([&] { return Owner.Meas.LinkSnapshot().Fetches >= 2; })) << C.what;
+        const TLinkSnapshot Link = Owner.Meas.LinkSnapshot();
+        EXPECT_EQ(Link.Phase, TLinkPhase::Polling) << C.what;
+        EXPECT_EQ(Link.LastVerdict, C.verdict) << C.what;
+        EXPECT_EQ(Link.UnansweredSince, Started) << C.what;
+        EXPECT_EQ(Link.LastValidReply, 0) << C.what;
+        EXPECT_EQ(Link.Refused > 0, C.verdict != AnalyzerProtocol::TReplyVerdict::NoReply) << C.what;
+        ASSERT_TRUE(Owner.StopAndWait()) << C.what;
+        EXPECT_TRUE(Owner.Puts.empty()) << C.what;
+    }
 }
 
 // Stop while the reply is still arriving: the pass ends as usual (result

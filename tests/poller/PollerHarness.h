@@ -26,6 +26,7 @@ public:
         FInner->Close();
         FIsOpen = false;
     }
+    bool Present() const override { return FInner->Present(); }
     void ClearBuffer(bool Input, bool Output) override { FInner->ClearBuffer(Input, Output); }
     int32_t Write(const void *Buffer, int32_t Count) override { return FInner->Write(Buffer, Count); }
     int32_t Read(void *Buffer, int32_t Count) override { return FInner->Read(Buffer, Count); }
@@ -92,8 +93,9 @@ public:
     }
 
     // Starts a run on the emulated analyzer through the real serial port.
-    void StartOn(const Emulator::PtyAnalyzer &Analyzer) {
-        Meas.SetPort(PortName(Analyzer));
+    void StartOn(const Emulator::PtyAnalyzer &Analyzer) { StartOnPort(PortName(Analyzer)); }
+    void StartOnPort(const QString &Name) {
+        Meas.SetPort(Name);
         Meas.SetPortFactory([this](const QString &Name) -> std::unique_ptr<IPollPort> {
             return std::make_unique<TWatchedPort>(CreatePollComPort(Name), PortOpen);
         });

@@ -1,0 +1,7 @@
+#include "LinkMonitor.h"
+
+TLinkSnapshot TLinkMonitor::Snapshot() const
+{
+    std::lock_guard Lock(FMutex);
+    return FSnapshot;
+}
