@@ -56,6 +56,7 @@ public:
     // for. Returns how long the end took in ms, or -1 when it went wrong.
     qint64 Close(TMoment Moment, bool BySignal)
     {
+        WriteSettings(1); // whatever the last life left
         if (Moment == TMoment::InsideOpenPortBox)
             Unplug();
         else if (!FAnalyzer)
@@ -156,7 +157,7 @@ private:
             const QByteArray line = Child.readLine().trimmed();
             polling = polling || line == "polling";
             put = put || line.startsWith("put ");
-            if (Moment == TMoment::InsideOpenPortBox && line.startsWith("error "))
+            if (Moment == TMoment::InsideOpenPortBox && line.startsWith("error Ошибка открытия порта"))
                 return true;
             if (Moment == TMoment::MidHandOver && line.startsWith("put "))
                 return true; // the window is inside the hand-over; the acknowledgement waits for it

@@ -149,6 +149,8 @@ int main(int argc, char **argv)
         }
         if (std::string(line, size_t(got)).find("close") != std::string::npos) {
             Say(QStringLiteral("closing"));
+            labels.stop(); // the operator stops typing to close the window
+            saves.stop();
             form.close();
         }
     });
