@@ -383,6 +383,11 @@ void TFixMeas::Stop() {
         FPollThread->RequestTermination();
 }
 
+void TFixMeas::Cancel() {
+    if (FActive && FPollThread)
+        FPollThread->Cancel();
+}
+
 void TFixMeas::ThreadTerminated() {
     if (!FPollThread || FEnding)
         return;

@@ -119,6 +119,9 @@ public:
     void Cancel();
     // Main thread: waits until the thread body has returned.
     void Join();
+    // Main thread: one of the run's hand-offs is running further down the
+    // main thread's stack, and the thread waits for it to return.
+    bool ServingHandOff() const { return FHandOff.Serving(); }
     // Main thread, inside a hand-off only.
     TPassState &PassState() { return FPass; }
 
@@ -186,7 +189,18 @@ public:
     ~TFixMeas() override;
 
     void Start();
+    // Asks the run to end after the pass in progress; the end handler
+    // follows on the main thread's event loop.
     void Stop();
+    // Like Stop, but the pass in progress is not finished: a hand-off the
+    // thread waits for is released unserved (so nothing the owner has not
+    // received is acknowledged). For a main thread that must wait for the
+    // end from inside one of the run's own hand-offs, which the thread
+    // waits for in turn.
+    void Cancel();
+    // Main thread: the run's thread waits for a hand-off that is running
+    // further down the main thread's stack (a modal box of a handler).
+    bool InsideHandOff() const { return FPollThread && FPollThread->ServingHandOff(); }
 
     bool Active() const { return FActive; }
     QString Port() const { return FPort; }

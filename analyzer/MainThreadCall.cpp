@@ -50,6 +50,11 @@ void TMainThreadCall::Cancel() {
     FState->Changed.notify_all();
 }
 
+bool TMainThreadCall::Serving() const {
+    std::lock_guard Lock(FState->Mutex);
+    return FState->Serving;
+}
+
 // State by value: Fn may destroy the receiver that holds the other copy.
 void TMainThreadCall::Serve(std::shared_ptr<TState> State) {
     std::function<void()> Fn;

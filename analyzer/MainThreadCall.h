@@ -49,6 +49,11 @@ public:
     // Main thread: refuses every further call and releases a waiting worker.
     void Cancel();
 
+    // Main thread: a call is running right now, further down this thread's
+    // stack (Fn has opened a modal loop). The worker waits for it, so the
+    // main thread must not wait for the worker from here.
+    bool Serving() const;
+
 private:
     struct TState {
         std::mutex Mutex;                // guards every field below

@@ -10,6 +10,10 @@ int main(int argc, char **argv)
 {
     TNivaraApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Nivara"));
+    // From the start, so that a signal inside a box shown while the window
+    // is being built ends the program in order too; there is nothing to
+    // write yet.
+    application.EndOnTermination({});
     TForm1 Form1;
     application.EndOnTermination([&Form1] { Form1.FormEndSession(); });
     Form1.show();

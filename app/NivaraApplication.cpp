@@ -50,8 +50,11 @@ void TNivaraApplication::Terminate()
         RunReportingErrors(FEndSession);
     // Inside a modal box or dialog the code after it would go on as if the
     // operator had answered, which could discard work; everything that has
-    // to reach the disk is there now, so the process ends on the spot.
-    if (QThread::currentThread()->loopLevel() > 1) {
+    // to reach the disk is there now, so the process ends on the spot. With
+    // no end handler yet the window is still being built (a box of its
+    // start-up is open): nothing to write, and exit() would only end that
+    // box's loop and let the start-up go on.
+    if (!FEndSession || QThread::currentThread()->loopLevel() > 1) {
         std::fflush(nullptr);
         ::_exit(0);
     }

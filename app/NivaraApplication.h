@@ -24,7 +24,8 @@ public:
     // desktop session's logout request ends the program in order: EndSession
     // runs once, without any question (errors it meets go to the standard
     // error output, no box may wait for a person then), and the program ends
-    // with status 0.
+    // with status 0. Called with no EndSession (before the window exists),
+    // a signal ends the program at once.
     void EndOnTermination(std::function<void()> EndSession);
 
 private:

@@ -485,6 +485,11 @@ void TForm1::WaitWhilePollerActive()
 {
     if (!FixMeas1->Active())
         return;
+    // From inside one of the poller's own hand-offs (the end of a session
+    // arriving while the box about the port is open) the poller waits for
+    // this very thread: it is released instead of waited for.
+    if (FixMeas1->InsideHandOff())
+        FixMeas1->Cancel();
     // Commands stay off while the poller finishes its pass.
     const auto commands = {actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr, mnAbout};
     for (QAction *action : commands)

@@ -11,22 +11,30 @@
 // --dump the window only starts (recovering what the log holds), writes
 // what Save would write to <file>, and ends without closing, so the log
 // stays as it was.
+//
+// It also serves the close soak: a line "close" on standard input closes the
+// window as the operator would (questions answered No), and SIGTERM ends it
+// as the desktop's logout does.
 
 #include "ClGrid.h"
 #include "FormDialogs.h"
 #include "JournalFile.h"
+#include "NivaraApplication.h"
 #include "Unit1.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QLocale>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -36,7 +44,9 @@ void Say(const QString &Line)
     std::fflush(stdout);
 }
 
-// No person: questions are answered No, boxes go to standard output.
+// No person: questions are answered No, boxes go to standard output. An
+// error box stays open for a while, as one no one has read yet: its loop
+// serves the poller meanwhile, and a termination may come inside it.
 class TSilentDialogs final : public IFormDialogs {
 public:
     TSaveAnswer AskSaveOnClose(QWidget *, const QString &, const QString &) override { return TSaveAnswer::No; }
@@ -44,6 +54,9 @@ public:
     void ShowError(QWidget *, const QString &Text, const QString &) override
     {
         Say(QStringLiteral("error ") + QString(Text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        QEventLoop unread;
+        QTimer::singleShot(3000, &unread, &QEventLoop::quit);
+        unread.exec();
     }
     void ShowInformation(QWidget *, const QString &Text, const QString &) override
     {
@@ -57,7 +70,7 @@ public:
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    TNivaraApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 4 && !(args.size() == 6 && args[4] == QStringLiteral("--dump"))) {
         std::fputs("usage: nivara_crash_driver <settings> <clock-origin-ns> <speed> [--dump <file>]\n", stderr);
@@ -72,6 +85,7 @@ int main(int argc, char **argv)
     setup.IniFileName = args[1];
     setup.SerialPortNames = [] { return std::string(); };
     TForm1 form(std::move(setup));
+    app.EndOnTermination([&form] { form.FormEndSession(); });
     JournalModel &model = form.Journal().Model();
 
     if (args.size() == 6) {
@@ -125,6 +139,23 @@ int main(int argc, char **argv)
     });
     saves.start(170);
 
+    QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&commands, &QSocketNotifier::activated, [&] {
+        char line[64];
+        const ssize_t got = ::read(STDIN_FILENO, line, sizeof line);
+        if (got <= 0) {
+            commands.setEnabled(false); // the test went away; SIGKILL or SIGTERM will follow
+            return;
+        }
+        if (std::string(line, size_t(got)).find("close") != std::string::npos) {
+            Say(QStringLiteral("closing"));
+            labels.stop(); // the operator stops typing to close the window
+            saves.stop();
+            form.close();
+        }
+    });
+
+    form.show(); // a closed window that was never shown would not end the program
     form.actOpr->trigger();
     Say(QStringLiteral("polling"));
     return app.exec();

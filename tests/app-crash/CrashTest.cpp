@@ -12,6 +12,7 @@
 // Exits 0 when nothing was lost.
 
 #include "Cp1251.h"
+#include "DriverProcess.h"
 #include "PtyAnalyzer.h"
 
 #include <QCoreApplication>
@@ -111,7 +112,7 @@ public:
     TCrashRun(QString Driver, quint32 Seed)
         : FDriver(std::move(Driver))
         , FRandom(Seed)
-        , FAnalyzer(Config(), [this](const std::string &Line) { FRecord.OnLog(Line); })
+        , FAnalyzer(DriverAnalyzerConfig(), [this](const std::string &Line) { FRecord.OnLog(Line); })
     {
         FOrigin = SteadyNs(SteadyClock::now()); // 12:00 on the 15th, as the window's clock starts
         QFile ini(Path("Nivara.Ini"));
@@ -216,28 +217,12 @@ public:
     int LabelsTyped() const { return int(FLabels.size()); }
 
 private:
-    static Emulator::TEmulatorConfig Config()
-    {
-        Emulator::TEmulatorConfig config;
-        config.DevNumber = 1;
-        config.Values = {20.0, 3.45, 8.5, 1028.0};
-        config.Interval = std::chrono::milliseconds(1); // a new analysis at every fetch
-        config.NumberedResults = true;                  // and no two alike, as real ones
-        return config;
-    }
     QString Path(const QString &Name) const { return FDir.filePath(Name); }
     // Seconds since 00:00 on the 15th on the window's clock.
     double Station(qint64 SteadyNs) const { return 12 * 3600 + double(SteadyNs - FOrigin) * 1e-9 * kSpeed; }
     void Start(QProcess &Child, const QStringList &More)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-        Child.setProcessEnvironment(env);
-        Child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        Child.setWorkingDirectory(FDir.path());
-        Child.start(FDriver, QStringList{Path("Nivara.Ini"), QString::number(FOrigin), QString::number(kSpeed)} + More);
-        Child.waitForStarted();
+        StartDriver(Child, FDriver, FDir.path(), FOrigin, kSpeed, More);
     }
 
     QString FDriver;

@@ -369,6 +369,23 @@ TEST_F(Closing, AnEndOfSessionAsksNothingAndSavesNoJournal)
     EXPECT_FALSE(form.FixMeas1->Active()) << "the program is ending: no new run";
 }
 
+// The desktop ends the session while the box about an unopenable port is
+// open: the poller waits for that box, so waiting for the poller there would
+// never end.
+TEST_F(Closing, AnEndOfSessionInsideTheOpenPortBoxEndsAtOnce)
+{
+    TForm1 &form = Create();
+    bool ended = false;
+    Script->WhileOpen = [&] {
+        TWatchdog watchdog(std::chrono::seconds(20), "the end of session waited for the poller");
+        form.FormEndSession();
+        ended = true;
+    };
+    StartPolling(Path("no-such-tty"));
+    ASSERT_TRUE(WaitFor([&] { return ended && !form.FixMeas1->Active(); }));
+    EXPECT_TRUE(ReadIni().contains("COM=" + Path("no-such-tty") + "\r\n")) << "the settings are written";
+}
+
 TEST_F(Closing, AFailedSaveKeepsTheWindowOpenAndPollingOn)
 {
     TForm1 &form = Create();

@@ -1,10 +1,12 @@
 // Not a test by itself: the main window as the program runs it, polling the
 // port given on the command line, for TerminationTest to end by a signal.
-// Usage: termination_child <settings file> <port> <device number> [modal]
+// Usage: termination_child <settings file> <port> <device number> [modal|unread]
 // Prints "polling" once the run has started, and "box <kind> <text>" for any
 // box or dialog the window opens (which then answers as if cancelled). With
 // "modal", a modal dialog is open from the start ("modal open"; "modal
-// closed" once its loop has returned).
+// closed" once its loop has returned). With "unread", an error box stays
+// open, as one nobody has read yet (for boxes shown while the window is
+// being built).
 
 #include "FormDialogs.h"
 #include "NivaraApplication.h"
@@ -13,6 +15,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <cstdio>
@@ -21,6 +24,8 @@ namespace {
 
 class TReportingDialogs final : public IFormDialogs {
 public:
+    explicit TReportingDialogs(bool UnreadErrors) : FUnreadErrors(UnreadErrors) {}
+
     TSaveAnswer AskSaveOnClose(QWidget *, const QString &Text, const QString &) override
     {
         Report("AskSave", Text);
@@ -31,7 +36,15 @@ public:
         Report("Confirm", Text);
         return false;
     }
-    void ShowError(QWidget *, const QString &Text, const QString &) override { Report("Error", Text); }
+    void ShowError(QWidget *, const QString &Text, const QString &) override
+    {
+        Report("Error", Text);
+        if (FUnreadErrors) {
+            QEventLoop unread;
+            QTimer::singleShot(60'000, &unread, &QEventLoop::quit);
+            unread.exec();
+        }
+    }
     void ShowInformation(QWidget *, const QString &Text, const QString &) override { Report("Info", Text); }
     QString GetOpenFileName(QWidget *, const TFileDialogSetup &) override
     {
@@ -45,6 +58,7 @@ public:
     }
 
 private:
+    bool FUnreadErrors;
     static void Report(const char *Kind, const QString &Text)
     {
         std::printf("box %s %s\n", Kind, Text.toUtf8().constData());
@@ -58,12 +72,15 @@ int main(int argc, char **argv)
 {
     TNivaraApplication application(argc, argv);
     const QStringList args = application.arguments();
-    if (args.size() != 4 && !(args.size() == 5 && args[4] == "modal")) {
-        std::fprintf(stderr, "usage: termination_child <settings file> <port> <device number> [modal]\n");
+    const QString mode = args.value(4);
+    if (args.size() != 4 && !(args.size() == 5 && (mode == "modal" || mode == "unread"))) {
+        std::fprintf(stderr, "usage: termination_child <settings file> <port> <device number> [modal|unread]\n");
         return 2;
     }
+    // As the program does: from the start, before the window is built.
+    application.EndOnTermination({});
     TForm1Setup setup;
-    setup.Dialogs = std::make_unique<TReportingDialogs>();
+    setup.Dialogs = std::make_unique<TReportingDialogs>(mode == "unread");
     setup.IniFileName = args[1];
     setup.SerialPortNames = [] { return std::string("COM1"); };
     TForm1 Form1(std::move(setup));
@@ -74,7 +91,7 @@ int main(int argc, char **argv)
     Form1.actOpr->trigger();
     std::printf("polling\n");
     std::fflush(stdout);
-    if (args.size() == 5) {
+    if (mode == "modal") {
         QTimer::singleShot(0, &Form1, [&Form1] {
             QDialog box(&Form1);
             box.setModal(true);

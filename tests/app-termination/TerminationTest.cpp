@@ -124,4 +124,37 @@ TEST(TerminationSignals, EndTheProgramInOrderInTheMiddleOfAnExchange)
     }
 }
 
+// A box shown while the window is being built (here: the remembered journal
+// cannot be read) is open when the signal comes: the program still ends in
+// order, not by the signal.
+TEST(TerminationSignals, EndTheProgramInOrderInsideABoxShownAtStartUp)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString ini = dir.filePath("Nivara.Ini");
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(Cp1251::Encode("[Config]\r\nFileName=" + dir.path() + "\r\n")); // a folder: no journal to read
+    file.close();
+
+    QProcess child;
+    child.setWorkingDirectory(dir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    child.setProcessEnvironment(environment);
+    child.start(TERMINATION_CHILD, {ini, dir.filePath("no-port"), "1", "unread"});
+    ASSERT_TRUE(child.waitForStarted());
+    QString output;
+    ASSERT_TRUE(WaitFor([&] {
+        output += QString::fromUtf8(child.readAllStandardOutput());
+        return output.contains("box Error");
+    })) << output.toStdString();
+    ASSERT_EQ(kill(pid_t(child.processId()), SIGTERM), 0);
+    ASSERT_TRUE(child.waitForFinished(15'000));
+    output += QString::fromUtf8(child.readAllStandardOutput());
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output.toStdString();
+    EXPECT_EQ(child.exitCode(), 0);
+    EXPECT_FALSE(output.contains("polling")) << "nothing goes on after the box";
+}
+
 } // namespace
