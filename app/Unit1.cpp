@@ -66,6 +66,11 @@ TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
     : QMainWindow(Parent),
       FJournal(MyConsts::sJournalTexts()),
       FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs()),
+      FPrintCommands(*FDialogs, std::move(Setup.PrintPreview),
+                     [this] {
+                         CommitGridEditor();
+                         return FJournal.Printout(FJournal.Model().RowCount() - 1, MainGrid->font());
+                     }),
       FSerialPortNames(Setup.SerialPortNames ? std::move(Setup.SerialPortNames)
                                              : std::function<std::string()>([] { return GetSerialPortNames(); })),
       FIniFileName(std::move(Setup.IniFileName)),
@@ -137,6 +142,8 @@ void TForm1::CreateActions()
     make(actSave, "actSave", "Save", kImageSave);
     make(actSaveAs, "actSaveAs", "Save As", kImageSave);
     make(actPrint, "actPrint", "Print", kImagePrint);
+    make(actSavePdf, "actSavePdf", "Save As PDF", -1);
+    make(actPrintPreview, "actPrintPreview", "Print Preview", -1);
     make(actOpr, "actOpr", "Opr", kImageStart);
 
     BindCommand(actNew, &TForm1::actNewExecute);
@@ -144,6 +151,8 @@ void TForm1::CreateActions()
     BindCommand(actSave, &TForm1::actSaveExecute);
     BindCommand(actSaveAs, &TForm1::actSaveAsExecute);
     BindCommand(actPrint, &TForm1::actPrintExecute);
+    BindCommand(actSavePdf, &TForm1::actSavePdfExecute);
+    BindCommand(actPrintPreview, &TForm1::actPrintPreviewExecute);
     BindCommand(actOpr, &TForm1::actOprExecute);
 }
 
@@ -193,7 +202,7 @@ void TForm1::CreateMenus()
 {
     mnFile = menuBar()->addMenu(QStringLiteral("File"));
     mnFile->setObjectName(QStringLiteral("mnFile"));
-    mnFile->addActions({actNew, actOpenFile, actSave, actSaveAs, actPrint});
+    mnFile->addActions({actNew, actOpenFile, actSave, actSaveAs, actSavePdf, actPrintPreview, actPrint});
 
     mnAbout = new QAction(QStringLiteral("About"), this);
     mnAbout->setObjectName(QStringLiteral("mnAbout"));
@@ -315,7 +324,8 @@ void TForm1::SetCaptions()
     const std::pair<QAction *, QString> commands[] = {
         {actNew, MyConsts::sActNew()},       {actOpenFile, MyConsts::sActOpen()},
         {actSave, MyConsts::sActSave()},     {actSaveAs, MyConsts::sActSaveAs()},
-        {actPrint, MyConsts::sActPrint()},
+        {actPrint, MyConsts::sActPrint()},   {actSavePdf, MyConsts::sActSavePdf()},
+        {actPrintPreview, MyConsts::sActPrintPreview()},
     };
     for (const auto &[action, text] : commands) {
         action->setText(text);
@@ -463,7 +473,8 @@ void TForm1::WaitWhilePollerActive()
     if (!FixMeas1->Active())
         return;
     // Commands stay off while the poller finishes its pass.
-    const auto commands = {actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr, mnAbout};
+    const auto commands = {actNew,          actOpenFile, actSave, actSaveAs, actSavePdf,
+                           actPrintPreview, actPrint,    actOpr,  mnAbout};
     for (QAction *action : commands)
         action->setEnabled(false);
     QTimer tick; // wakes the wait even if no event comes for a while
@@ -574,12 +585,7 @@ IFormDialogs::TFileDialogSetup TForm1::FileDialogSetup() const
 
 QString TForm1::WithDefaultSuffix(const QString &FileName) const
 {
-    if (FileName.isEmpty() || !QFileInfo(FileName).suffix().isEmpty())
-        return FileName;
-    // "name." asks for no suffix at all.
-    if (FileName.endsWith(QLatin1Char('.')))
-        return FileName;
-    return FileName + QLatin1Char('.') + FileDialogDefaultSuffix();
+    return ::WithDefaultSuffix(FileName, FileDialogDefaultSuffix());
 }
 
 void TForm1::actNewExecute()
@@ -641,6 +647,16 @@ void TForm1::PrintJournal(int LastRow)
 {
     CommitGridEditor();
     FJournal.PrintJournal(LastRow, MainGrid->font());
+}
+
+void TForm1::actSavePdfExecute()
+{
+    FPrintCommands.SaveAsPdf(this, FJournal.JournalFileName());
+}
+
+void TForm1::actPrintPreviewExecute()
+{
+    FPrintCommands.Preview(this);
 }
 
 void TForm1::mnAboutClick()

@@ -9,6 +9,7 @@
 #include "FixMeas.h"
 #include "FormDialogs.h"
 #include "JournalDocument.h"
+#include "PrintCommands.h"
 
 #include <QIcon>
 #include <QList>
@@ -40,6 +41,8 @@ struct TForm1Setup {
     std::function<std::string()> SerialPortNames;
     // The result log; empty: "Nivara.log" beside the settings file.
     QString LogFileName;
+    // The print preview; null: QPrintPreviewDialog.
+    std::unique_ptr<IPrintPreview> PrintPreview;
 };
 
 class TForm1 : public QMainWindow {
@@ -62,6 +65,8 @@ public:
     QAction *actSave = nullptr;
     QAction *actSaveAs = nullptr;
     QAction *actPrint = nullptr;
+    QAction *actSavePdf = nullptr;
+    QAction *actPrintPreview = nullptr;
     QAction *actOpr = nullptr;
     QMenu *mnFile = nullptr;
     QAction *mnAbout = nullptr;
@@ -111,6 +116,8 @@ public:
     void actSaveAsExecute();
     void actPrintExecute();
     void PrintJournal(int LastRow);
+    void actSavePdfExecute();
+    void actPrintPreviewExecute();
 
     void mnAboutClick();
 
@@ -146,6 +153,7 @@ private:
     JournalDocument FJournal;
     std::unique_ptr<TJournalLog> FJournalLog; // after FJournal, which it watches
     std::unique_ptr<IFormDialogs> FDialogs;
+    TPrintCommands FPrintCommands; // after FDialogs, which it asks
     std::function<std::string()> FSerialPortNames;
     QString FIniFileName;
     QString FUnreadJournalFileName; // the remembered journal start-up could not read

@@ -18,14 +18,14 @@
 
 namespace {
 
-[[noreturn]] void Fail(const QString& text)
+[[noreturn]] void Fail(const QString &text)
 {
     throw EJournalPrint(text.toStdString());
 }
 
 class PagedDeviceSink : public PrintPageSink {
 public:
-    explicit PagedDeviceSink(QPagedPaintDevice& device) : FDevice(device)
+    explicit PagedDeviceSink(QPagedPaintDevice &device) : FDevice(device)
     {
         // QPainter::begin is the real test of a printer: a QPrinter can
         // look valid and still fail here.
@@ -37,11 +37,11 @@ public:
         if (!FPainter.isActive())
             return;
         // Left early by an error: do not send a half printout.
-        if (auto* printer = dynamic_cast<QPrinter*>(&FDevice))
+        if (auto *printer = dynamic_cast<QPrinter *>(&FDevice))
             printer->abort();
         FPainter.end();
     }
-    QPainter& Painter() override { return FPainter; }
+    QPainter &Painter() override { return FPainter; }
     void NewPage() override
     {
         if (!FDevice.newPage())
@@ -54,13 +54,13 @@ public:
     }
 
 private:
-    QPagedPaintDevice& FDevice;
+    QPagedPaintDevice &FDevice;
     QPainter FPainter;
 };
 
 class LineWriter {
 public:
-    LineWriter(QPainter& painter, const PrintPageLayout& layout)
+    LineWriter(QPainter &painter, const PrintPageLayout &layout)
         : FPainter(painter), FMetrics(painter.font(), painter.device()), FMaxChars(std::max(1, layout.PW))
     {
     }
@@ -84,14 +84,14 @@ public:
     }
 
 private:
-    QPainter& FPainter;
+    QPainter &FPainter;
     QFontMetrics FMetrics;
     int FMaxChars;
 };
 
 // Faces that keep a full date inside its column at 8 points, the preferred
 // one first.
-const QStringList& NarrowFamilies()
+const QStringList &NarrowFamilies()
 {
     static const QStringList families{QString::fromUtf16(PrintFontFamily), QStringLiteral("Arial Narrow"),
                                       QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")};
@@ -100,21 +100,21 @@ const QStringList& NarrowFamilies()
 
 // The family the font system really gives for a request; a missing family
 // is quietly replaced by another one.
-QString ResolvedFamily(const QFont& font)
+QString ResolvedFamily(const QFont &font)
 {
     return QFontInfo(font).family();
 }
 
-qreal TypicalRowWidth(const QFont& font)
+qreal TypicalRowWidth(const QFont &font)
 {
     const QFontMetricsF metrics(font);
     qreal width = 0;
-    for (const QString& text : WidestTypicalCells())
+    for (const QString &text : WidestTypicalCells())
         width += metrics.horizontalAdvance(text);
     return width;
 }
 
-}  // namespace
+} // namespace
 
 QStringList WidestTypicalCells()
 {
@@ -125,7 +125,7 @@ QStringList WidestTypicalCells()
             QStringLiteral("18,88"),      QStringLiteral("-0,5204")};
 }
 
-QFont PrintFont(const QFont& gridFont)
+QFont PrintFont(const QFont &gridFont)
 {
     QFont font = gridFont;
     if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
@@ -134,11 +134,11 @@ QFont PrintFont(const QFont& gridFont)
 
     QFont best = font;
     qreal bestWidth = TypicalRowWidth(font);
-    for (const QString& family : NarrowFamilies()) {
+    for (const QString &family : NarrowFamilies()) {
         QFont candidate = font;
         candidate.setFamilies({family});
         if (ResolvedFamily(candidate).compare(family, Qt::CaseInsensitive) != 0)
-            continue;  // not installed
+            continue; // not installed
         if (family == NarrowFamilies().first())
             return candidate;
         if (const qreal width = TypicalRowWidth(candidate); width < bestWidth) {
@@ -149,15 +149,15 @@ QFont PrintFont(const QFont& gridFont)
     return best;
 }
 
-void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const JournalPrintout& printout,
-                  const std::function<void()>& betweenPages)
+void PaintJournal(PrintPageSink &sink, const PrintPageLayout &layout, const JournalPrintout &printout,
+                  const std::function<void()> &betweenPages)
 {
-    QPainter& painter = sink.Painter();
+    QPainter &painter = sink.Painter();
     painter.setFont(printout.font);
     painter.setPen(Qt::black);
     LineWriter writer(painter, layout);
 
-    const auto writeLine = [&](int y, const auto& cellText) {
+    const auto writeLine = [&](int y, const auto &cellText) {
         for (int col = 0; col < PrintPageLayout::PrintedColumns; ++col)
             writer.Write(layout.ColumnX(col), y, layout.ColumnRight(col), cellText(col));
     };
@@ -191,13 +191,13 @@ void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const Jour
 
 namespace {
 
-void SetUpPdf(QPdfWriter& pdf, int dotsPerInch)
+void SetUpPdf(QPdfWriter &pdf, int dotsPerInch)
 {
     pdf.setResolution(dotsPerInch);
     pdf.setPageSize(QPageSize(QPageSize::A4));
 }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<QPagedPaintDevice> PdfFileProvider::OpenDevice()
 {
@@ -218,8 +218,8 @@ std::unique_ptr<QPagedPaintDevice> DefaultPrinterProvider::OpenDevice()
     return printer;
 }
 
-void PrintJournal(PrintDeviceProvider& provider, const JournalPrintout& printout,
-                  const std::function<void()>& betweenPages)
+void PrintJournal(PrintDeviceProvider &provider, const JournalPrintout &printout,
+                  const std::function<void()> &betweenPages)
 {
     static bool printing = false;
     if (printing)
@@ -233,8 +233,8 @@ void PrintJournal(PrintDeviceProvider& provider, const JournalPrintout& printout
     PaintJournalPages(*device, printout, betweenPages);
 }
 
-void PaintJournalPages(QPagedPaintDevice& device, const JournalPrintout& printout,
-                       const std::function<void()>& betweenPages)
+void PaintJournalPages(QPagedPaintDevice &device, const JournalPrintout &printout,
+                       const std::function<void()> &betweenPages)
 {
     const QFontMetrics metrics(printout.font, &device);
     const PrintPageLayout layout = PrintPageLayout::Compute(device.height(), device.width(), metrics.height());
@@ -243,7 +243,7 @@ void PaintJournalPages(QPagedPaintDevice& device, const JournalPrintout& printou
     sink.Finish();
 }
 
-void SaveJournalPdf(const QString& fileName, const JournalPrintout& printout, int dotsPerInch)
+void SaveJournalPdf(const QString &fileName, const JournalPrintout &printout, int dotsPerInch)
 {
     QByteArray bytes;
     {
@@ -254,8 +254,9 @@ void SaveJournalPdf(const QString& fileName, const JournalPrintout& printout, in
         PaintJournalPages(pdf, printout);
     }
     try {
-        DurableFile::WriteFile(fileName, [&bytes](const DurableFile::TWrite& write) { write(bytes); });
-    } catch (const EFileError& e) {
-        Fail(QStringLiteral("Не удалось записать файл PDF \"%1\": %2").arg(QDir::toNativeSeparators(fileName), e.Cause()));
+        DurableFile::WriteFile(fileName, [&bytes](const DurableFile::TWrite &write) { write(bytes); });
+    } catch (const EFileError &e) {
+        Fail(QStringLiteral("Не удалось записать файл PDF \"%1\": %2")
+                 .arg(QDir::toNativeSeparators(fileName), e.Cause()));
     }
 }

@@ -11,7 +11,7 @@ namespace {
 
 class QtPrintPreview final : public IPrintPreview {
 public:
-    void Show(QWidget* parent, const TPaintPages& paintPages) override
+    void Show(QWidget *parent, const TPaintPages &paintPages) override
     {
         // At the printer's own resolution: the header's fixed 800 pixels and
         // the line height come out as on paper.
@@ -26,7 +26,7 @@ public:
 
         QPrintPreviewDialog dialog(&printer, parent);
         std::exception_ptr failure;
-        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* pages) {
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *pages) {
             if (failure)
                 return;
             try {
@@ -43,7 +43,7 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<IPrintPreview> CreateQtPrintPreview()
 {

@@ -16,10 +16,10 @@ public:
     // Draws the pages on the device it is given; may be called again (a
     // changed page set-up, or printing from the preview). Throws
     // EJournalPrint.
-    using TPaintPages = std::function<void(QPagedPaintDevice&)>;
+    using TPaintPages = std::function<void(QPagedPaintDevice &)>;
     // Modal; returns when the operator closes the preview. A failure of
     // PaintPages closes it and is thrown on.
-    virtual void Show(QWidget* parent, const TPaintPages& paintPages) = 0;
+    virtual void Show(QWidget *parent, const TPaintPages &paintPages) = 0;
 };
 
 // QPrintPreviewDialog on the default printer's page, or, with no printer,

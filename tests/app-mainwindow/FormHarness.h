@@ -193,6 +193,7 @@ protected:
         setup.IniFileName = IniPath();
         setup.SerialPortNames = [Ports] { return Ports; };
         setup.LogFileName = LogFileName;
+        setup.PrintPreview = std::move(PrintPreview);
         Form = std::make_unique<TForm1>(std::move(setup));
         Form->FixMeas1->SetClock(Clock.AsClock());
         Form->show();
@@ -242,6 +243,7 @@ protected:
     std::shared_ptr<TDialogScript> Script = std::make_shared<TDialogScript>();
     Emulator::TFakeClock Clock;
     QString LogFileName; // the result log; empty: beside the settings file
+    std::unique_ptr<IPrintPreview> PrintPreview; // for the next Create; null: the real dialog
     std::unique_ptr<TForm1> Form;
 
 private:

@@ -264,6 +264,36 @@ TEST_F(JournalPrintToPdf, PrintsFromTheRowsItStartedWithAndRefusesASecondPrint)
     EXPECT_EQ(journal.Model().RowCount(), 2);
 }
 
+TEST_F(JournalPrintToPdf, SaveAsPdfWritesThePagesOfAPrintoutAndKeepsAnOldFileOnFailure)
+{
+    const int perPage = RowsPerPage();
+    for (int i = 0; i < perPage; ++i)
+        journal.EnterResult({"01.02.2024", "10:00:00", "7", "4,50"});
+    const QString path = dir.filePath(U("журнал.pdf"));
+    SaveJournalPdf(path, journal.Printout(journal.Model().RowCount() - 1, JournalFont()));
+    const QByteArray good = ReadBytes(path);
+    EXPECT_TRUE(good.startsWith("%PDF-"));
+    EXPECT_TRUE(good.trimmed().endsWith("%%EOF"));
+    EXPECT_EQ(PdfPageCount(path), 2);
+    EXPECT_EQ(pdf->opened, 0) << "not through the printer";
+
+    // Pages that cannot be drawn, and a disk that fills up: the old file stays.
+    JournalPrintout huge = journal.Printout(3, JournalFont());
+    huge.font.setPointSize(400);
+    EXPECT_THROW(SaveJournalPdf(path, huge), EJournalPrint);
+    WithFileSizeLimit(1024, [&] {
+        try {
+            SaveJournalPdf(path, journal.Printout(1, JournalFont()));
+            ADD_FAILURE() << "saved beyond the limit";
+        } catch (const EJournalPrint& e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(U("Не удалось записать файл PDF \"%1\": ").arg(path)))
+                << e.what();
+        }
+    });
+    EXPECT_EQ(ReadBytes(path), good);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{U("журнал.pdf")});
+}
+
 // ---- What the ink on the page shows ----------------------------------------
 
 // A printout drawn into an image at a printer's resolution, on the narrowest
