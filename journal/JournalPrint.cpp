@@ -66,7 +66,7 @@ public:
     }
 
     // Text with its top-left corner at (x, y) on an opaque white ground, cut
-    // at x = right so that it never prints over the next column.
+    // at x = right (the next column) so that it never prints over it.
     void Write(int x, int y, int right, QString text)
     {
         if (text.isEmpty() || right <= x)
@@ -74,11 +74,16 @@ public:
         // Nothing beyond the page's width can show; a cell may be megabytes.
         if (text.size() > FMaxChars)
             text.truncate(FMaxChars);
+        const int width = FMetrics.horizontalAdvance(text);
+        // A text cut short stops a space before the edge, so that it does not
+        // read as one word with the next column's text.
+        if (width > right - x)
+            right = std::max(x + 1, right - FMetrics.horizontalAdvance(u' '));
         // Only the sides are cut; accents and descenders keep their ink.
         const int band = FMetrics.height();
         FPainter.save();
         FPainter.setClipRect(QRect(x, y - band, right - x, 3 * band));
-        FPainter.fillRect(QRect(x, y, FMetrics.horizontalAdvance(text), band), Qt::white);
+        FPainter.fillRect(QRect(x, y, width, band), Qt::white);
         FPainter.drawText(QPoint(x, y + FMetrics.ascent()), text);
         FPainter.restore();
     }

@@ -3,19 +3,25 @@
 
 #include "JournalDocument.h"
 #include "JournalPrint.h"
+#include "JournalPrintPreview.h"
 #include "JournalView.h"
 #include "MyConsts.h"
 #include "TestFiles.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextItem>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -422,6 +428,45 @@ TEST(PrintInk, ALongLabelIsCutAtItsColumnsEdge)
         const QRect label = withLabel.RowInk(l.ColumnX(1), labelEnd);
         EXPECT_GE(label.right(), labelEnd - 1 - QFontMetrics(font, &withLabel.image).averageCharWidth());
     }
+}
+
+// The real preview dialog, closed by a timer once it shows its pages.
+TEST(PrintPreviewDialog, ShowsThePaintersPagesAndPassesOnAFailure)
+{
+    JournalDocument journal(MyConsts::sJournalTexts());
+    for (int i = 0; i < 150; ++i)
+        journal.EnterResult({"01.02.2024", "10:00:00", "7", "4,50"});
+    const JournalPrintout printout = journal.Printout(journal.Model().RowCount() - 1, JournalFont());
+    const std::unique_ptr<IPrintPreview> preview = CreateQtPrintPreview();
+
+    int expectedPages = 0;
+    int shownPages = -1;
+    QTimer watch;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        auto* pages = dialog ? dialog->findChild<QPrintPreviewWidget*>() : nullptr;
+        if (pages && pages->pageCount() > 0)
+            shownPages = pages->pageCount();
+        else if (waited.elapsed() < 30000)
+            return;
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();  // never left hanging
+    });
+    watch.start(20);
+    preview->Show(nullptr, [&](QPagedPaintDevice& device) {
+        const QFontMetrics metrics(printout.font, &device);
+        expectedPages = PrintPageLayout::Compute(device.height(), device.width(), metrics.height())
+                            .PageCount(printout.lastRow);
+        PaintJournalPages(device, printout);
+    });
+    EXPECT_GE(expectedPages, 2);
+    EXPECT_EQ(shownPages, expectedPages);
+
+    // Pages that cannot be drawn end the preview with the painter's error.
+    EXPECT_THROW(preview->Show(nullptr, [](QPagedPaintDevice&) { throw EJournalPrint("no pages"); }), EJournalPrint);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(JournalPrinter, NoDefaultPrinterIsAnError)
