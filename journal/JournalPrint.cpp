@@ -103,13 +103,6 @@ const QStringList &NarrowFamilies()
     return families;
 }
 
-// The family the font system really gives for a request; a missing family
-// is quietly replaced by another one.
-QString ResolvedFamily(const QFont &font)
-{
-    return QFontInfo(font).family();
-}
-
 qreal TypicalRowWidth(const QFont &font)
 {
     const QFontMetricsF metrics(font);
@@ -137,13 +130,15 @@ QFont PrintFont(const QFont &gridFont)
         font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
     font.setStyleHint(QFont::SansSerif);
 
-    QFont best = font;
+    QFont best = font; // the grid's face, when no narrow one is installed
     qreal bestWidth = TypicalRowWidth(font);
     for (const QString &family : NarrowFamilies()) {
         QFont candidate = font;
         candidate.setFamilies({family});
-        if (ResolvedFamily(candidate).compare(family, Qt::CaseInsensitive) != 0)
-            continue; // not installed
+        // A missing family is quietly replaced by another face: ask which
+        // face the request really gets.
+        if (QFontInfo(candidate).family().compare(family, Qt::CaseInsensitive) != 0)
+            continue;
         if (family == NarrowFamilies().first())
             return candidate;
         if (const qreal width = TypicalRowWidth(candidate); width < bestWidth) {
