@@ -122,6 +122,13 @@ private:
 
 } // namespace
 
+QString WithDefaultSuffix(const QString &FileName, const QString &DefaultSuffix)
+{
+    if (FileName.isEmpty() || !QFileInfo(FileName).suffix().isEmpty() || FileName.endsWith(QLatin1Char('.')))
+        return FileName;
+    return FileName + QLatin1Char('.') + DefaultSuffix;
+}
+
 std::unique_ptr<IFormDialogs> CreateQtFormDialogs()
 {
     return std::make_unique<TQtFormDialogs>();

@@ -50,5 +50,10 @@ public:
     }
 };
 
+// The name a file dialog returned, with the default suffix (without the dot)
+// added when the name has none, as the dialog itself does; "name." asks for
+// no suffix at all. Covers dialogs that return a name as typed.
+QString WithDefaultSuffix(const QString &FileName, const QString &DefaultSuffix);
+
 // The real boxes and dialogs: QMessageBox and QFileDialog.
 std::unique_ptr<IFormDialogs> CreateQtFormDialogs();

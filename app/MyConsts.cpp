@@ -12,6 +12,9 @@ QString sActOpen() { return QStringLiteral("Открыть"); }
 QString sActSave() { return QStringLiteral("Сохранить"); }
 QString sActSaveAs() { return QStringLiteral("Сохранить как"); }
 QString sActPrint() { return QStringLiteral("Печать"); }
+QString sActSavePdf() { return QStringLiteral("Сохранить как PDF"); }
+QString sActPrintPreview() { return QStringLiteral("Предварительный просмотр"); }
+QString sPdfFilesFilter() { return QStringLiteral("Файлы PDF (.pdf) (*.pdf)"); }
 QString sSaveQuestion() { return QStringLiteral("Сохранить данные?"); }
 QString sDataChanged() { return QStringLiteral("Данные были изменены"); }
 QString sDeviceNumberHint() { return QStringLiteral("Номер прибора"); }

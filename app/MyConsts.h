@@ -18,6 +18,9 @@ QString sActOpen();             // Open command caption and hint
 QString sActSave();             // Save command caption and hint
 QString sActSaveAs();           // Save As command caption and hint
 QString sActPrint();            // Print command caption and hint
+QString sActSavePdf();          // "save as PDF" command caption and hint
+QString sActPrintPreview();     // print preview command caption and hint
+QString sPdfFilesFilter();      // the PDF save dialog's filter, "description (*.pdf)"
 QString sSaveQuestion();        // unsaved-changes question, at closing and at New
 QString sDataChanged();         // caption of the unsaved-changes question at closing
 QString sDeviceNumberHint();    // hint of the device number field

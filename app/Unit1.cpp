@@ -70,6 +70,11 @@ TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
     : QMainWindow(Parent),
       FJournal(MyConsts::sJournalTexts()),
       FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs()),
+      FPrintCommands(*FDialogs, std::move(Setup.PrintPreview),
+                     [this] {
+                         CommitGridEditor();
+                         return FJournal.Printout(FJournal.Model().RowCount() - 1, MainGrid->font());
+                     }),
       FSerialPortNames(std::move(Setup.SerialPortNames)),
       FSerialRoots(std::move(Setup.SerialRoots)),
       FIniFileName(std::move(Setup.IniFileName)),
@@ -143,6 +148,8 @@ void TForm1::CreateActions()
     make(actSave, "actSave", "Save", kImageSave);
     make(actSaveAs, "actSaveAs", "Save As", kImageSave);
     make(actPrint, "actPrint", "Print", kImagePrint);
+    make(actSavePdf, "actSavePdf", "Save As PDF", -1);
+    make(actPrintPreview, "actPrintPreview", "Print Preview", -1);
     make(actOpr, "actOpr", "Opr", kImageStart);
 
     BindCommand(actNew, &TForm1::actNewExecute);
@@ -150,6 +157,8 @@ void TForm1::CreateActions()
     BindCommand(actSave, &TForm1::actSaveExecute);
     BindCommand(actSaveAs, &TForm1::actSaveAsExecute);
     BindCommand(actPrint, &TForm1::actPrintExecute);
+    BindCommand(actSavePdf, &TForm1::actSavePdfExecute);
+    BindCommand(actPrintPreview, &TForm1::actPrintPreviewExecute);
     BindCommand(actOpr, &TForm1::actOprExecute);
 }
 
@@ -200,7 +209,7 @@ void TForm1::CreateMenus()
 {
     mnFile = menuBar()->addMenu(QStringLiteral("File"));
     mnFile->setObjectName(QStringLiteral("mnFile"));
-    mnFile->addActions({actNew, actOpenFile, actSave, actSaveAs, actPrint});
+    mnFile->addActions({actNew, actOpenFile, actSave, actSaveAs, actSavePdf, actPrintPreview, actPrint});
 
     mnAbout = new QAction(QStringLiteral("About"), this);
     mnAbout->setObjectName(QStringLiteral("mnAbout"));
@@ -338,7 +347,8 @@ void TForm1::SetCaptions()
     const std::pair<QAction *, QString> commands[] = {
         {actNew, MyConsts::sActNew()},       {actOpenFile, MyConsts::sActOpen()},
         {actSave, MyConsts::sActSave()},     {actSaveAs, MyConsts::sActSaveAs()},
-        {actPrint, MyConsts::sActPrint()},
+        {actPrint, MyConsts::sActPrint()},   {actSavePdf, MyConsts::sActSavePdf()},
+        {actPrintPreview, MyConsts::sActPrintPreview()},
     };
     for (const auto &[action, text] : commands) {
         action->setText(text);
@@ -491,7 +501,8 @@ void TForm1::WaitWhilePollerActive()
     if (FixMeas1->InsideHandOff())
         FixMeas1->Cancel();
     // Commands stay off while the poller finishes its pass.
-    const auto commands = {actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr, mnAbout};
+    const auto commands = {actNew,          actOpenFile, actSave, actSaveAs, actSavePdf,
+                           actPrintPreview, actPrint,    actOpr,  mnAbout};
     for (QAction *action : commands)
         action->setEnabled(false);
     QTimer tick; // wakes the wait even if no event comes for a while
@@ -641,12 +652,7 @@ IFormDialogs::TFileDialogSetup TForm1::FileDialogSetup() const
 
 QString TForm1::WithDefaultSuffix(const QString &FileName) const
 {
-    if (FileName.isEmpty() || !QFileInfo(FileName).suffix().isEmpty())
-        return FileName;
-    // "name." asks for no suffix at all.
-    if (FileName.endsWith(QLatin1Char('.')))
-        return FileName;
-    return FileName + QLatin1Char('.') + FileDialogDefaultSuffix();
+    return ::WithDefaultSuffix(FileName, FileDialogDefaultSuffix());
 }
 
 void TForm1::actNewExecute()
@@ -708,6 +714,16 @@ void TForm1::PrintJournal(int LastRow)
 {
     CommitGridEditor();
     FJournal.PrintJournal(LastRow, MainGrid->font());
+}
+
+void TForm1::actSavePdfExecute()
+{
+    FPrintCommands.SaveAsPdf(this, FJournal.JournalFileName());
+}
+
+void TForm1::actPrintPreviewExecute()
+{
+    FPrintCommands.Preview(this);
 }
 
 void TForm1::mnAboutClick()

@@ -10,6 +10,7 @@
 #include "FixMeas.h"
 #include "FormDialogs.h"
 #include "JournalDocument.h"
+#include "PrintCommands.h"
 
 #include <QIcon>
 #include <QList>
@@ -44,6 +45,8 @@ struct TForm1Setup {
     TSerialRoots SerialRoots;
     // The result log; empty: "Nivara.log" beside the settings file.
     QString LogFileName;
+    // The print preview; null: QPrintPreviewDialog.
+    std::unique_ptr<IPrintPreview> PrintPreview;
 };
 
 class TForm1 : public QMainWindow {
@@ -66,6 +69,8 @@ public:
     QAction *actSave = nullptr;
     QAction *actSaveAs = nullptr;
     QAction *actPrint = nullptr;
+    QAction *actSavePdf = nullptr;
+    QAction *actPrintPreview = nullptr;
     QAction *actOpr = nullptr;
     QMenu *mnFile = nullptr;
     QAction *mnAbout = nullptr;
@@ -119,6 +124,8 @@ public:
     void actSaveAsExecute();
     void actPrintExecute();
     void PrintJournal(int LastRow);
+    void actSavePdfExecute();
+    void actPrintPreviewExecute();
 
     void mnAboutClick();
 
@@ -155,6 +162,7 @@ private:
     JournalDocument FJournal;
     std::unique_ptr<TJournalLog> FJournalLog; // after FJournal, which it watches
     std::unique_ptr<IFormDialogs> FDialogs;
+    TPrintCommands FPrintCommands; // after FDialogs, which it asks
     std::function<std::string()> FSerialPortNames;
     TSerialRoots FSerialRoots;
     QString FIniFileName;

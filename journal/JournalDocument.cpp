@@ -79,8 +79,12 @@ void JournalDocument::EnterResult(const QStringList& textsFromColumn2)
 
 void JournalDocument::PrintJournal(int lastRow, const QFont& gridFont)
 {
-    JournalPrintout printout{FModel.SnapshotRows(), lastRow, FFileName, PrintFont(gridFont), FTexts.Captions};
-    ::PrintJournal(*FPrintDevices, printout, FBetweenPages);
+    ::PrintJournal(*FPrintDevices, Printout(lastRow, gridFont), FBetweenPages);
+}
+
+JournalPrintout JournalDocument::Printout(int lastRow, const QFont& gridFont)
+{
+    return {FModel.SnapshotRows(), lastRow, FFileName, PrintFont(gridFont), FTexts.Captions};
 }
 
 void JournalDocument::SetPrintDeviceProvider(std::unique_ptr<PrintDeviceProvider> provider)

@@ -68,6 +68,10 @@ public:
     // calls the page hook (by default: handle pending events). Throws
     // EJournalPrint.
     void PrintJournal(int lastRow, const QFont& gridFont);
+    // What a printout of rows 1..lastRow shows: a copy of the rows taken
+    // now, the journal's name and captions, and the print font for the grid's
+    // font (PrintFont). The print preview and the PDF file draw it.
+    JournalPrintout Printout(int lastRow, const QFont& gridFont);
     void SetPrintDeviceProvider(std::unique_ptr<PrintDeviceProvider> provider);
     void SetBetweenPagesHook(std::function<void()> hook);
 

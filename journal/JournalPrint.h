@@ -15,6 +15,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -23,35 +24,44 @@
 class QPagedPaintDevice;
 class QPainter;
 
-// The grid's font as it is printed: the same family and point size, so
-// the printer renders it at its own resolution. A font given in pixels is
-// taken at 96 pixels per inch.
-QFont PrintFont(const QFont& gridFont);
+// The print font: the grid's point size (a font given in pixels is taken at
+// 96 pixels per inch) in a narrow sans face, since the columns, 1/17 of the
+// printable width, hold a full date at 8 points only in a narrow face.
+// "Liberation Sans Narrow" when it is installed; otherwise the narrowest of
+// the faces at hand for WidestTypicalCells, and the cut at the column's edge
+// keeps the columns apart.
+QFont PrintFont(const QFont &gridFont);
+inline constexpr char16_t PrintFontFamily[] = u"Liberation Sans Narrow";
+
+// The texts of columns 2 to 15 in the widest row a station prints: a full
+// date and time, a three-digit group, two-decimal values, a four-digit
+// density and a freezing point with four decimals.
+QStringList WidestTypicalCells();
 
 // What one printout shows, taken when it starts, so that commands run
 // while it prints (New, Open, new results) cannot change or remove rows it
 // has yet to print.
 struct JournalPrintout {
-    JournalRows rows;  // journal rows 1..n, a snapshot
-    int lastRow = 0;   // print rows 1..lastRow (clamped to the rows held)
-    QString fileName;  // its name part goes into the header
-    QFont font;        // the print font, see PrintFont
-    JournalCaptions captions;  // the caption line of every page
+    JournalRows rows;         // journal rows 1..n, a snapshot
+    int lastRow = 0;          // print rows 1..lastRow (clamped to the rows held)
+    QString fileName;         // its name part goes into the header
+    QFont font;               // the print font, see PrintFont
+    JournalCaptions captions; // the caption line of every page
 };
 
 // Where pages are drawn.
 class PrintPageSink {
 public:
     virtual ~PrintPageSink() = default;
-    virtual QPainter& Painter() = 0;
+    virtual QPainter &Painter() = 0;
     // Ends the current page and starts the next one.
     virtual void NewPage() = 0;
 };
 
 // Draws every page; calls betweenPages after each page that is followed by
 // another one (the printing loop lets the program handle its events there).
-void PaintJournal(PrintPageSink& sink, const PrintPageLayout& layout, const JournalPrintout& printout,
-                  const std::function<void()>& betweenPages = {});
+void PaintJournal(PrintPageSink &sink, const PrintPageLayout &layout, const JournalPrintout &printout,
+                  const std::function<void()> &betweenPages = {});
 
 // Gives the device a printout is drawn on.
 class PrintDeviceProvider {
@@ -66,7 +76,9 @@ public:
 class PdfFileProvider : public PrintDeviceProvider {
 public:
     explicit PdfFileProvider(QString fileName, int dotsPerInch = 600)
-        : FFileName(std::move(fileName)), FDotsPerInch(dotsPerInch) {}
+        : FFileName(std::move(fileName)), FDotsPerInch(dotsPerInch)
+    {
+    }
     std::unique_ptr<QPagedPaintDevice> OpenDevice() override;
 
 private:
@@ -82,8 +94,19 @@ public:
     std::unique_ptr<QPagedPaintDevice> OpenDevice() override;
 };
 
-// Prints a whole printout: opens the device, measures the page and the
-// font, draws, ends the job. Throws EJournalPrint on failure, and with
-// "Printing in progress" when called while another printout runs.
-void PrintJournal(PrintDeviceProvider& provider, const JournalPrintout& printout,
-                  const std::function<void()>& betweenPages = {});
+// Draws a whole printout on a device: measures its page and the font, lays
+// the pages out, draws them and ends the job. Print, the print preview and
+// the PDF file all go through here. Throws EJournalPrint.
+void PaintJournalPages(QPagedPaintDevice &device, const JournalPrintout &printout,
+                       const std::function<void()> &betweenPages = {});
+
+// Prints a whole printout on the provider's device (PaintJournalPages).
+// Throws EJournalPrint on failure, and with "Printing in progress" when
+// called while another printout runs.
+void PrintJournal(PrintDeviceProvider &provider, const JournalPrintout &printout,
+                  const std::function<void()> &betweenPages = {});
+
+// Writes the printout as a PDF file of A4 pages. The pages are made in
+// memory and the file is written durably (DurableFile), so a failure leaves
+// an earlier file of that name as it was. Throws EJournalPrint.
+void SaveJournalPdf(const QString &fileName, const JournalPrintout &printout, int dotsPerInch = 600);

@@ -40,6 +40,13 @@ int PrintPageLayout::ColumnX(int col) const
     return -1;
 }
 
+int PrintPageLayout::ColumnRight(int col) const
+{
+    if (col == PrintedColumns - 1)
+        return PW;
+    return col >= 0 && col < PrintedColumns ? ColumnX(col + 1) : -1;
+}
+
 int PrintPageLayout::PageCount(int lastRow) const
 {
     return lastRow <= 0 ? 0 : (lastRow + R - 1) / R;

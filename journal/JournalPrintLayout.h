@@ -40,6 +40,9 @@ struct PrintPageLayout {
     int RowY(int k) const { return (k + 3) * S; }
     // x of column 0..15; -1 for column 16, which is not printed.
     int ColumnX(int col) const;
+    // Where a text of column 0..15 is cut: the next column's x; the last
+    // printed column has the rest of the page. -1 for column 16.
+    int ColumnRight(int col) const;
     // Pages for journal rows 1..lastRow; 0 when there is nothing to print.
     int PageCount(int lastRow) const;
 };

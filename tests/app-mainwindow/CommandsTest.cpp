@@ -2,7 +2,9 @@
 
 #include "FormHarness.h"
 
+#include <QBuffer>
 #include <QLineEdit>
+#include <QPdfWriter>
 #include <QPrinterInfo>
 
 namespace {
@@ -285,6 +287,93 @@ TEST_F(Commands, PrintGoesThroughTheJournalsPrinterAndReportsItsErrors)
     ASSERT_EQ(Script->Errors().size(), 1u);
     EXPECT_EQ(Script->Errors()[0].Text, "Printing in progress");
     EXPECT_EQ(PdfPages(ReadFile(Path("print.pdf"))), 2);
+}
+
+// Draws the preview's pages into a PDF in memory, as often as asked.
+class TPdfPreview final : public IPrintPreview {
+public:
+    void Show(QWidget *, const TPaintPages &PaintPages) override
+    {
+        for (int i = 0; i < Repaints; ++i) {
+            QBuffer buffer(&Pdf);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter pdf(&buffer);
+            pdf.setResolution(600);
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            PaintPages(pdf);
+        }
+        ++Shown;
+    }
+    int Repaints = 1; // a changed page set-up draws the pages again
+    int Shown = 0;
+    QByteArray Pdf;
+};
+
+TEST_F(Commands, PrintPreviewShowsThePrintedPages)
+{
+    auto preview = std::make_unique<TPdfPreview>();
+    TPdfPreview &shown = *preview;
+    PrintPreview = std::move(preview);
+    TForm1 &form = Create();
+    EnterResults(form, 150);
+    shown.Repaints = 2;
+    form.actPrintPreview->trigger();
+    EXPECT_EQ(shown.Shown, 1);
+    EXPECT_EQ(PdfPages(shown.Pdf), 2);
+
+    form.Journal().SetPrintDeviceProvider(std::make_unique<PdfFileProvider>(Path("print.pdf")));
+    form.actPrint->trigger();
+    EXPECT_EQ(PdfPages(ReadFile(Path("print.pdf"))), PdfPages(shown.Pdf)) << "the same pages as on paper";
+    EXPECT_TRUE(Script->Calls.empty());
+}
+
+// Journal rows on an A4 page of the PDF file.
+int PdfRowsPerPage(const TForm1 &form)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter probe(&buffer);
+    probe.setResolution(600);
+    probe.setPageSize(QPageSize(QPageSize::A4));
+    const int lineHeight = QFontMetrics(PrintFont(form.MainGrid->font()), &probe).height();
+    return PrintPageLayout::Compute(probe.height(), probe.width(), lineHeight).R;
+}
+
+TEST_F(Commands, SaveAsPdfAsksForTheNameAndWritesThePrintout)
+{
+    TForm1 &form = Create();
+    form.Journal().SetJournalFileName(Path("day.txt"));
+    EnterResults(form, PdfRowsPerPage(form) - 1); // with the entry row: one full page
+
+    form.actSavePdf->trigger(); // cancelled
+    ASSERT_EQ(Script->Calls.size(), 1u);
+    EXPECT_EQ(Script->Calls[0].Kind, "Save");
+    EXPECT_EQ(Script->Calls[0].Text, Path("day.pdf"));
+    EXPECT_EQ(Script->Calls[0].Caption, "Файлы PDF (.pdf) (*.pdf)");
+    EXPECT_EQ(Script->Calls[0].Suffix, "pdf");
+    EXPECT_EQ(QDir(Dir.path()).entryList({"*.pdf"}), QStringList());
+
+    // A name typed without its suffix gets it; a result that came while the
+    // dialog was open is in the file, on a page of its own.
+    Script->SaveNames = {Path("вечер")};
+    Script->WhileOpen = [&] { EnterResults(form, 1); };
+    form.actSavePdf->trigger();
+    const QByteArray pdf = ReadFile(Path("вечер.pdf"));
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    EXPECT_EQ(PdfPages(pdf), 2);
+    EXPECT_TRUE(Script->Errors().empty());
+    EXPECT_TRUE(form.JournalModified()) << "a PDF is not the journal's file";
+    EXPECT_EQ(form.JournalFileName(), Path("day.txt"));
+
+    // A failure is shown; the journal goes on as it was.
+    Script->SaveNames = {Path("no such folder/day.pdf")};
+    form.actSavePdf->trigger();
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_TRUE(Script->Errors()[0].Text.startsWith("Не удалось записать файл PDF")) << Script->Errors()[0].Text.toStdString();
+
+    EXPECT_EQ(TPrintCommands::PdfFileName("Новый.txt"), "Новый.pdf");
+    EXPECT_EQ(TPrintCommands::PdfFileName("C:\\данные\\день.2024.txt"), "C:\\данные\\день.2024.pdf");
+    EXPECT_EQ(TPrintCommands::PdfFileName("/data/journal"), "/data/journal.pdf");
 }
 
 TEST_F(Commands, WithoutADefaultPrinterPrintReportsIt)

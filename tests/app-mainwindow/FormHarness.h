@@ -202,6 +202,7 @@ protected:
         // No device of this machine shows through: nothing is there.
         setup.SerialRoots = {Path("no-sys").toStdString(), Path("no-dev").toStdString()};
         setup.LogFileName = LogFileName;
+        setup.PrintPreview = std::move(PrintPreview);
         Form = std::make_unique<TForm1>(std::move(setup));
         Form->FixMeas1->SetClock(Clock.AsClock());
         Form->show();
@@ -251,6 +252,7 @@ protected:
     std::shared_ptr<TDialogScript> Script = std::make_shared<TDialogScript>();
     Emulator::TFakeClock Clock;
     QString LogFileName; // the result log; empty: beside the settings file
+    std::unique_ptr<IPrintPreview> PrintPreview; // for the next Create; null: the real dialog
     std::unique_ptr<TForm1> Form;
 
 private:

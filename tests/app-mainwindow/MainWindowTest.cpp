@@ -39,6 +39,7 @@ TEST_F(StartUp, FirstRunWithoutSettingsFile)
     const std::pair<QAction *, const char *> commands[] = {
         {form.actNew, "Новый"},         {form.actOpenFile, "Открыть"}, {form.actSave, "Сохранить"},
         {form.actSaveAs, "Сохранить как"}, {form.actPrint, "Печать"},
+        {form.actSavePdf, "Сохранить как PDF"}, {form.actPrintPreview, "Предварительный просмотр"},
     };
     for (const auto &[action, text] : commands) {
         EXPECT_EQ(action->text(), QString::fromUtf8(text));
@@ -57,8 +58,8 @@ TEST_F(StartUp, FirstRunWithoutSettingsFile)
     EXPECT_EQ(form.ToolBar1->widgetForAction(tools[7]), form.ToolButton7);
     EXPECT_EQ(form.ToolButton7->defaultAction(), form.actOpr);
     EXPECT_EQ(form.ToolButton7->menu(), form.MenuPort);
-    EXPECT_EQ(form.mnFile->actions(),
-              (QList<QAction *>{form.actNew, form.actOpenFile, form.actSave, form.actSaveAs, form.actPrint}));
+    EXPECT_EQ(form.mnFile->actions(), (QList<QAction *>{form.actNew, form.actOpenFile, form.actSave, form.actSaveAs,
+                                                        form.actSavePdf, form.actPrintPreview, form.actPrint}));
     EXPECT_TRUE(form.menuBar()->actions().contains(form.mnAbout));
     EXPECT_EQ(form.NumberEdit1->EntryRequired(), TNumberEditType::wordvalue);
     QStringList ports;

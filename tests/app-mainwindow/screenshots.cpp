@@ -1,20 +1,30 @@
 // mainwindow_screenshots: renders what the operator sees, for a visual check.
 // Polls the analyzer emulator for three results with the real main window,
-// then writes <folder>/nivara-main.png, nivara-ports.png, nivara-about.png
-// and nivara-print.pdf (turn it into pictures with pdftoppm -png).
+// then writes <folder>/nivara-main.png, nivara-ports.png, nivara-about.png,
+// nivara-preview.png (the print preview), nivara-page-300dpi.png (the first
+// printed page drawn by the page painter at 300 dpi) and nivara-print.pdf
+// (turn it into pictures with pdftoppm -png).
 // Usage: mainwindow_screenshots [folder]   (default /tmp; run it under
 // xvfb-run, or with QT_QPA_PLATFORM=offscreen)
 
 #include "AboutForm.h"
 #include "AnalyzerPort.h"
+#include "ClGrid.h"
 #include "NivaraApplication.h"
 #include "Unit1.h"
 #include "WaitFor.h"
 #include "numedit.h"
 
+#include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QMenu>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cstdio>
@@ -26,6 +36,34 @@ bool Save(const QPixmap &Picture, const QString &FileName)
     const bool saved = Picture.save(FileName);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(FileName));
     return saved;
+}
+
+// The first page of a printout as a printer at that resolution draws it, on
+// an A4 sheet.
+QImage PrintedPage(JournalPrintout Printout, int Dpi)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter sheet(&buffer);
+    sheet.setResolution(Dpi);
+    sheet.setPageSize(QPageSize(QPageSize::A4));
+    QImage page(sheet.width(), sheet.height(), QImage::Format_Grayscale8);
+    page.setDotsPerMeterX(qRound(Dpi / 0.0254));
+    page.setDotsPerMeterY(qRound(Dpi / 0.0254));
+    page.fill(Qt::white);
+
+    struct TImageSink : PrintPageSink {
+        QPainter Paint;
+        QPainter &Painter() override { return Paint; }
+        void NewPage() override {}
+    } sink;
+    sink.Paint.begin(&page);
+    const int lineHeight = QFontMetrics(Printout.font, &page).height();
+    const PrintPageLayout layout = PrintPageLayout::Compute(page.height(), page.width(), lineHeight);
+    Printout.lastRow = std::min(Printout.lastRow, layout.R);
+    PaintJournal(sink, layout, Printout);
+    sink.Paint.end();
+    return page;
 }
 
 } // namespace
@@ -57,7 +95,8 @@ int main(int argc, char **argv)
     form.show();
     WaitFor([&] { return form.isVisible(); }, 2000);
 
-    const QStringList labels = {QStringLiteral("Ферма 12"), QStringLiteral("Бидон 4"), QStringLiteral("Сборное")};
+    const QStringList labels = {QStringLiteral("Ферма 12"), QStringLiteral("Бидон 4"),
+                                QStringLiteral("Сборное молоко, ферма «Заречная»")};
     form.actOpr->trigger();
     for (int i = 0; i < labels.size(); ++i) {
         form.Journal().Model().SetCell(1, form.Journal().Model().EntryRow(), labels[i]);
@@ -85,6 +124,27 @@ int main(int argc, char **argv)
         WaitFor([] { return false; }, 300);
         ok = Save(about.grab(), out.filePath(QStringLiteral("nivara-about.png"))) && ok;
     }
+
+    // The preview, grabbed once it shows its pages.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+        auto *pages = dialog ? dialog->findChild<QPrintPreviewWidget *>() : nullptr;
+        if (!pages || pages->pageCount() == 0)
+            return;
+        watch.stop();
+        dialog->resize(1000, 760);
+        pages->fitToWidth();
+        WaitFor([] { return false; }, 300);
+        ok = Save(dialog->grab(), out.filePath(QStringLiteral("nivara-preview.png"))) && ok;
+        dialog->reject();
+    });
+    watch.start(50);
+    form.actPrintPreview->trigger();
+
+    const QImage page =
+        PrintedPage(form.Journal().Printout(form.Journal().Model().RowCount() - 1, form.MainGrid->font()), 300);
+    ok = Save(QPixmap::fromImage(page), out.filePath(QStringLiteral("nivara-page-300dpi.png"))) && ok;
 
     const QString pdf = out.filePath(QStringLiteral("nivara-print.pdf"));
     form.Journal().SetPrintDeviceProvider(std::make_unique<PdfFileProvider>(pdf));

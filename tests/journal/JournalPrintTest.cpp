@@ -3,17 +3,25 @@
 
 #include "JournalDocument.h"
 #include "JournalPrint.h"
+#include "JournalPrintPreview.h"
 #include "JournalView.h"
 #include "MyConsts.h"
 #include "TestFiles.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontInfo>
+#include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextItem>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -260,6 +268,205 @@ TEST_F(JournalPrintToPdf, PrintsFromTheRowsItStartedWithAndRefusesASecondPrint)
     EXPECT_EQ(pdf->opened, 1);
     EXPECT_EQ(PdfPageCount(dir.filePath("out.pdf")), 3);
     EXPECT_EQ(journal.Model().RowCount(), 2);
+}
+
+TEST_F(JournalPrintToPdf, SaveAsPdfWritesThePagesOfAPrintoutAndKeepsAnOldFileOnFailure)
+{
+    const int perPage = RowsPerPage();
+    for (int i = 0; i < perPage; ++i)
+        journal.EnterResult({"01.02.2024", "10:00:00", "7", "4,50"});
+    const QString path = dir.filePath(U("журнал.pdf"));
+    SaveJournalPdf(path, journal.Printout(journal.Model().RowCount() - 1, JournalFont()));
+    const QByteArray good = ReadBytes(path);
+    EXPECT_TRUE(good.startsWith("%PDF-"));
+    EXPECT_TRUE(good.trimmed().endsWith("%%EOF"));
+    EXPECT_EQ(PdfPageCount(path), 2);
+    EXPECT_EQ(pdf->opened, 0) << "not through the printer";
+
+    // Pages that cannot be drawn, and a disk that fills up: the old file stays.
+    JournalPrintout huge = journal.Printout(3, JournalFont());
+    huge.font.setPointSize(400);
+    EXPECT_THROW(SaveJournalPdf(path, huge), EJournalPrint);
+    WithFileSizeLimit(1024, [&] {
+        try {
+            SaveJournalPdf(path, journal.Printout(1, JournalFont()));
+            ADD_FAILURE() << "saved beyond the limit";
+        } catch (const EJournalPrint& e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(U("Не удалось записать файл PDF \"%1\": ").arg(path)))
+                << e.what();
+        }
+    });
+    EXPECT_EQ(ReadBytes(path), good);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{U("журнал.pdf")});
+}
+
+// ---- What the ink on the page shows ----------------------------------------
+
+// A printout drawn into an image at a printer's resolution, on the narrowest
+// printable width a station's A4 printers give (4760 pixels at 600 dpi).
+class InkPage : public PrintPageSink {
+public:
+    InkPage(int dpi, const QFont& font) : FDpi(dpi)
+    {
+        QImage probe(1, 1, QImage::Format_Grayscale8);
+        SetDpi(probe);
+        layout = PrintPageLayout::Compute(6600 * dpi / 600, 4760 * dpi / 600, QFontMetrics(font, &probe).height());
+        image = QImage(layout.PW, layout.RowY(1) + layout.S, QImage::Format_Grayscale8);
+        SetDpi(image);
+        image.fill(Qt::white);
+    }
+    QPainter& Painter() override { return FPainter; }
+    void NewPage() override { ADD_FAILURE() << "one row needs one page"; }
+
+    // Draws the first journal row with these texts for columns 1 to 15 (the
+    // captions and the journal's name left empty unless given).
+    void DrawRow(const QStringList& cells, const JournalCaptions& captions = {})
+    {
+        JournalModel model(captions);
+        for (int col = 1; col < cells.size() + 1; ++col)
+            model.SetCell(col, 1, cells[col - 1]);
+        FPainter.begin(&image);
+        PaintJournal(*this, layout, {model.SnapshotRows(), 1, {}, PrintFont(JournalFont()), captions});
+        FPainter.end();
+    }
+    // Draws a text freely at a column's place in the row, nothing cut.
+    void DrawFree(int col, const QString& text)
+    {
+        QPainter painter(&image);
+        painter.setFont(PrintFont(JournalFont()));
+        painter.drawText(QPoint(layout.ColumnX(col), layout.RowY(1) + painter.fontMetrics().ascent()), text);
+    }
+    // The bounding box of every pixel that is not white in the row's band
+    // between x = left and x = right.
+    QRect RowInk(int left = 0, int right = -1) const
+    {
+        QRect box;
+        const int top = layout.RowY(1);
+        for (int y = top; y < top + layout.S; ++y) {
+            const uchar* line = image.constScanLine(y);
+            for (int x = left; x < (right < 0 ? image.width() : right); ++x)
+                if (line[x] != 255)
+                    box |= QRect(x, y, 1, 1);
+        }
+        return box;
+    }
+
+    PrintPageLayout layout;
+    QImage image;
+
+private:
+    void SetDpi(QImage& image) const
+    {
+        image.setDotsPerMeterX(qRound(FDpi / 0.0254));
+        image.setDotsPerMeterY(qRound(FDpi / 0.0254));
+    }
+    int FDpi;
+    QPainter FPainter;
+};
+
+// The largest difference in grey between two images of one size, from x on.
+int MaxDifference(const QImage& a, const QImage& b, int fromX)
+{
+    int most = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = fromX; x < a.width(); ++x)
+            most = std::max(most, std::abs(a.constScanLine(y)[x] - b.constScanLine(y)[x]));
+    return most;
+}
+
+const QString kLongLabel = U("Ферма«Заречная»-ферма«Северная»-цистерна-0042");
+
+TEST(PrintInk, TheWidestTypicalRowStaysInsideItsColumnsWhole)
+{
+    const QFont font = PrintFont(JournalFont());
+    EXPECT_EQ(QFontInfo(font).family(), QString::fromUtf16(PrintFontFamily)) << "installed by scripts/ensure-deps";
+    EXPECT_EQ(font.pointSizeF(), 8);
+
+    const QStringList typical = QStringList{kLongLabel} + WidestTypicalCells();
+    ASSERT_EQ(typical.size(), PrintPageLayout::PrintedColumns - 1);
+    for (int dpi : {600, 300}) {
+        for (int col = 1; col < PrintPageLayout::PrintedColumns; ++col) {
+            SCOPED_TRACE(testing::Message() << dpi << " dpi, column " << col);
+            // The row with this column's text alone: its ink is all there is
+            // besides the row number.
+            QStringList cells(typical.size());
+            cells[col - 1] = typical[col - 1];
+            InkPage page(dpi, font);
+            page.DrawRow(cells);
+            const PrintPageLayout& l = page.layout;
+            EXPECT_EQ(page.RowInk(l.ColumnRight(0), l.ColumnX(col)), QRect()) << "ink left of the column";
+            EXPECT_EQ(page.RowInk(l.ColumnRight(col)), QRect()) << "ink right of the column";
+            EXPECT_FALSE(page.RowInk(l.ColumnX(col)).isEmpty());
+            if (col == JournalModel::LabelColumn)
+                continue;  // cut at the edge; see the next test
+            // Whole: drawn freely, nothing cut, the text ends before the edge.
+            InkPage free(dpi, font);
+            free.DrawFree(col, typical[col - 1]);
+            EXPECT_LT(free.RowInk().right(), l.ColumnRight(col)) << typical[col - 1].toStdString();
+        }
+        // The row number, up to four digits.
+        InkPage page(dpi, font);
+        page.DrawFree(0, "9999");
+        EXPECT_LT(page.RowInk().right(), page.layout.ColumnRight(0)) << dpi;
+    }
+}
+
+TEST(PrintInk, ALongLabelIsCutAtItsColumnsEdge)
+{
+    const QFont font = PrintFont(JournalFont());
+    for (int dpi : {600, 300}) {
+        SCOPED_TRACE(dpi);
+        InkPage withLabel(dpi, font), without(dpi, font);
+        withLabel.DrawRow(QStringList{kLongLabel} + WidestTypicalCells(), MyConsts::sJournalTexts().Captions);
+        without.DrawRow(QStringList{QString()} + WidestTypicalCells(), MyConsts::sJournalTexts().Captions);
+        const PrintPageLayout& l = withLabel.layout;
+        const int labelEnd = l.ColumnRight(JournalModel::LabelColumn);
+        // The columns after it look as with no label at all (drawing the
+        // same glyph twice may shade its edges a little differently).
+        EXPECT_LE(MaxDifference(withLabel.image, without.image, labelEnd), 24);
+        // The label runs right up to the edge.
+        const QRect label = withLabel.RowInk(l.ColumnX(1), labelEnd);
+        EXPECT_GE(label.right(), labelEnd - 1 - QFontMetrics(font, &withLabel.image).averageCharWidth());
+    }
+}
+
+// The real preview dialog, closed by a timer once it shows its pages.
+TEST(PrintPreviewDialog, ShowsThePaintersPagesAndPassesOnAFailure)
+{
+    JournalDocument journal(MyConsts::sJournalTexts());
+    for (int i = 0; i < 150; ++i)
+        journal.EnterResult({"01.02.2024", "10:00:00", "7", "4,50"});
+    const JournalPrintout printout = journal.Printout(journal.Model().RowCount() - 1, JournalFont());
+    const std::unique_ptr<IPrintPreview> preview = CreateQtPrintPreview();
+
+    int expectedPages = 0;
+    int shownPages = -1;
+    QTimer watch;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        auto* pages = dialog ? dialog->findChild<QPrintPreviewWidget*>() : nullptr;
+        if (pages && pages->pageCount() > 0)
+            shownPages = pages->pageCount();
+        else if (waited.elapsed() < 30000)
+            return;
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();  // never left hanging
+    });
+    watch.start(20);
+    preview->Show(nullptr, [&](QPagedPaintDevice& device) {
+        const QFontMetrics metrics(printout.font, &device);
+        expectedPages = PrintPageLayout::Compute(device.height(), device.width(), metrics.height())
+                            .PageCount(printout.lastRow);
+        PaintJournalPages(device, printout);
+    });
+    EXPECT_GE(expectedPages, 2);
+    EXPECT_EQ(shownPages, expectedPages);
+
+    // Pages that cannot be drawn end the preview with the painter's error.
+    EXPECT_THROW(preview->Show(nullptr, [](QPagedPaintDevice&) { throw EJournalPrint("no pages"); }), EJournalPrint);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(JournalPrinter, NoDefaultPrinterIsAnError)

@@ -22,6 +22,11 @@ TEST(PrintLayout, ExamplePage)
     EXPECT_EQ(l.ColumnX(2), 560);
     EXPECT_EQ(l.ColumnX(15), 4200);
     EXPECT_EQ(l.ColumnX(16), -1);
+    EXPECT_EQ(l.ColumnRight(0), 280);
+    EXPECT_EQ(l.ColumnRight(1), 560);
+    EXPECT_EQ(l.ColumnRight(14), 4200);
+    EXPECT_EQ(l.ColumnRight(15), 4760) << "nothing printed after it: the rest of the page";
+    EXPECT_EQ(l.ColumnRight(16), -1);
     EXPECT_EQ(l.PageCount(1), 1);
     EXPECT_EQ(l.PageCount(96), 1);
     EXPECT_EQ(l.PageCount(97), 2);
