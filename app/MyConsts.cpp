@@ -47,6 +47,10 @@ QString sSettingsUnreadable()
     return QStringLiteral("Не удалось прочитать файл настроек %1: %2.\n"
                           "Порт, журнал и номер прибора взяты по умолчанию.");
 }
+QString sSelectionStatistics()
+{
+    return QStringLiteral("Количество: %1    Среднее: %2    Минимум: %3    Максимум: %4");
+}
 
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {

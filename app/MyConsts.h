@@ -37,6 +37,8 @@ QString sRecoveryCaption();
 QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
 QString sLogDoesNotFit();       // %1 journal, %2 cause, %3 where the log was set aside
 QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
+// The status bar's statistics of the selected numbers: %1 count, %2 mean, %3 minimum, %4 maximum.
+QString sSelectionStatistics();
 
 inline constexpr int kColumnCount = 17;
 // Journal column captions, column 0 to 16.

@@ -4,12 +4,15 @@
 // ends the program in order.
 
 #include "NivaraApplication.h"
+#include "QtTranslations.h"
 #include "Unit1.h"
 
 int main(int argc, char **argv)
 {
     TNivaraApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Nivara"));
+    // Qt's dialogs and standard buttons in the operator's language.
+    const TQtTranslations qtTranslations(QLocale{});
     TForm1 Form1;
     application.EndOnTermination([&Form1] { Form1.FormEndSession(); });
     Form1.show();

@@ -3,7 +3,9 @@
 #include "AboutForm.h"
 #include "AppError.h"
 #include "ClGrid.h"
+#include "CommandKeys.h"
 #include "EnumSP.h"
+#include "GridFollow.h"
 #include "Icons.h"
 #include "JournalLog.h"
 #include "JournalView.h"
@@ -11,6 +13,8 @@
 #include "MyConsts.h"
 #include "PortMenu.h"
 #include "ResultEntry.h"
+#include "SelectionStatusLabel.h"
+#include "WindowPlacement.h"
 #include "iniplus.h"
 #include "numedit.h"
 
@@ -28,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -111,7 +116,10 @@ void TForm1::CreateComponents()
     MainGrid = new TColorStringGrid(this);
     MainGrid->setObjectName(QStringLiteral("MainGrid"));
     AttachJournalGrid(*MainGrid, FJournal);
+    FollowAppendedRows(*MainGrid);
     setCentralWidget(MainGrid);
+    SelectionStatus = new TSelectionStatusLabel(MainGrid, this);
+    statusBar()->addPermanentWidget(SelectionStatus);
     LogWarning = new TLogWarning(this);
     addToolBar(Qt::BottomToolBarArea, LogWarning);
     connect(&FJournal, &JournalDocument::TitleChanged, this, &QWidget::setWindowTitle);
@@ -145,6 +153,7 @@ void TForm1::CreateActions()
     BindCommand(actSaveAs, &TForm1::actSaveAsExecute);
     BindCommand(actPrint, &TForm1::actPrintExecute);
     BindCommand(actOpr, &TForm1::actOprExecute);
+    AssignCommandKeys({actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr});
 }
 
 void TForm1::CreateToolBar()
@@ -200,6 +209,7 @@ void TForm1::CreateMenus()
     menuBar()->addAction(mnAbout);
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
     BindCommand(mnAbout, &TForm1::mnAboutClick);
+    ReachMenuBarByKeys(menuBar());
 }
 
 void TForm1::WireFixMeas()
@@ -306,6 +316,10 @@ void TForm1::ReadSettings()
     FixMeas1->SetPort(ini.ReadString(kConfig, kKeyCom, FixMeas1->Port()));
     FJournal.SetJournalFileName(ini.ReadString(kConfig, kKeyFileName, FJournal.JournalFileName()));
     NumberEdit1->SetValue(ini.ReadInteger(kConfig, kKeyDeviceNumber, 0));
+    if (const std::optional<TWindowPlacement> placement = ReadWindowPlacement(FIniFileName)) {
+        ApplyWindowPlacement(*this, *placement);
+        FPlacementRestored = true;
+    }
 }
 
 void TForm1::SetCaptions()
@@ -319,10 +333,12 @@ void TForm1::SetCaptions()
     };
     for (const auto &[action, text] : commands) {
         action->setText(text);
-        action->setToolTip(text);
+        action->setToolTip(HintWithKey(text, action));
     }
     mnAbout->setText(MyConsts::sAbout());
-    actOpr->setToolTip(FixMeas1->Active() ? MyConsts::sStopPolling() : MyConsts::sStartPolling());
+    AddAccessKeys(mnFile->actions());
+    AddAccessKeys(menuBar()->actions());
+    actOpr->setToolTip(HintWithKey(FixMeas1->Active() ? MyConsts::sStopPolling() : MyConsts::sStartPolling(), actOpr));
     NumberEdit1->setToolTip(MyConsts::sDeviceNumberHint());
 }
 
@@ -348,6 +364,10 @@ void TForm1::showEvent(QShowEvent *Event)
     if (FShownOnce)
         return;
     FShownOnce = true;
+    if (FPlacementRestored) {
+        FormResize();
+        return;
+    }
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - frameGeometry().center() + pos());
     FormResize();
@@ -454,6 +474,7 @@ void TForm1::WriteSettings()
         else
             ini.WriteString(kConfig, kKeyDeviceNumber, QString::number(double(rounded), 'f', 0));
     });
+    attempt([&] { WriteWindowPlacement(FIniFileName, CurrentWindowPlacement(*this)); });
     if (firstError)
         std::rethrow_exception(firstError);
 }
@@ -508,14 +529,14 @@ void TForm1::FixMeas1Starting(QObject *)
 {
     NumberEdit1->setEnabled(false);
     SetImage(actOpr, kImageStop);
-    actOpr->setToolTip(MyConsts::sStopPolling());
+    actOpr->setToolTip(HintWithKey(MyConsts::sStopPolling(), actOpr));
 }
 
 void TForm1::FixMeas1Stoping(QObject *, bool)
 {
     NumberEdit1->setEnabled(true);
     SetImage(actOpr, kImageStart);
-    actOpr->setToolTip(MyConsts::sStartPolling());
+    actOpr->setToolTip(HintWithKey(MyConsts::sStartPolling(), actOpr));
 }
 
 void TForm1::FixMeas1GetDevNumber(QObject *)

@@ -27,6 +27,7 @@ class TColorStringGrid;
 class TJournalLog;
 class TLogWarning;
 class TNumberEdit;
+class TSelectionStatusLabel;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
@@ -67,6 +68,7 @@ public:
     QAction *mnAbout = nullptr;
     TFixMeas *FixMeas1 = nullptr;
     TLogWarning *LogWarning = nullptr;
+    TSelectionStatusLabel *SelectionStatus = nullptr;
 
     // The window's copy of the poller's record; outlives every polling run.
     TFixMeasResult PollState{};
@@ -155,4 +157,5 @@ private:
     bool FClosing = false;
     int FResultsEntered = 0; // closing tells by it whether a result came late
     bool FShownOnce = false;
+    bool FPlacementRestored = false; // the remembered size and position, not the centre
 };
