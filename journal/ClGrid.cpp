@@ -224,7 +224,9 @@ void TColorStringGrid::currentChanged(const QModelIndex& current, const QModelIn
             return;
         }
     }
+    FChangingCurrent = true;
     QTableView::currentChanged(current, previous);
+    FChangingCurrent = false;
 }
 
 void TColorStringGrid::keyboardSearch(const QString&)
@@ -233,7 +235,10 @@ void TColorStringGrid::keyboardSearch(const QString&)
 
 void TColorStringGrid::keyPressEvent(QKeyEvent* e)
 {
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
+    // While the editor is open, Enter reaches the grid only on its way up
+    // from the editor, which ends through closeEditor.
+    const bool enter = e->key() == Qt::Key_Return || (e->key() == Qt::Key_Enter && e->modifiers() == Qt::KeypadModifier);
+    if (enter && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !IsEditing()) {
         MoveDown();
         e->accept();
         return;
@@ -245,8 +250,10 @@ void TColorStringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEd
 {
     // Enter in the editor ends it with SubmitModelCache, after its text has
     // been committed; Tab, Esc and a lost focus end it otherwise.
+    // Moving the current cell away closes the editor with that hint too; the
+    // cell is chosen then.
     QTableView::closeEditor(editor, hint);
-    if (hint == QAbstractItemDelegate::SubmitModelCache)
+    if (hint == QAbstractItemDelegate::SubmitModelCache && !FChangingCurrent)
         MoveDown();
 }
 

@@ -97,4 +97,5 @@ private:
 
     bool FEditing = false;
     bool FRevertingSelection = false;
+    bool FChangingCurrent = false;
 };
