@@ -50,12 +50,11 @@ std::optional<QRect> PlaceOnScreens(const QRect &Remembered, const QList<QRect> 
     for (const QRect &screen : AvailableScreens)
         if (screen.intersected(grab).width() >= kMinimumSide && screen.contains(grab.center()))
             return Remembered;
-    // The screen it was on is gone (a projector unplugged): the first one.
-    QSize largest;
-    for (const QRect &screen : AvailableScreens)
-        largest = largest.expandedTo(screen.size());
-    QRect placed(QPoint(), Remembered.size().boundedTo(largest));
-    placed.moveCenter(AvailableScreens.front().center());
+    // The screen it was on is gone (a projector unplugged): the first one,
+    // whole on it.
+    const QRect first = AvailableScreens.front();
+    QRect placed(QPoint(), Remembered.size().boundedTo(first.size()));
+    placed.moveCenter(first.center());
     return placed;
 }
 

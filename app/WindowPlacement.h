@@ -26,7 +26,7 @@ void WriteWindowPlacement(const QString &IniFileName, const TWindowPlacement &Pl
 
 // Where a remembered placement goes on the screens there are now: as it was
 // when its title bar area lies on one of them, else its size (cut to the
-// largest screen) centred on the first; nothing without screens.
+// first screen's) centred on the first; nothing without screens.
 std::optional<QRect> PlaceOnScreens(const QRect &Remembered, const QList<QRect> &AvailableScreens);
 
 TWindowPlacement CurrentWindowPlacement(const QWidget &Window);
