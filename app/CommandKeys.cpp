@@ -30,18 +30,12 @@ QKeySequence StandardKey(QKeySequence::StandardKey Key)
     if (!keys.isEmpty())
         return keys.front();
     switch (Key) {
-    case QKeySequence::New:
-        return QKeySequence(Qt::CTRL | Qt::Key_N);
-    case QKeySequence::Open:
-        return QKeySequence(Qt::CTRL | Qt::Key_O);
-    case QKeySequence::Save:
-        return QKeySequence(Qt::CTRL | Qt::Key_S);
-    case QKeySequence::SaveAs:
-        return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
-    case QKeySequence::Print:
-        return QKeySequence(Qt::CTRL | Qt::Key_P);
-    default:
-        return {};
+    case QKeySequence::New: return QKeySequence(Qt::CTRL | Qt::Key_N);
+    case QKeySequence::Open: return QKeySequence(Qt::CTRL | Qt::Key_O);
+    case QKeySequence::Save: return QKeySequence(Qt::CTRL | Qt::Key_S);
+    case QKeySequence::SaveAs: return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+    case QKeySequence::Print: return QKeySequence(Qt::CTRL | Qt::Key_P);
+    default: return {};
     }
 }
 

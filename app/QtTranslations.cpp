@@ -9,8 +9,8 @@ TQtTranslations::TQtTranslations(const QLocale &Locale, const QString &Folder)
         return;
     // qtbase holds the widgets' and the print dialogs' texts.
     auto translator = std::make_unique<QTranslator>();
-    if (translator->load(Locale, QStringLiteral("qtbase"), QStringLiteral("_"), Folder)
-        && QCoreApplication::installTranslator(translator.get()))
+    if (translator->load(Locale, QStringLiteral("qtbase"), QStringLiteral("_"), Folder) &&
+        QCoreApplication::installTranslator(translator.get()))
         FTranslator = std::move(translator);
 }
 

@@ -6,8 +6,7 @@
 #include <QItemSelectionModel>
 #include <QLocale>
 
-TSelectionStatusLabel::TSelectionStatusLabel(QAbstractItemView *View, QWidget *Parent)
-    : QLabel(Parent), FView(View)
+TSelectionStatusLabel::TSelectionStatusLabel(QAbstractItemView *View, QWidget *Parent) : QLabel(Parent), FView(View)
 {
     setObjectName(QStringLiteral("SelectionStatus"));
     QAbstractItemModel *model = View->model();

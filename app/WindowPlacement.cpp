@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <limits>
+
 namespace {
 
 const QString kKeyLeft = QStringLiteral("Left");

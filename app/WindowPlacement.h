@@ -15,7 +15,7 @@ class QWidget;
 inline const QString kWindowSection = QStringLiteral("Window");
 
 struct TWindowPlacement {
-    QRect Normal;           // frame-less geometry when not maximised
+    QRect Normal; // frame-less geometry when not maximised
     bool Maximized = false;
 };
 

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 
 #include <memory>
+#include <utility>
 
 bool FollowsAppendedRow(const TGridFollowView &View)
 {
@@ -20,8 +21,8 @@ void FollowAppendedRows(TColorStringGrid &Grid)
                      [&Grid, model, follow](const QModelIndex &Parent, int First) {
                          Grid.LayOutPendingRows();
                          const QScrollBar *bar = Grid.verticalScrollBar();
-                         *follow = !Parent.isValid() && First == model->rowCount()
-                                   && FollowsAppendedRow({Grid.IsEditing(), bar->value(), bar->maximum()});
+                         *follow = !Parent.isValid() && First == model->rowCount() &&
+                                   FollowsAppendedRow({Grid.IsEditing(), bar->value(), bar->maximum()});
                      });
     QObject::connect(model, &QAbstractItemModel::rowsInserted, &Grid, [&Grid, follow] {
         if (std::exchange(*follow, false))

@@ -148,10 +148,10 @@ TEST(WindowPlacement, ARememberedPlaceOffEveryScreenComesBackCentred)
     };
     const Case cases[] = {
         {QRect(100, 80, 800, 600), QRect(100, 80, 800, 600)},
-        {QRect(2000, 100, 800, 600), QRect(2000, 100, 800, 600)},    // on the second screen
-        {QRect(3500, 100, 800, 600), QRect(240, 212, 800, 600)},     // that screen is gone
-        {QRect(100, -500, 800, 600), QRect(240, 212, 800, 600)},     // title bar above the screens
-        {QRect(5000, 0, 3000, 2000), QRect(0, 0, 1280, 1024)},       // larger than that screen
+        {QRect(2000, 100, 800, 600), QRect(2000, 100, 800, 600)}, // on the second screen
+        {QRect(3500, 100, 800, 600), QRect(240, 212, 800, 600)},  // that screen is gone
+        {QRect(100, -500, 800, 600), QRect(240, 212, 800, 600)},  // title bar above the screens
+        {QRect(5000, 0, 3000, 2000), QRect(0, 0, 1280, 1024)},    // larger than that screen
     };
     for (const Case &c : cases)
         EXPECT_EQ(PlaceOnScreens(c.remembered, screens), c.placed) << c.remembered.x() << "," << c.remembered.y();

@@ -60,10 +60,10 @@ int main(int argc, char **argv)
     TForm1 form(std::move(setup));
     form.show();
     for (int i = 1; i <= 124; ++i)
-        form.Journal().EnterResult({QStringLiteral("15.03.2023"), QStringLiteral("08:%1:00").arg(i % 60, 2, 10, QChar(u'0')),
-                                    QStringLiteral("1"), QStringLiteral("20,%1").arg(i % 10),
-                                    QStringLiteral("3,%1").arg(30 + i % 40), QStringLiteral("8,51"),
-                                    QStringLiteral("1028,40")});
+        form.Journal().EnterResult({QStringLiteral("15.03.2023"),
+                                    QStringLiteral("08:%1:00").arg(i % 60, 2, 10, QChar(u'0')), QStringLiteral("1"),
+                                    QStringLiteral("20,%1").arg(i % 10), QStringLiteral("3,%1").arg(30 + i % 40),
+                                    QStringLiteral("8,51"), QStringLiteral("1028,40")});
     const JournalModel &model = form.Journal().Model();
     form.MainGrid->scrollToBottom();
     form.MainGrid->selectionModel()->select(QItemSelection(model.index(115, 6), model.index(124, 6)),
@@ -74,8 +74,8 @@ int main(int argc, char **argv)
 
     ok = SaveModal([&] { form.actOpenFile->trigger(); }, out.filePath(QStringLiteral("day-file-dialog.png"))) && ok;
     ok = SaveModal([&] { form.Dialogs().AskSaveOnClose(&form, MyConsts::sSaveQuestion(), MyConsts::sDataChanged()); },
-                   out.filePath(QStringLiteral("day-question.png")))
-         && ok;
+                   out.filePath(QStringLiteral("day-question.png"))) &&
+         ok;
     form.Journal().SetJournalModified(false);
     form.close();
     return ok ? 0 : 1;

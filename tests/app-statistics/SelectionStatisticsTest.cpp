@@ -16,14 +16,28 @@ TEST(SelectionStatistics, OnlyWholeNumbersInTheJournalsFormatCount)
         int decimals;
     };
     const Case cases[] = {
-        {"3,45", u',', true, 2},       {"-0,5400", u',', true, 4},   {"1028", u',', true, 0},
-        {"+7", u',', true, 0},         {"1,23456789E+10", u',', true, 8},
-        {"3.45", u'.', true, 2},       {"3.45", u',', false, 0},     {"3,45", u'.', false, 0},
-        {"", u',', false, 0},          {" 3,45", u',', false, 0},    {"3,45 ", u',', false, 0},
-        {"12a", u',', false, 0},       {"01.02.2024", u',', false, 0}, {"10:00:00", u',', false, 0},
-        {"NAN", u',', false, 0},       {"-INF", u',', false, 0},     {"3,", u',', false, 0},
-        {",5", u',', false, 0},        {"1 000", u',', false, 0},    {"-", u',', false, 0},
-        {"1E", u',', false, 0},        {"1E999", u',', false, 0},
+        {"3,45", u',', true, 2},
+        {"-0,5400", u',', true, 4},
+        {"1028", u',', true, 0},
+        {"+7", u',', true, 0},
+        {"1,23456789E+10", u',', true, 8},
+        {"3.45", u'.', true, 2},
+        {"3.45", u',', false, 0},
+        {"3,45", u'.', false, 0},
+        {"", u',', false, 0},
+        {" 3,45", u',', false, 0},
+        {"3,45 ", u',', false, 0},
+        {"12a", u',', false, 0},
+        {"01.02.2024", u',', false, 0},
+        {"10:00:00", u',', false, 0},
+        {"NAN", u',', false, 0},
+        {"-INF", u',', false, 0},
+        {"3,", u',', false, 0},
+        {",5", u',', false, 0},
+        {"1 000", u',', false, 0},
+        {"-", u',', false, 0},
+        {"1E", u',', false, 0},
+        {"1E999", u',', false, 0},
     };
     for (const Case &c : cases) {
         const std::optional<TCellNumber> number = ParseCellNumber(QString::fromUtf8(c.text), c.separator);
