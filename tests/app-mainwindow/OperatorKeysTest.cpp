@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 
 namespace {
@@ -113,6 +114,26 @@ TEST_F(StatusBar, ShowsStatisticsOfTheSelectedNumbersOnly)
     select(2, 6, 2, 6);
     form.Journal().Model().SetCell(6, 2, "3,70"); // a selected cell changes
     EXPECT_EQ(form.SelectionStatus->text(), "Количество: 1    Среднее: 3,700    Минимум: 3,70    Максимум: 3,70");
+}
+
+using GridFollows = FormTest;
+
+TEST_F(GridFollows, ResultsComeIntoViewFromTheEndOnly)
+{
+    TForm1 &form = Create();
+    const auto enter = [&] { form.Journal().EnterResult({"15.03.2023", "12:00:00", "1", "20,00"}); };
+    while (RowCount() < 60)
+        enter();
+    QScrollBar *bar = form.MainGrid->verticalScrollBar();
+    form.MainGrid->scrollToBottom();
+    enter();
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_GT(bar->maximum(), 0);
+    form.MainGrid->scrollToTop();
+    enter();
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
 }
 
 using Placement = FormTest;
