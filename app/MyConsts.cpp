@@ -126,6 +126,10 @@ QString sLinkCounters()
                           "переподключений: %5");
 }
 QString sLinkPortError() { return QStringLiteral("Ошибка порта: %1"); }
+QString sSelectionStatistics()
+{
+    return QStringLiteral("Количество: %1    Среднее: %2    Минимум: %3    Максимум: %4");
+}
 
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {

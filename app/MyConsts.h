@@ -91,6 +91,8 @@ QString sLinkResults();          // %1 results in the journal
 QString sLinkResultsLast();      // %1 results in the journal, %2 time of the last accepted result
 QString sLinkCounters();         // %1 fetches, %2 refused, %3 acknowledged, %4 unacknowledged, %5 reconnections
 QString sLinkPortError();        // %1 the port's last error
+// The status bar's statistics of the selected numbers: %1 count, %2 mean, %3 minimum, %4 maximum.
+QString sSelectionStatistics();
 
 inline constexpr int kColumnCount = 17;
 // Journal column captions, column 0 to 16.

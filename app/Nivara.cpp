@@ -4,6 +4,7 @@
 // ends the program in order.
 
 #include "NivaraApplication.h"
+#include "QtTranslations.h"
 #include "Unit1.h"
 
 int main(int argc, char **argv)
@@ -14,6 +15,8 @@ int main(int argc, char **argv)
     // is being built ends the program in order too; there is nothing to
     // write yet.
     application.EndOnTermination({});
+    // Qt's dialogs and standard buttons in the operator's language.
+    const TQtTranslations qtTranslations(QLocale{});
     TForm1 Form1;
     application.EndOnTermination([&Form1] { Form1.FormEndSession(); });
     Form1.show();

@@ -4,7 +4,9 @@
 #include "AppError.h"
 #include "ClGrid.h"
 #include "ComDevice.h"
+#include "CommandKeys.h"
 #include "EnumSP.h"
+#include "GridFollow.h"
 #include "Icons.h"
 #include "JournalLog.h"
 #include "JournalView.h"
@@ -14,6 +16,8 @@
 #include "PortMenu.h"
 #include "PortOpenMessage.h"
 #include "ResultEntry.h"
+#include "SelectionStatusLabel.h"
+#include "WindowPlacement.h"
 #include "iniplus.h"
 #include "numedit.h"
 
@@ -121,7 +125,10 @@ void TForm1::CreateComponents()
     MainGrid = new TColorStringGrid(this);
     MainGrid->setObjectName(QStringLiteral("MainGrid"));
     AttachJournalGrid(*MainGrid, FJournal);
+    FollowAppendedRows(*MainGrid);
     setCentralWidget(MainGrid);
+    SelectionStatus = new TSelectionStatusLabel(MainGrid, this);
+    statusBar()->addPermanentWidget(SelectionStatus);
     LogWarning = new TLogWarning(this);
     addToolBar(Qt::BottomToolBarArea, LogWarning);
     connect(&FJournal, &JournalDocument::TitleChanged, this, &QWidget::setWindowTitle);
@@ -160,6 +167,7 @@ void TForm1::CreateActions()
     BindCommand(actSavePdf, &TForm1::actSavePdfExecute);
     BindCommand(actPrintPreview, &TForm1::actPrintPreviewExecute);
     BindCommand(actOpr, &TForm1::actOprExecute);
+    AssignCommandKeys({actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr});
 }
 
 void TForm1::CreateToolBar()
@@ -216,6 +224,7 @@ void TForm1::CreateMenus()
     menuBar()->addAction(mnAbout);
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
     BindCommand(mnAbout, &TForm1::mnAboutClick);
+    ReachMenuBarByKeys(menuBar());
 }
 
 void TForm1::WireFixMeas()
@@ -338,6 +347,10 @@ void TForm1::ReadSettings()
     FixMeas1->SetPort(ini.ReadString(kConfig, kKeyCom, FixMeas1->Port()));
     FJournal.SetJournalFileName(ini.ReadString(kConfig, kKeyFileName, FJournal.JournalFileName()));
     NumberEdit1->SetValue(ini.ReadInteger(kConfig, kKeyDeviceNumber, 0));
+    if (const std::optional<TWindowPlacement> placement = ReadWindowPlacement(FIniFileName)) {
+        ApplyWindowPlacement(*this, *placement);
+        FPlacementRestored = true;
+    }
 }
 
 void TForm1::SetCaptions()
@@ -352,10 +365,14 @@ void TForm1::SetCaptions()
     };
     for (const auto &[action, text] : commands) {
         action->setText(text);
-        action->setToolTip(text);
+        action->setToolTip(HintWithKey(text, action));
     }
     mnAbout->setText(MyConsts::sAbout());
-    actOpr->setToolTip(FixMeas1->Active() ? MyConsts::sStopPolling() : MyConsts::sStartPolling());
+    // The established commands pick their access keys first, so that the
+    // newer ones do not take Print's П.
+    AddAccessKeys({actNew, actOpenFile, actSave, actSaveAs, actPrint, actSavePdf, actPrintPreview});
+    AddAccessKeys(menuBar()->actions());
+    actOpr->setToolTip(HintWithKey(FixMeas1->Active() ? MyConsts::sStopPolling() : MyConsts::sStartPolling(), actOpr));
     NumberEdit1->setToolTip(MyConsts::sDeviceNumberHint());
 }
 
@@ -381,6 +398,10 @@ void TForm1::showEvent(QShowEvent *Event)
     if (FShownOnce)
         return;
     FShownOnce = true;
+    if (FPlacementRestored) {
+        FormResize();
+        return;
+    }
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - frameGeometry().center() + pos());
     FormResize();
@@ -487,6 +508,7 @@ void TForm1::WriteSettings()
         else
             ini.WriteString(kConfig, kKeyDeviceNumber, QString::number(double(rounded), 'f', 0));
     });
+    attempt([&] { WriteWindowPlacement(FIniFileName, CurrentWindowPlacement(*this)); });
     if (firstError)
         std::rethrow_exception(firstError);
 }
@@ -547,14 +569,14 @@ void TForm1::FixMeas1Starting(QObject *)
 {
     NumberEdit1->setEnabled(false);
     SetImage(actOpr, kImageStop);
-    actOpr->setToolTip(MyConsts::sStopPolling());
+    actOpr->setToolTip(HintWithKey(MyConsts::sStopPolling(), actOpr));
 }
 
 void TForm1::FixMeas1Stoping(QObject *, bool)
 {
     NumberEdit1->setEnabled(true);
     SetImage(actOpr, kImageStart);
-    actOpr->setToolTip(MyConsts::sStartPolling());
+    actOpr->setToolTip(HintWithKey(MyConsts::sStartPolling(), actOpr));
 }
 
 void TForm1::FixMeas1GetDevNumber(QObject *)

@@ -30,6 +30,7 @@ class TJournalLog;
 class TLinkStatusBar;
 class TLogWarning;
 class TNumberEdit;
+class TSelectionStatusLabel;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
@@ -77,6 +78,7 @@ public:
     TFixMeas *FixMeas1 = nullptr;
     TLogWarning *LogWarning = nullptr;
     TLinkStatusBar *LinkStatus = nullptr; // in the status bar
+    TSelectionStatusLabel *SelectionStatus = nullptr;
 
     // The window's copy of the poller's record; outlives every polling run.
     TFixMeasResult PollState{};
@@ -173,4 +175,5 @@ private:
     bool FClosing = false;
     int FResultsEntered = 0; // closing tells by it whether a result came late
     bool FShownOnce = false;
+    bool FPlacementRestored = false; // the remembered size and position, not the centre
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QResizeEvent>
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int TextInset = 2;
 constexpr int FittedColumnCount = 17;
+constexpr int GridLineWidth = 1;
 
 }  // namespace
 
@@ -143,6 +145,25 @@ void TColorStringGrid::FitColumns()
     columns->setDefaultSectionSize(widths[1]);
     for (int c = 0; c < columns->count(); ++c)
         columns->resizeSection(c, c < int(widths.size()) ? widths[size_t(c)] : widths[1]);
+    WidenNumberColumn();
+}
+
+int TColorStringGrid::NumberColumnWidth() const
+{
+    const int rows = model() ? model()->rowCount() : 0;
+    const QFontMetrics metrics(font());
+    // The widest digit in every place, so the width does not change with
+    // each new number.
+    int digit = 0;
+    for (char16_t d = u'0'; d <= u'9'; ++d)
+        digit = std::max(digit, metrics.horizontalAdvance(QChar(d)));
+    return TextInset + digit * int(QString::number(std::max(rows, 1)).size()) + TextInset + GridLineWidth;
+}
+
+void TColorStringGrid::WidenNumberColumn()
+{
+    if (horizontalHeader()->count() > 0 && columnWidth(0) < NumberColumnWidth())
+        horizontalHeader()->resizeSection(0, NumberColumnWidth());
 }
 
 void TColorStringGrid::PaintCell(QPainter* painter, const QRect& rect, int row, int col, TGridDrawState state,
@@ -203,11 +224,59 @@ void TColorStringGrid::currentChanged(const QModelIndex& current, const QModelIn
             return;
         }
     }
+    FChangingCurrent = true;
     QTableView::currentChanged(current, previous);
+    FChangingCurrent = false;
 }
 
 void TColorStringGrid::keyboardSearch(const QString&)
 {
+}
+
+void TColorStringGrid::keyPressEvent(QKeyEvent* e)
+{
+    // While the editor is open, Enter reaches the grid only on its way up
+    // from the editor, which ends through closeEditor.
+    const bool enter = e->key() == Qt::Key_Return || (e->key() == Qt::Key_Enter && e->modifiers() == Qt::KeypadModifier);
+    if (enter && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !IsEditing()) {
+        MoveDown();
+        e->accept();
+        return;
+    }
+    QTableView::keyPressEvent(e);
+}
+
+void TColorStringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // Enter in the editor ends it with SubmitModelCache, after its text has
+    // been committed; Tab, Esc and a lost focus end it otherwise.
+    // Moving the current cell away closes the editor with that hint too; the
+    // cell is chosen then.
+    QTableView::closeEditor(editor, hint);
+    if (hint == QAbstractItemDelegate::SubmitModelCache && !FChangingCurrent)
+        MoveDown();
+}
+
+void TColorStringGrid::MoveDown()
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return;
+    const QModelIndex below = current.sibling(current.row() + 1, current.column());
+    if (below.isValid())
+        selectionModel()->setCurrentIndex(below, QItemSelectionModel::ClearAndSelect);
+}
+
+void TColorStringGrid::rowsInserted(const QModelIndex& parent, int first, int last)
+{
+    QTableView::rowsInserted(parent, first, last);
+    WidenNumberColumn();
+}
+
+void TColorStringGrid::reset()
+{
+    QTableView::reset();
+    WidenNumberColumn();
 }
 
 void TColorStringGrid::GetEditText(int col, int row, QString& value)

@@ -5,7 +5,8 @@
 // and cannot be resized or moved; columns can be resized by dragging but not
 // moved. The horizontal header is the fixed caption row (grid row 0); model
 // column 0 is painted as the fixed number column. Editing is off until
-// SetEditing(true), which the owner switches from OnSelectCell.
+// SetEditing(true), which the owner switches from OnSelectCell. As in a
+// spreadsheet, Enter commits the cell being edited and moves down a row.
 
 #include <QBrush>
 #include <QColor>
@@ -53,6 +54,8 @@ public:
     // current cell in the usual ways (typing, F2, double click).
     void SetEditing(bool on);
     bool Editing() const { return FEditing; }
+    // Whether the in-place editor is open on a cell.
+    bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
 
     // Width of the cell area in pixels (inside the frame and scroll bars).
     int ClientWidth() const;
@@ -62,6 +65,13 @@ public:
     // Sets every column from the current client width, discarding widths
     // the operator dragged. Runs by itself whenever the grid is resized.
     void FitColumns();
+    // The width column 0 needs to show the largest row number in full; the
+    // column never gets narrower than that, whatever the fitting gives.
+    int NumberColumnWidth() const;
+
+    // Lays out rows added or removed since the last paint, so that the scroll
+    // bars tell the present extent.
+    void LayOutPendingRows() { executeDelayedItemsLayout(); }
 
     // Paints one cell the way the grid does (also the captions): the state's
     // colours, then OnGetCellColor, then fill and text 2 pixels in from the
@@ -74,11 +84,18 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     // Typing outside an editable cell must not jump around the table.
     void keyboardSearch(const QString& search) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void rowsInserted(const QModelIndex& parent, int first, int last) override;
+    void reset() override;
 
 private:
     friend class ColorGridDelegate;
     void GetEditText(int col, int row, QString& value);
+    void WidenNumberColumn();
+    void MoveDown();
 
     bool FEditing = false;
     bool FRevertingSelection = false;
+    bool FChangingCurrent = false;
 };

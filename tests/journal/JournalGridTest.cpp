@@ -1,7 +1,8 @@
 // The journal grid: column fitting, row heights, where the operator may
-// type, and the per-cell colour event.
+// type, Enter, following new rows, and the per-cell colour event.
 
 #include "ClGrid.h"
+#include "GridFollow.h"
 #include "JournalDocument.h"
 #include "JournalView.h"
 #include "MyConsts.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -145,6 +147,116 @@ TEST_F(JournalGridTest, CellColourEventDecidesTheFillOfEachCell)
     EXPECT_TRUE(fixedCells.count({0, 3}));
     EXPECT_TRUE(fixedCells.count({2, 0}));
     EXPECT_FALSE(fixedCells.count({2, 3}));
+}
+
+TEST_F(JournalGridTest, NumberColumnShowsTheLargestRowNumberInFull)
+{
+    const QFontMetrics metrics(grid.font());
+    const auto shows = [&](const QString& number) {
+        // 2 pixels of inset before the text, 1 for the grid line after it.
+        return grid.columnWidth(0) - 3 >= metrics.horizontalAdvance(number);
+    };
+    while (journal.Model().RowCount() <= 1000)
+        journal.EnterResult({"01.02.2024"});
+    EXPECT_TRUE(shows("1000")) << grid.columnWidth(0);
+    grid.resize(700, 300);  // refitting keeps it
+    QApplication::processEvents();
+    EXPECT_TRUE(shows("1000")) << grid.columnWidth(0);
+}
+
+TEST_F(JournalGridTest, EnterCommitsTheLabelAndMovesToTheNextRowsLabel)
+{
+    const auto current = [&] { return std::pair(grid.currentIndex().row() + 1, grid.currentIndex().column()); };
+    // The editor that is open now; closed ones linger until deleted.
+    const auto editor = [] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
+    Select(1, 1);
+    QTest::keyClicks(QApplication::focusWidget(), "A");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(journal.Model().Cell(1, 1), "A");
+    EXPECT_EQ(current(), std::pair(2, 1));
+    EXPECT_FALSE(grid.IsEditing()) << "selected, the next key typed opens the editor";
+
+    QTest::keyClicks(&grid, "B");
+    ASSERT_TRUE(grid.IsEditing());
+    QTest::keyClick(editor(), Qt::Key_Enter, Qt::KeypadModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(journal.Model().Cell(1, 2), "B");
+    EXPECT_EQ(current(), std::pair(3, 1));
+
+    // Without an editor Enter moves down too; the entry row is the last.
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_EQ(current(), std::pair(4, 1));
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_EQ(current(), std::pair(4, 1));
+    EXPECT_EQ(journal.Model().Cell(1, 3), "");
+
+    // Esc drops the text and stays; moving away by click commits and goes
+    // where the operator went.
+    Select(2, 1);
+    QTest::keyClicks(&grid, "C");
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_EQ(journal.Model().Cell(1, 2), "B");
+    EXPECT_EQ(current(), std::pair(2, 1));
+    QTest::keyClicks(&grid, "D");
+    Select(1, 1);
+    EXPECT_EQ(journal.Model().Cell(1, 2), "D");
+    EXPECT_EQ(current(), std::pair(1, 1));
+}
+
+TEST(GridFollow, AnAppendedRowIsFollowedOnlyFromTheEndAndWithoutAnEditor)
+{
+    struct Case {
+        bool editorOpen;
+        int position, maximum;
+        bool follows;
+    };
+    for (const Case c : {Case{false, 0, 0, true}, Case{false, 40, 40, true}, Case{false, 39, 40, false},
+                         Case{false, 0, 40, false}, Case{true, 40, 40, false}, Case{true, 0, 0, false}})
+        EXPECT_EQ(FollowsAppendedRow({c.editorOpen, c.position, c.maximum}), c.follows)
+            << c.editorOpen << " " << c.position << "/" << c.maximum;
+}
+
+TEST_F(JournalGridTest, ResultsAreFollowedAtTheEndAndLeaveOlderRowsAndTheEditorAlone)
+{
+    FollowAppendedRows(grid);
+    while (journal.Model().RowCount() < 40)
+        journal.EnterResult({"01.02.2024"});
+    QScrollBar* bar = grid.verticalScrollBar();
+    const auto entryRowInView = [&] {
+        const QRect cell = grid.visualRect(journal.Model().index(journal.Model().EntryRow() - 1, 1));
+        return grid.viewport()->rect().contains(cell);
+    };
+
+    // Looking at the end: the new row comes into view.
+    grid.scrollToBottom();
+    journal.EnterResult({"01.02.2024"});
+    QApplication::processEvents();
+    EXPECT_TRUE(entryRowInView());
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // Reading older rows: the view stays.
+    grid.scrollToTop();
+    journal.EnterResult({"01.02.2024"});
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
+
+    // Typing a label in an older row while at the end: view and editor stay.
+    grid.scrollToBottom();
+    const int row = journal.Model().EntryRow() - 3;
+    Select(row, 1);
+    QTest::keyClicks(&grid, "x");
+    ASSERT_TRUE(grid.IsEditing());
+    QLineEdit* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    const int before = bar->value();
+    journal.EnterResult({"01.02.2024"});
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), before);
+    ASSERT_TRUE(grid.IsEditing());
+    EXPECT_EQ(editor->text(), "x");
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(grid.currentIndex(), journal.Model().index(row - 1, 1));
 }
 
 }  // namespace

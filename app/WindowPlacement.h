@@ -1,0 +1,34 @@
+#pragma once
+
+// The main window's size, position and maximised state, remembered between
+// runs in a section of their own in the settings file, so that the "Config"
+// section and every other line of the file stay as they are.
+
+#include <QList>
+#include <QRect>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+inline const QString kWindowSection = QStringLiteral("Window");
+
+struct TWindowPlacement {
+    QRect Normal; // frame-less geometry when not maximised
+    bool Maximized = false;
+};
+
+// Nothing when the file has no complete, sensible placement.
+std::optional<TWindowPlacement> ReadWindowPlacement(const QString &IniFileName);
+// Throws as the settings file's writes do (EIniFileException).
+void WriteWindowPlacement(const QString &IniFileName, const TWindowPlacement &Placement);
+
+// Where a remembered placement goes on the screens there are now: as it was
+// when its title bar area lies on one of them, else its size (cut to the
+// first screen's) centred on the first; nothing without screens.
+std::optional<QRect> PlaceOnScreens(const QRect &Remembered, const QList<QRect> &AvailableScreens);
+
+TWindowPlacement CurrentWindowPlacement(const QWidget &Window);
+// Applies a placement to a window not yet shown; a maximised one shows so.
+void ApplyWindowPlacement(QWidget &Window, const TWindowPlacement &Placement);
