@@ -10,6 +10,9 @@ int main(int argc, char **argv)
 {
     TNivaraApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Nivara"));
+    // The desktop entry's name, so that the desktop shows the window under
+    // its menu entry and icon.
+    application.setDesktopFileName(QStringLiteral("ru.nivara.Nivara"));
     TForm1 Form1;
     application.EndOnTermination([&Form1] { Form1.FormEndSession(); });
     Form1.show();
