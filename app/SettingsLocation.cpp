@@ -9,7 +9,6 @@
 namespace {
 
 const QString kIniName = QStringLiteral("Nivara.Ini");
-const QString kLogName = QStringLiteral("Nivara.log");
 const QString kJournalFolderName = QStringLiteral("Nivara");
 
 class TRealDisk final : public ISettingsDisk {
@@ -21,8 +20,7 @@ public:
 
 TSettingsLocation InFolder(const QString &Folder)
 {
-    const QDir dir(Folder);
-    return {dir.filePath(kIniName), dir.filePath(kLogName), {}, false, {}};
+    return {QDir(Folder).filePath(kIniName), {}, false, {}};
 }
 
 } // namespace

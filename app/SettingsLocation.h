@@ -9,9 +9,8 @@
 #include <QString>
 
 struct TSettingsLocation {
+    // The settings file; the result log Nivara.log goes beside it.
     QString IniFileName;
-    // The result log; always beside the settings file.
-    QString LogFileName;
     // Where a journal named without a folder lands; empty: the current
     // directory, as for a program that keeps its settings beside itself.
     QString JournalFolder;

@@ -300,7 +300,7 @@ void TForm1::RecoverOrStartJournalLog()
 
 void TForm1::UseSettingsLocation(const TSettingsLocation &Location)
 {
-    FIniFileName = Location.IniFileName; // the log follows it
+    FIniFileName = Location.IniFileName; // the result log goes beside it
     // A journal named without a folder (the first one, New's names, a name
     // kept in the settings) then lands in the user's own folder, not
     // wherever the desktop started the program.

@@ -60,7 +60,6 @@ TEST(SettingsLocationRule, BesideTheProgramWheneverThatWorksElseInTheUsersFolder
         const TSettingsLocation location = ChooseSettingsLocation(kFolders, disk);
         EXPECT_EQ(location.PerUser, c.PerUser);
         EXPECT_EQ(location.IniFileName, c.PerUser ? userIni : besideIni);
-        EXPECT_EQ(location.LogFileName, c.PerUser ? "/home/u/.config/Nivara/Nivara.log" : "/opt/nivara/bin/Nivara.log");
         EXPECT_EQ(location.JournalFolder, c.PerUser ? "/home/u/Documents/Nivara" : "");
         EXPECT_EQ(location.SeedIniFileName, c.Seed);
     }
