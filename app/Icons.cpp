@@ -161,3 +161,11 @@ QList<QIcon> ImageList1()
         icons << NivaraIcon(index);
     return icons;
 }
+
+QIcon ApplicationIcon()
+{
+    QIcon icon;
+    for (int size : kApplicationIconSizes)
+        icon.addFile(QStringLiteral(":/icons/%1/ru.nivara.Nivara.png").arg(size), QSize(size, size));
+    return icon;
+}

@@ -28,3 +28,8 @@ QIcon NivaraIcon(int index);
 
 // All six icons in ImageList1 order.
 QList<QIcon> ImageList1();
+
+// The program's own icon (a drop of milk and a test tube), the sizes the
+// desktop theme installs, from the program's resources.
+QIcon ApplicationIcon();
+inline constexpr int kApplicationIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};

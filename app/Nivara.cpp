@@ -11,6 +11,9 @@ int main(int argc, char **argv)
 {
     TNivaraApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Nivara"));
+    // The desktop entry's name, so that the desktop shows the window under
+    // its menu entry and icon.
+    application.setDesktopFileName(QStringLiteral("ru.nivara.Nivara"));
     // From the start, so that a signal inside a box shown while the window
     // is being built ends the program in order too; there is nothing to
     // write yet.

@@ -18,6 +18,7 @@
 #include "ResultEntry.h"
 #include "SelectionStatusLabel.h"
 #include "WindowPlacement.h"
+#include "SettingsLocation.h"
 #include "iniplus.h"
 #include "numedit.h"
 
@@ -113,6 +114,7 @@ void TForm1::CreateComponents()
     setWindowTitle(QStringLiteral("Form1"));
     setFont(JournalFont());
     ImageList1 = ::ImageList1();
+    setWindowIcon(ApplicationIcon());
 
     FFixMeas = std::make_unique<TFixMeas>();
     FixMeas1 = FFixMeas.get();
@@ -285,7 +287,7 @@ void TForm1::FormCreate()
     RunReportingErrors([this] {
         FJournal.SetJournalFileName(MyConsts::sJournalTexts().DefaultJournalFileName());
         if (FIniFileName.isEmpty())
-            FIniFileName = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Nivara.Ini"));
+            UseSettingsLocation(PrepareSettingsLocation());
         ReadSettings();
 
         MenuPortAboutToShow();
@@ -335,6 +337,16 @@ void TForm1::RecoverOrStartJournalLog()
     FUnreadJournalFileName.clear();
     FDialogs->ShowInformation(this, MyConsts::sRecovered().arg(recovered->Results).arg(recovered->Labels),
                               MyConsts::sRecoveryCaption());
+}
+
+void TForm1::UseSettingsLocation(const TSettingsLocation &Location)
+{
+    FIniFileName = Location.IniFileName; // the result log goes beside it
+    // A journal named without a folder (the first one, New's names, a name
+    // kept in the settings) then lands in the user's own folder, not
+    // wherever the desktop started the program.
+    if (!Location.JournalFolder.isEmpty())
+        QDir::setCurrent(Location.JournalFolder);
 }
 
 void TForm1::ReadSettings()

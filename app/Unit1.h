@@ -31,13 +31,15 @@ class TLinkStatusBar;
 class TLogWarning;
 class TNumberEdit;
 class TSelectionStatusLabel;
+struct TSettingsLocation;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
 struct TForm1Setup {
     // Message boxes and file dialogs; null: the real ones.
     std::unique_ptr<IFormDialogs> Dialogs;
-    // The settings file; empty: "Nivara.Ini" beside the executable.
+    // The settings file; empty: "Nivara.Ini" where PrepareSettingsLocation
+    // puts it (beside the executable whenever that works).
     QString IniFileName;
     // The serial ports for the port menu, comma-separated; null: the ports
     // present on this machine.
@@ -154,6 +156,7 @@ private:
     void CommitTypedDeviceNumber();
     void StopPollingAndWriteSettings();
     void CommitGridEditor();
+    void UseSettingsLocation(const TSettingsLocation &Location);
     void ReadSettings();
     void WriteSettings();
     void WaitWhilePollerActive();

@@ -77,6 +77,9 @@ TEST_F(StartUp, FirstRunWithoutSettingsFile)
     EXPECT_EQ(form.MenuPort->actions().last()->text(), "Другой порт…");
     EXPECT_EQ(form.size().width(), 756);
     EXPECT_TRUE(form.MainGrid->hasFocus());
+    // The program's icon from the resources, at the theme's sizes.
+    EXPECT_EQ(form.windowIcon().availableSizes().size(), std::size(kApplicationIconSizes));
+    EXPECT_EQ(form.windowIcon().pixmap(16).size(), QSize(16, 16));
 }
 
 TEST_F(StartUp, SettingsAreReadAsTheProfileRulesSay)

@@ -1,0 +1,67 @@
+#include "SettingsLocation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kIniName = QStringLiteral("Nivara.Ini");
+const QString kJournalFolderName = QStringLiteral("Nivara");
+
+class TRealDisk final : public ISettingsDisk {
+public:
+    bool Exists(const QString &Path) const override { return QFileInfo::exists(Path); }
+    // access(2) underneath: right for root and for read-only mounts alike.
+    bool IsWritable(const QString &Path) const override { return QFileInfo(Path).isWritable(); }
+};
+
+TSettingsLocation InFolder(const QString &Folder)
+{
+    return {QDir(Folder).filePath(kIniName), {}, false, {}};
+}
+
+} // namespace
+
+TSettingsLocation ChooseSettingsLocation(const TSettingsFolders &Folders, const ISettingsDisk &Disk)
+{
+    const TSettingsLocation beside = InFolder(Folders.ProgramFolder);
+    const bool iniExists = Disk.Exists(beside.IniFileName);
+    // In a writable folder even a read-only file is replaced (a new copy is
+    // renamed over it); a writable file in a locked folder is written in place.
+    if (Disk.IsWritable(Folders.ProgramFolder) || (iniExists && Disk.IsWritable(beside.IniFileName)))
+        return beside;
+
+    TSettingsLocation user = InFolder(Folders.UserConfigFolder);
+    user.PerUser = true;
+    if (!Folders.UserDocumentsFolder.isEmpty())
+        user.JournalFolder = QDir(Folders.UserDocumentsFolder).filePath(kJournalFolderName);
+    if (iniExists && !Disk.Exists(user.IniFileName))
+        user.SeedIniFileName = beside.IniFileName;
+    return user;
+}
+
+TSettingsLocation PrepareSettingsLocation(const TSettingsFolders &Folders)
+{
+    TSettingsLocation location = ChooseSettingsLocation(Folders, TRealDisk());
+    if (!location.PerUser)
+        return location;
+    if (Folders.UserConfigFolder.isEmpty() || !QDir().mkpath(Folders.UserConfigFolder))
+        return InFolder(Folders.ProgramFolder);
+    if (!location.SeedIniFileName.isEmpty() && QFile::copy(location.SeedIniFileName, location.IniFileName))
+        QFile::setPermissions(location.IniFileName, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // Without a journal folder, journals named without one stay relative to
+    // the current directory, as before.
+    if (!location.JournalFolder.isEmpty() && !QDir().mkpath(location.JournalFolder))
+        location.JournalFolder.clear();
+    return location;
+}
+
+TSettingsLocation PrepareSettingsLocation()
+{
+    return PrepareSettingsLocation({QCoreApplication::applicationDirPath(),
+                                    QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+                                    QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+}
