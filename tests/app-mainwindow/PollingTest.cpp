@@ -247,7 +247,7 @@ TEST_F(Polling, ALostPortIsShownAndPollingResumesWhenItComesBack)
     EXPECT_TRUE(form.LinkStatus->Status().NeedsOperator);
     EXPECT_TRUE(form.LinkStatus->Status().StateText.startsWith("Порт потерян, переподключение…"));
     EXPECT_EQ(alerts, 1);
-    EXPECT_EQ(form.actOpr->toolTip(), "Остановить опрос");
+    EXPECT_EQ(form.actOpr->toolTip(), "Остановить опрос (F9)");
     EXPECT_EQ(TForm1::ImageIndex(form.actOpr), kImageStop);
     EXPECT_FALSE(form.NumberEdit1->isEnabled());
 
