@@ -128,7 +128,7 @@ QString sLinkCounters()
 QString sLinkPortError() { return QStringLiteral("Ошибка порта: %1"); }
 QString sSelectionStatistics()
 {
-    return QStringLiteral("Количество: %1    Среднее: %2    Минимум: %3    Максимум: %4");
+    return QStringLiteral("Количество: %1  Среднее: %2  Минимум: %3  Максимум: %4");
 }
 
 namespace {

@@ -108,12 +108,12 @@ TEST_F(StatusBar, ShowsStatisticsOfTheSelectedNumbersOnly)
             QItemSelectionModel::ClearAndSelect);
     };
     select(1, 6, 5, 6); // the fat of the day, an empty cell and the entry row among them
-    EXPECT_EQ(form.SelectionStatus->text(), "Количество: 3    Среднее: 3,450    Минимум: 3,30    Максимум: 3,60");
+    EXPECT_EQ(form.SelectionStatus->text(), "Количество: 3  Среднее: 3,450  Минимум: 3,30  Максимум: 3,60");
     select(1, 2, 4, 3); // dates and times
     EXPECT_EQ(form.SelectionStatus->text(), "");
     select(2, 6, 2, 6);
     form.Journal().Model().SetCell(6, 2, "3,70"); // a selected cell changes
-    EXPECT_EQ(form.SelectionStatus->text(), "Количество: 1    Среднее: 3,700    Минимум: 3,70    Максимум: 3,70");
+    EXPECT_EQ(form.SelectionStatus->text(), "Количество: 1  Среднее: 3,700  Минимум: 3,70  Максимум: 3,70");
 }
 
 using GridFollows = FormTest;

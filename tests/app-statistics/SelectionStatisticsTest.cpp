@@ -57,15 +57,15 @@ TEST(SelectionStatistics, MixedAndEmptyCellsAreLeftOut)
     EXPECT_NEAR(double(statistics.Maximum), 3.6, 1e-12);
     EXPECT_EQ(statistics.Decimals, 2);
     EXPECT_EQ(SelectionStatisticsText(statistics, u','),
-              "Количество: 3    Среднее: 3,450    Минимум: 3,30    Максимум: 3,60");
+              "Количество: 3  Среднее: 3,450  Минимум: 3,30  Максимум: 3,60");
 }
 
 TEST(SelectionStatistics, TextFollowsTheSeparatorAndIsEmptyWithoutNumbers)
 {
     EXPECT_EQ(SelectionStatisticsText(SelectionStatistics({"-0,5400", "-0,5300"}, u','), u','),
-              "Количество: 2    Среднее: -0,53500    Минимум: -0,5400    Максимум: -0,5300");
+              "Количество: 2  Среднее: -0,53500  Минимум: -0,5400  Максимум: -0,5300");
     EXPECT_EQ(SelectionStatisticsText(SelectionStatistics({"1", "2"}, u'.'), u'.'),
-              "Количество: 2    Среднее: 1.5    Минимум: 1    Максимум: 2");
+              "Количество: 2  Среднее: 1.5  Минимум: 1  Максимум: 2");
     EXPECT_EQ(SelectionStatisticsText(SelectionStatistics({"", "проба", "NAN"}, u','), u','), "");
     EXPECT_EQ(SelectionStatisticsText(SelectionStatistics({}, u','), u','), "");
 }
