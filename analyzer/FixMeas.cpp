@@ -164,11 +164,7 @@ void TFixMeasThread::RunPasses() {
 }
 
 void TFixMeasThread::Reconnect(const std::string &Error) {
-    try {
-        FPort->Close();
-    } catch (...) {
-        // A dead device may refuse even this; the descriptor is released.
-    }
+    CloseQuietly();
     const double LostAt = FClock();
     FLink.Update([&](TLinkSnapshot &Link) {
         Link.Phase = TLinkPhase::PortLost;
@@ -179,32 +175,29 @@ void TFixMeasThread::Reconnect(const std::string &Error) {
     // The pass state (gate, acknowledgement owed) lives in the owner's
     // record and comes back with the next pass.
     while (!WaitOrTerminated(FReconnectInterval)) {
-        try {
-            FPort->Open();
+        if (OpenPort()) {
             FLink.Update([](TLinkSnapshot &Link) {
                 Link.Phase = TLinkPhase::Polling;
                 Link.PortLostSince = 0;
                 ++Link.Reopens;
             });
             return;
-        } catch (const std::exception &Failure) {
-            FLink.Update([Text = PortErrorText(Failure)](TLinkSnapshot &Link) { Link.LastPortError = Text; });
-        } catch (...) {
         }
-        try {
-            FPort->Close(); // an open that failed late may hold the device
-        } catch (...) {
-        }
+        CloseQuietly(); // an open that failed late may hold the device
     }
 }
 
-void TFixMeasThread::ClosePort() {
-    // Also after a failed open: an open that failed late may hold the device.
+// A dead device may refuse even this; the descriptor is released all the same.
+void TFixMeasThread::CloseQuietly() {
     try {
         FPort->Close();
     } catch (...) {
     }
-    FPort.reset(); // the device is free before the owner hears of the end
+}
+
+void TFixMeasThread::ClosePort() {
+    CloseQuietly(); // also after a failed open: an open that failed late may hold the device
+    FPort.reset();  // the device is free before the owner hears of the end
 }
 
 void TFixMeasThread::Pass() {
@@ -255,13 +248,8 @@ void TFixMeasThread::Pass() {
 
 bool TFixMeasThread::FetchResult(bool &Sent) {
     FPass.RxBuffer.fill(0);
-    // Whole milliseconds, so that a clock reading of exactly 125 s does not
-    // open the gate through the rounding of day fractions.
-    // A reference more than the interval in the future means the clock was
-    // set back: waiting for it to catch up could shut the gate for hours.
     const double SentAt = FClock();
-    const double ElapsedMs = std::round((SentAt - FPass.LastTime) * 86'400'000.0);
-    if (std::fabs(ElapsedMs) <= TFixMeas::kFetchIntervalMs)
+    if (TFixMeas::GateShut(TFixMeas::GateElapsedMs(SentAt, FPass.LastTime)))
         return false;
 
     FPass.AckPending = false; // an acknowledgement still owed is dropped by the next fetch
@@ -315,6 +303,10 @@ void TFixMeasThread::CheckPresence() {
 
 // ---------------------------------------------------------------------------
 // TFixMeas
+
+double TFixMeas::GateElapsedMs(double Now, double Reference) { return std::round((Now - Reference) * 86'400'000.0); }
+
+bool TFixMeas::GateShut(double ElapsedMs) { return std::fabs(ElapsedMs) <= kFetchIntervalMs; }
 
 TFixMeas::TFixMeas(QObject *Owner) : QObject(Owner) {
     // By pointer to member, so that a rename fails to compile. (invokeMethod's

@@ -132,6 +132,7 @@ private:
     void ReportOpenFailure();
     void RunPasses();
     void ClosePort();
+    void CloseQuietly();
     void Pass();
     bool FetchResult(bool &Sent);
     bool AckResult();
@@ -176,6 +177,14 @@ public:
     // More than this since the last accepted reply opens the gate for a fetch
     // (as does a clock set back by more than this).
     static constexpr double kFetchIntervalMs = 125'000;
+    // The gate's reading of the clock: whole milliseconds from Reference to
+    // Now (record times), so that exactly 125 s does not open the gate
+    // through the rounding of day fractions. The gate stays shut while this
+    // is within the interval either way: a reference more than the interval
+    // in the future means the clock was set back, and waiting for it to
+    // catch up could shut the gate for hours.
+    static double GateElapsedMs(double Now, double Reference);
+    static bool GateShut(double ElapsedMs);
     // How long a pass that sent nothing waits before the next one.
     static constexpr int kIdleWaitMs = 50;
     // How often a run whose port failed tries to open it again.

@@ -2,10 +2,9 @@
 
 #include "FixMeas.h"
 #include "MyConsts.h"
+#include "ResultEntry.h"
 
-#include <QDate>
 #include <QDateTime>
-#include <QTime>
 
 #include <cmath>
 
@@ -20,14 +19,6 @@ QString Duration(int Seconds)
     if (Seconds < 60)
         return MyConsts::sLinkSeconds().arg(Seconds);
     return MyConsts::sLinkMinutes().arg(Seconds / 60).arg(Seconds % 60);
-}
-
-QDateTime FromDays(double Days)
-{
-    static const QDate Epoch(1899, 12, 30);
-    const double Whole = std::floor(Days);
-    const int Ms = int(std::lround((Days - Whole) * kSecondsPerDay * 1000));
-    return QDateTime(Epoch.addDays(qint64(Whole)), QTime(0, 0)).addMSecs(Ms);
 }
 
 // In short for the bar, at length for its tooltip.
@@ -63,10 +54,9 @@ void DescribeRun(const TLinkInput &In, const TLinkSettings &Settings, TLinkStatu
     case TLinkPhase::Polling:
         break;
     }
-    // The poller's gate, read the way it reads it (a clock set back by more
-    // than the interval opens it).
-    const double ElapsedMs = std::round((In.Now - Link.GateReference) * kSecondsPerDay * 1000);
-    if (std::fabs(ElapsedMs) <= TFixMeas::kFetchIntervalMs) {
+    // The poller's gate, read the way it reads it.
+    const double ElapsedMs = TFixMeas::GateElapsedMs(In.Now, Link.GateReference);
+    if (TFixMeas::GateShut(ElapsedMs)) {
         Out.State = TLinkState::Waiting;
         Out.Seconds = int(std::ceil((TFixMeas::kFetchIntervalMs - ElapsedMs) / 1000));
         Out.StateText = MyConsts::sLinkWaiting().arg(Duration(Out.Seconds));
@@ -134,8 +124,8 @@ TLinkStatus DescribeLink(const TLinkInput &In, const TLinkSettings &Settings)
         Out.ResultsText = MyConsts::sLinkResults().arg(In.ResultCount);
     } else {
         // The date only when it is not today's.
-        const QDateTime When = FromDays(In.LastResultTime);
-        const bool Today = When.date() == FromDays(In.Now).date();
+        const QDateTime When = DateTimeFromRecordTime(In.LastResultTime);
+        const bool Today = When.date() == DateTimeFromRecordTime(In.Now).date();
         Out.ResultsText = MyConsts::sLinkResultsLast().arg(In.ResultCount).arg(
             When.toString(Today ? QStringLiteral("HH:mm:ss") : QStringLiteral("dd.MM.yyyy HH:mm:ss")));
     }
