@@ -29,9 +29,10 @@ TSettingsLocation ChooseSettingsLocation(const TSettingsFolders &Folders, const 
 {
     const TSettingsLocation beside = InFolder(Folders.ProgramFolder);
     const bool iniExists = Disk.Exists(beside.IniFileName);
-    // In a writable folder even a read-only file is replaced (a new copy is
-    // renamed over it); a writable file in a locked folder is written in place.
-    if (Disk.IsWritable(Folders.ProgramFolder) || (iniExists && Disk.IsWritable(beside.IniFileName)))
+    // A settings file there is used when it may be written (in place, in a
+    // locked folder); a read-only one is never replaced behind the owner's
+    // back, so it only starts the user's own copy, as in a locked folder.
+    if (iniExists ? Disk.IsWritable(beside.IniFileName) : Disk.IsWritable(Folders.ProgramFolder))
         return beside;
 
     TSettingsLocation user = InFolder(Folders.UserConfigFolder);

@@ -47,7 +47,10 @@ enum class TLink { Done, Exists, CannotWrite };
 TLink LinkNewLock(const std::string &LockPath)
 {
     // Named as the convention's temporary files are, so no tool takes it for a lock.
-    const std::string temp = (fs::path(LockPath).parent_path() / ("LTMP." + std::to_string(getpid()))).string();
+    // One per lock: two ports of one process locked at once must not share it.
+    const fs::path lock(LockPath);
+    const std::string temp =
+        (lock.parent_path() / ("LTMP." + std::to_string(getpid()) + "." + lock.filename().string())).string();
     const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return TLink::CannotWrite;

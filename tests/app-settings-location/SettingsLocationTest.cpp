@@ -46,7 +46,7 @@ TEST(SettingsLocationRule, BesideTheProgramWheneverThatWorksElseInTheUsersFolder
         QString Seed;
     } cases[] = {
         {"writable folder, no file", {}, {programFolder}, false, {}},
-        {"writable folder, read-only file", {besideIni}, {programFolder}, false, {}},
+        {"writable folder, read-only file: the user's copy starts from it", {besideIni}, {programFolder}, true, besideIni},
         {"read-only folder, writable file", {}, {besideIni}, false, {}},
         {"read-only folder, no file", {}, {}, true, {}},
         {"read-only folder, read-only file: the user's copy starts from it", {besideIni}, {}, true, besideIni},
