@@ -1,10 +1,10 @@
 #include "SelectionStatusLabel.h"
 
 #include "SelectionStatistics.h"
+#include "numedit.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
-#include <QLocale>
 
 TSelectionStatusLabel::TSelectionStatusLabel(QAbstractItemView *View, QWidget *Parent) : QLabel(Parent), FView(View)
 {
@@ -12,8 +12,20 @@ TSelectionStatusLabel::TSelectionStatusLabel(QAbstractItemView *View, QWidget *P
     QAbstractItemModel *model = View->model();
     connect(View->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TSelectionStatusLabel::UpdateStatistics);
-    // A result or a label can change a selected cell.
-    connect(model, &QAbstractItemModel::dataChanged, this, &TSelectionStatusLabel::UpdateStatistics);
+    // A result or a label can change a selected cell; changes elsewhere (most
+    // of them) leave the figures as they are.
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &TopLeft, const QModelIndex &BottomRight) {
+                if (!FView || !FView->selectionModel())
+                    return;
+                const QItemSelectionRange changed(TopLeft, BottomRight);
+                for (const QItemSelectionRange &range : FView->selectionModel()->selection()) {
+                    if (range.intersects(changed)) {
+                        UpdateStatistics();
+                        return;
+                    }
+                }
+            });
     connect(model, &QAbstractItemModel::modelReset, this, &TSelectionStatusLabel::UpdateStatistics);
     UpdateStatistics();
 }
@@ -28,6 +40,6 @@ void TSelectionStatusLabel::UpdateStatistics()
             texts << cell.data(Qt::DisplayRole).toString();
     }
     // The journal writes its values with the locale's separator.
-    const QChar separator = QLocale().decimalPoint().front();
+    const QChar separator = numedit::RegionalDecimalSeparator();
     setText(SelectionStatisticsText(SelectionStatistics(texts, separator), separator));
 }

@@ -162,8 +162,10 @@ int TColorStringGrid::NumberColumnWidth() const
 
 void TColorStringGrid::WidenNumberColumn()
 {
-    if (horizontalHeader()->count() > 0 && columnWidth(0) < NumberColumnWidth())
-        horizontalHeader()->resizeSection(0, NumberColumnWidth());
+    if (horizontalHeader()->count() == 0)
+        return;
+    if (const int wanted = NumberColumnWidth(); columnWidth(0) < wanted)
+        horizontalHeader()->resizeSection(0, wanted);
 }
 
 void TColorStringGrid::PaintCell(QPainter* painter, const QRect& rect, int row, int col, TGridDrawState state,
