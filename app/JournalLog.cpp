@@ -64,7 +64,7 @@ std::optional<TJournalLog::TRecovered> TJournalLog::Recover()
     return TRecovered{contents.Results(), contents.Labels()};
 }
 
-QString TJournalLog::SetAside() const
+QString TJournalLog::SetAside()
 {
     // A name of its own each time: an earlier log set aside is kept too.
     const QString base = FLog.FileName() + QStringLiteral(".") +
@@ -72,14 +72,26 @@ QString TJournalLog::SetAside() const
     QString aside = base + QStringLiteral(".unrecovered");
     for (int n = 2; QFile::exists(aside); ++n)
         aside = base + QStringLiteral("-%1.unrecovered").arg(n);
-    if (!QFile::rename(FLog.FileName(), aside))
-        QFile::copy(FLog.FileName(), aside);
-    return aside;
+    if (QFile::rename(FLog.FileName(), aside) || QFile::copy(FLog.FileName(), aside)) {
+        FLog.Release();
+        return aside;
+    }
+    // Neither moved nor copied (a folder closed for writing): a new log
+    // there would be written over the only copy of that work.
+    FLog.Hold(MyConsts::sLogNotSetAside());
+    return FLog.FileName();
+}
+
+void TJournalLog::SetAsideIfHeld()
+{
+    if (FLog.Held())
+        SetAside();
 }
 
 void TJournalLog::StartAfresh()
 {
     const bool wasSecured = FLog.Secured();
+    SetAsideIfHeld();
     FLog.Restart(FJournal.JournalFileName(), FPoll);
     Report(wasSecured);
 }
@@ -105,6 +117,7 @@ void TJournalLog::NotePoll(const TPollSnapshot &Poll)
 void TJournalLog::Append(const TResultLogRecord &Record)
 {
     const bool wasSecured = FLog.Secured();
+    SetAsideIfHeld();
     FLog.Append(Record);
     Report(wasSecured);
 }

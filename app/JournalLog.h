@@ -68,7 +68,12 @@ signals:
 private:
     void Append(const TResultLogRecord &Record);
     void Report(bool WasSecured);
-    QString SetAside() const;
+    // Moves the log away under a name of its own and returns that name; when
+    // it can be neither moved nor copied, holds it as it is (see
+    // TResultLog::Hold) and returns its own name.
+    QString SetAside();
+    // A held log is moved away as soon as that works.
+    void SetAsideIfHeld();
 
     JournalDocument &FJournal;
     TResultLog FLog;

@@ -65,6 +65,10 @@ QString sLogUnreadable()
 {
     return QStringLiteral("Журнал восстановления %1 не читается (%2); он сохранён как %3.");
 }
+QString sLogNotSetAside()
+{
+    return QStringLiteral("прежний журнал восстановления не удалось сохранить под другим именем");
+}
 QString sLogDoesNotFit()
 {
     return QStringLiteral("Данные журнала восстановления не удалось вернуть в журнал %1 (%2); "

@@ -50,7 +50,8 @@ QString sLogNotSecured();
 QString sRecovered();
 QString sRecoveryCaption();
 QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
-QString sLogDoesNotFit();       // %1 journal, %2 cause, %3 where the log was set aside
+QString sLogDoesNotFit();
+QString sLogNotSetAside();      // why a log that could not be moved away is not written       // %1 journal, %2 cause, %3 where the log was set aside
 QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
 // The link's status bar: the port with its description and the
 // device number, the link's states (%1 a duration or a cause), and the

@@ -285,10 +285,19 @@ bool TResultLog::Append(const TResultLogRecord &Record)
     return Flush();
 }
 
+void TResultLog::Hold(const QString &Cause)
+{
+    FHeld = true;
+    FLastError = Cause;
+    Close();
+}
+
 bool TResultLog::Flush()
 {
     if (FPending.isEmpty())
         return true;
+    if (FHeld)
+        return false;
     const auto fail = [this](int Error) {
         FLastError = FileErrorCause(Error); // the operator reads it in the warning
         // Opened afresh next time: the folder may have come back meanwhile.

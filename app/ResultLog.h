@@ -115,6 +115,12 @@ public:
     bool Append(const TResultLogRecord &Record);
     // Whether every record so far is on disk.
     bool Secured() const { return FPending.isEmpty(); }
+    // Leaves the file exactly as it is (it holds work that could not be
+    // moved away yet): until Release, records are only kept, not secured,
+    // with Cause as the reason, and nothing is written, not even by Restart.
+    void Hold(const QString &Cause);
+    void Release() { FHeld = false; }
+    bool Held() const { return FHeld; }
     // The cause of the last failure, from the system (in its language).
     const QString &LastError() const { return FLastError; }
 
@@ -128,4 +134,5 @@ private:
     bool FCutTail = false;  // the file may hold bytes behind FGoodLength
     QByteArray FPending;    // records not yet on disk
     QString FLastError;
+    bool FHeld = false;
 };

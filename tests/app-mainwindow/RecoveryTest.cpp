@@ -7,6 +7,8 @@
 #include "JournalFile.h"
 #include "JournalLog.h"
 #include "LogWarning.h"
+#include "MyConsts.h"
+#include "Unprivileged.h"
 
 #include <QBuffer>
 
@@ -229,6 +231,57 @@ TEST_F(Recovery, ALogThatDoesNotFitIsSetAsideAndReported)
     EXPECT_EQ(Form->JournalFileName(), Path("day.txt"));
     EXPECT_EQ(RowCount(), 2);
     EXPECT_FALSE(Form->JournalModified());
+}
+
+// A log that does not fit, in a folder where it can be neither moved nor
+// copied but is itself writable: it stays byte for byte, and the new log's
+// work is kept unsecured (and said so) instead of being written over it;
+// once the folder opens, the old log is moved away and the new one written.
+TEST_F(Recovery, ALogThatCannotBeSetAsideIsNeverWrittenOver)
+{
+    const QString folder = Path("locked");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString logName = folder + "/Nivara.log";
+    {
+        TResultLog log(logName);
+        log.Restart(Path("day.txt"));
+        log.Append(TResultLogRecord::Result(5, {"15.03.2023", "12:00:00"}));
+    }
+    const QByteArray before = ReadFile(logName);
+    ASSERT_FALSE(before.isEmpty());
+    QFile::setPermissions(Dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                          | QFile::ExeOther);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                      | QFile::ExeOther);
+    QFile::setPermissions(logName, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
+
+    const int result = RunUnprivileged([&] {
+        JournalDocument journal(MyConsts::sJournalTexts());
+        TJournalLog log(journal, logName);
+        try {
+            log.Recover();
+            return 1; // it does not fit: Recover reports that
+        } catch (const std::exception &) {
+        }
+        log.StartAfresh();
+        if (log.Secured() || log.LastError() != MyConsts::sLogNotSetAside())
+            return 2;
+        return ReadFile(logName) == before ? 0 : 3;
+    });
+    if (result == kCannotDropRights)
+        GTEST_SKIP() << "cannot run as an ordinary user here";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadFile(logName), before);
+
+    // Where it can be moved (here: as the owner of the folder), it is.
+    JournalDocument journal(MyConsts::sJournalTexts());
+    TJournalLog log(journal, logName);
+    EXPECT_THROW(log.Recover(), std::exception);
+    log.StartAfresh();
+    EXPECT_TRUE(log.Secured());
+    const QStringList aside = QDir(folder).entryList({"Nivara.log.*.unrecovered"});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(ReadFile(folder + "/" + aside[0]), before);
 }
 
 // Killed after a result was logged but before the analyzer echoed its
