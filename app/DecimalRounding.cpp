@@ -1,7 +1,7 @@
 #include "DecimalRounding.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <charconv>
 
 TDecimalDigits ParseScientific(std::string_view Text)
 {
@@ -11,8 +11,15 @@ TDecimalDigits ParseScientific(std::string_view Text)
     for (const char c : significand)
         if (c != '.')
             number.Mantissa += c;
-    if (e != std::string_view::npos)
-        number.Exponent = std::atoi(std::string(Text.substr(e + 1)).c_str());
+    if (e != std::string_view::npos) {
+        std::string_view exponent = Text.substr(e + 1);
+        const bool negative = !exponent.empty() && exponent.front() == '-';
+        if (!exponent.empty() && (exponent.front() == '-' || exponent.front() == '+'))
+            exponent.remove_prefix(1);
+        int magnitude = 0;
+        std::from_chars(exponent.data(), exponent.data() + exponent.size(), magnitude);
+        number.Exponent = negative ? -magnitude : magnitude;
+    }
     return number;
 }
 

@@ -9,9 +9,10 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -28,11 +29,14 @@ QString FormatResultValue(long double Value, int Decimals, QChar DecimalSeparato
     if (std::isinf(Value))
         return Value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
 
-    // The value rounded to 9 significant digits: d.dddddddde±x.
+    // The value rounded to 9 significant digits: d.dddddddde±x. to_chars
+    // writes a point whatever the C library's locale; the separator is ours.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*Le", kSignificantDigits - 1, Value);
-    const bool negative = buffer[0] == '-';
-    TDecimalDigits number = ParseScientific(buffer + (negative ? 1 : 0));
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, Value, std::chars_format::scientific, kSignificantDigits - 1);
+    const std::string_view text(buffer, size_t(written.ptr - buffer));
+    const bool negative = !text.empty() && text.front() == '-';
+    TDecimalDigits number = ParseScientific(text.substr(negative ? 1 : 0));
     const bool zero = number.Mantissa.find_first_not_of('0') == std::string::npos;
     if (zero)
         number.Exponent = 0;

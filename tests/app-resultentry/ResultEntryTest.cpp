@@ -1,6 +1,7 @@
 // The texts a result puts into the journal, and which results are entered.
 
 #include "ResultEntry.h"
+#include "CLibraryLocale.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -12,7 +13,13 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <utility>
+
+inline void PrintTo(const QString &Text, std::ostream *Out)
+{
+    *Out << '"' << Text.toStdString() << '"';
+}
 
 namespace {
 
@@ -44,6 +51,46 @@ TEST(ResultEntry, ValuesAreRoundedToNineDigitsThenShownWithFixedDecimals)
         EXPECT_EQ(FormatResultValue(c.value, c.decimals, QLatin1Char(',')), QString::fromLatin1(c.shown))
             << double(c.value) << " with " << c.decimals;
     EXPECT_EQ(FormatResultValue(1028.0L, 2, QLatin1Char('.')), QStringLiteral("1028.00"));
+}
+
+// The C library's locale is the operator's desktop's (Qt sets it at start-up);
+// the digits must not follow it, only the separator the system asks for.
+TEST(ResultEntry, ValuesHaveTheSameDigitsUnderEveryCLibraryLocale)
+{
+    struct Value {
+        long double value;
+        int decimals;
+        const char *digits; // with '.' where the separator goes
+    };
+    const Value values[] = {
+        {20.0L, 2, "20.00"},
+        {3.4499998092651367L, 2, "3.45"},
+        {1028.0L, 2, "1028.00"},
+        {-0.5204L, 4, "-0.5204"}, // the freezing point's 4 decimals
+        {-12.125L, 2, "-12.13"},
+        {1.0049999999L, 2, "1.01"}, // 9 significant digits first
+        {123456789.0L, 2, "123456789.00"},
+        {1234567891.0L, 2, "1.23456789E+09"},
+        {-1234567891.0L, 2, "-1.23456789E+09"},
+    };
+    struct Desktop {
+        const char *cLocale;
+        QLocale locale;
+    };
+    const Desktop desktops[] = {
+        {"C", QLocale::c()},
+        {"ru_RU.UTF-8", QLocale(QLocale::Russian, QLocale::Russia)},
+        {"de_DE.UTF-8", QLocale(QLocale::German, QLocale::Germany)},
+    };
+    for (const Desktop &desktop : desktops) {
+        const TCLibraryLocale installed(desktop.cLocale);
+        ASSERT_TRUE(installed.Installed()) << desktop.cLocale << " is not generated; scripts/ensure-deps does it";
+        const QChar separator = desktop.locale.decimalPoint().front();
+        for (const Value &v : values)
+            EXPECT_EQ(FormatResultValue(v.value, v.decimals, separator),
+                      QString::fromLatin1(v.digits).replace(QLatin1Char('.'), separator))
+                << desktop.cLocale << ": " << double(v.value);
+    }
 }
 
 TEST(ResultEntry, TimeFormatKeepsHoursMinutesSecondsWithoutZone)

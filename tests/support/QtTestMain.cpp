@@ -1,7 +1,9 @@
 // The main of every test binary that needs a Qt application object. The
 // binaries differ only in the object's class, chosen where this file is
 // built (see CMakeLists.txt): tests run inside the object their code runs
-// inside in the program.
+// inside in the program. The application object sets the C library's
+// locale from the environment, as it does in the program, so the tests meet
+// the number conversions of the operator's desktop.
 
 #if defined(TEST_APPLICATION_NIVARA)
 #include "NivaraApplication.h"

@@ -1,6 +1,7 @@
 #include "AnalyzerEmulator.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <stdexcept>
 
@@ -24,6 +25,15 @@ bool CanStartFrame(const Bytes &Pending)
     return true;
 }
 
+// A value as the user typed it (shortest round trip), with a point whatever
+// the C library's locale.
+std::string ShortestText(double Value)
+{
+    char text[32];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, Value);
+    return std::string(text, written.ptr);
+}
+
 } // namespace
 
 std::string ValidateConfig(const TEmulatorConfig &c)
@@ -37,7 +47,7 @@ std::string ValidateConfig(const TEmulatorConfig &c)
         try {
             (void)FloatToFP(v);
         } catch (const std::range_error &) {
-            return "value " + std::to_string(v) + " cannot be sent in the analyzer's number format";
+            return "value " + ShortestText(v) + " cannot be sent in the analyzer's number format";
         }
     }
     if (c.Interval.count() <= 0)
