@@ -79,7 +79,10 @@ void TCustomComPort::Close() {
 void TCustomComPort::CreateHandle() {
     const std::string path = ComDevicePath(FPort);
     if (const TOsError e = FDevice->Open(path)) {
-        ComDebugOutput("CreateFile " + path + ": " + OsErrorText(e));
+        // The established line stays exactly as it was; the cause follows
+        // on a line of its own, in the system's language.
+        ComDebugOutput("CreateFile " + path);
+        ComDebugOutput(OsErrorText(e));
         TPortOpenFailure failure{FPort, path, e, ClassifyOpenError(e), std::nullopt};
         if (failure.Kind == TPortFailureKind::Busy)
             failure.Holder = FDevice->BusyHolder();
