@@ -49,14 +49,6 @@ void AssignCommandKeys(const TCommandActions &Actions)
     Actions.Polling->setShortcut(QKeySequence(kPollingKey));
 }
 
-QString HintWithKey(const QString &Hint, const QAction *Action)
-{
-    const QKeySequence key = Action->shortcut();
-    if (key.isEmpty())
-        return Hint;
-    return Hint + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) + QLatin1Char(')');
-}
-
 QStringList WithAccessKeys(const QStringList &Texts)
 {
     std::set<QChar> taken;

@@ -1,9 +1,9 @@
 #pragma once
 
 // The keys of the main window: the platform's standard keys for the journal
-// commands, one key that starts and stops polling, each shown in its
-// command's hint; access keys in the menus; F10 and Alt to reach the menu
-// bar.
+// commands, shown beside their menu items (the hints stay the captions), one
+// key that starts and stops polling; access keys in the menus; F10 and Alt to
+// reach the menu bar.
 
 #include <QKeySequence>
 #include <QList>
@@ -28,10 +28,6 @@ struct TCommandActions {
     QAction *Polling = nullptr;
 };
 void AssignCommandKeys(const TCommandActions &Actions);
-
-// The hint followed by the action's key: "Сохранить (Ctrl+S)"; the hint
-// alone when the action has no key.
-QString HintWithKey(const QString &Hint, const QAction *Action);
 
 // Marks an access key in each text: the first letter of a word not taken by
 // an earlier one, else the first free letter, else none. The words stay as

@@ -377,14 +377,14 @@ void TForm1::SetCaptions()
     };
     for (const auto &[action, text] : commands) {
         action->setText(text);
-        action->setToolTip(HintWithKey(text, action));
+        action->setToolTip(text);
     }
     mnAbout->setText(MyConsts::sAbout());
     // The established commands pick their access keys first, so that the
     // newer ones do not take Print's П.
     AddAccessKeys({actNew, actOpenFile, actSave, actSaveAs, actPrint, actSavePdf, actPrintPreview});
     AddAccessKeys(menuBar()->actions());
-    actOpr->setToolTip(HintWithKey(FixMeas1->Active() ? MyConsts::sStopPolling() : MyConsts::sStartPolling(), actOpr));
+    actOpr->setToolTip(FixMeas1->Active() ? MyConsts::sStopPolling() : MyConsts::sStartPolling());
     NumberEdit1->setToolTip(MyConsts::sDeviceNumberHint());
 }
 
@@ -581,14 +581,14 @@ void TForm1::FixMeas1Starting(QObject *)
 {
     NumberEdit1->setEnabled(false);
     SetImage(actOpr, kImageStop);
-    actOpr->setToolTip(HintWithKey(MyConsts::sStopPolling(), actOpr));
+    actOpr->setToolTip(MyConsts::sStopPolling());
 }
 
 void TForm1::FixMeas1Stoping(QObject *, bool)
 {
     NumberEdit1->setEnabled(true);
     SetImage(actOpr, kImageStart);
-    actOpr->setToolTip(HintWithKey(MyConsts::sStartPolling(), actOpr));
+    actOpr->setToolTip(MyConsts::sStartPolling());
 }
 
 void TForm1::FixMeas1GetDevNumber(QObject *)

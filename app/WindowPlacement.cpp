@@ -2,6 +2,8 @@
 
 #include "iniplus.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -20,11 +22,11 @@ constexpr int kMissing = std::numeric_limits<int>::min();
 constexpr int kGrabHeight = 24;
 constexpr int kMinimumSide = 100;
 
-} // namespace
-
-std::optional<TWindowPlacement> ReadWindowPlacement(const QString &IniFileName)
+std::optional<TWindowPlacement> ReadPlacementFrom(const QString &FileName)
 {
-    const TIniPlus ini(IniFileName);
+    if (!QFileInfo::exists(FileName))
+        return std::nullopt;
+    const TIniPlus ini(FileName);
     const int left = ini.ReadInteger(kWindowSection, kKeyLeft, kMissing);
     const int top = ini.ReadInteger(kWindowSection, kKeyTop, kMissing);
     const int width = ini.ReadInteger(kWindowSection, kKeyWidth, kMissing);
@@ -34,9 +36,23 @@ std::optional<TWindowPlacement> ReadWindowPlacement(const QString &IniFileName)
     return TWindowPlacement{QRect(left, top, width, height), ini.ReadInteger(kWindowSection, kKeyMaximized, 0) != 0};
 }
 
+} // namespace
+
+QString WindowPlacementFileName(const QString &IniFileName)
+{
+    return QFileInfo(IniFileName).dir().filePath(QStringLiteral("NivaraWindow.ini"));
+}
+
+std::optional<TWindowPlacement> ReadWindowPlacement(const QString &IniFileName)
+{
+    if (std::optional<TWindowPlacement> placement = ReadPlacementFrom(WindowPlacementFileName(IniFileName)))
+        return placement;
+    return ReadPlacementFrom(IniFileName);
+}
+
 void WriteWindowPlacement(const QString &IniFileName, const TWindowPlacement &Placement)
 {
-    TIniPlus ini(IniFileName);
+    TIniPlus ini(WindowPlacementFileName(IniFileName));
     ini.WriteInteger(kWindowSection, kKeyLeft, Placement.Normal.left());
     ini.WriteInteger(kWindowSection, kKeyTop, Placement.Normal.top());
     ini.WriteInteger(kWindowSection, kKeyWidth, Placement.Normal.width());

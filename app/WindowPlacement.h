@@ -1,8 +1,8 @@
 #pragma once
 
 // The main window's size, position and maximised state, remembered between
-// runs in a section of their own in the settings file, so that the "Config"
-// section and every other line of the file stay as they are.
+// runs in a file of their own beside the settings file (NivaraWindow.ini), so
+// that the settings file keeps its one "Config" section.
 
 #include <QList>
 #include <QRect>
@@ -19,9 +19,15 @@ struct TWindowPlacement {
     bool Maximized = false;
 };
 
-// Nothing when the file has no complete, sensible placement.
+// The placement's file for a settings file: beside it.
+QString WindowPlacementFileName(const QString &IniFileName);
+
+// From the placement's file beside the settings file, or else from the
+// "Window" section earlier versions kept in the settings file itself (read,
+// never written); nothing when neither has a complete, sensible placement.
 std::optional<TWindowPlacement> ReadWindowPlacement(const QString &IniFileName);
-// Throws as the settings file's writes do (EIniFileException).
+// Into the placement's file; throws as the settings file's writes do
+// (EIniFileException).
 void WriteWindowPlacement(const QString &IniFileName, const TWindowPlacement &Placement);
 
 // Where a remembered placement goes on the screens there are now: as it was

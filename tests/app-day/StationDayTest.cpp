@@ -119,7 +119,7 @@ TEST_F(StationDay, FromMorningToClosing)
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(Script->Errors().empty());
     EXPECT_TRUE(ReadFile(saved).endsWith(Cp1251::Encode(u"Вечер\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n")));
-    EXPECT_EQ(WithoutWindowSection(ReadIni()), "[Config]\r\nCOM=" + link + "\r\nFileName=" + saved + "\r\nDeviceNumber=1\r\n");
+    EXPECT_EQ(ReadIni(), "[Config]\r\nCOM=" + link + "\r\nFileName=" + saved + "\r\nDeviceNumber=1\r\n");
 }
 
 } // namespace

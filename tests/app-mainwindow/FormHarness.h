@@ -189,24 +189,6 @@ protected:
         QFile file(FileName);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    // The settings file without the section in which closing remembers the
-    // window's size and place.
-    template <class Text> static Text WithoutWindowSection(const Text &Ini)
-    {
-        Text kept;
-        bool inWindow = false;
-        for (qsizetype at = 0; at < Ini.size();) {
-            const qsizetype end = Ini.indexOf('\n', at);
-            const qsizetype next = end < 0 ? Ini.size() : end + 1;
-            const Text line = Ini.mid(at, next - at);
-            if (line.startsWith('['))
-                inWindow = line.startsWith("[Window]");
-            if (!inWindow)
-                kept += line;
-            at = next;
-        }
-        return kept;
-    }
     void WriteIni(const QString &Text) { WriteFile(IniPath(), Cp1251::Encode(Text)); }
     QString ReadIni() const { return Cp1251::Decode(ReadFile(IniPath())); }
 

@@ -138,7 +138,7 @@ TEST_F(GridFollows, ResultsComeIntoViewFromTheEndOnly)
 
 using Placement = FormTest;
 
-TEST_F(Placement, SizePlaceAndMaximisedStateComeBackAndTheRestOfTheFileStays)
+TEST_F(Placement, SizePlaceAndMaximisedStateComeBackFromAFileOfTheirOwn)
 {
     const QString before = "; station 2\r\n[Config]\r\nCOM=COM3\r\nFileName=a.txt\r\nDeviceNumber=7\r\n"
                            "[Printer]\r\nName=x\r\n";
@@ -146,7 +146,8 @@ TEST_F(Placement, SizePlaceAndMaximisedStateComeBackAndTheRestOfTheFileStays)
     Create().setGeometry(40, 50, 600, 400);
     Form->close();
     const QString placed = "[Window]\r\nLeft=40\r\nTop=50\r\nWidth=600\r\nHeight=400\r\nMaximized=0\r\n";
-    EXPECT_EQ(ReadIni(), before + placed);
+    EXPECT_EQ(ReadIni(), before) << "the settings file stays as it was";
+    EXPECT_EQ(Cp1251::Decode(ReadFile(Path("NivaraWindow.ini"))), placed);
 
     TForm1 &again = Create();
     EXPECT_EQ(again.geometry(), QRect(40, 50, 600, 400));
@@ -154,10 +155,24 @@ TEST_F(Placement, SizePlaceAndMaximisedStateComeBackAndTheRestOfTheFileStays)
     again.showMaximized();
     ASSERT_TRUE(WaitFor([&] { return again.isMaximized(); }));
     again.close();
-    EXPECT_EQ(ReadIni(), before + QString(placed).replace("Maximized=0", "Maximized=1"));
+    EXPECT_EQ(Cp1251::Decode(ReadFile(Path("NivaraWindow.ini"))), QString(placed).replace("Maximized=0", "Maximized=1"));
 
     EXPECT_TRUE(Create().isMaximized());
     EXPECT_EQ(Form->normalGeometry(), QRect(40, 50, 600, 400));
+}
+
+// An earlier version kept the place in the settings file: it is read from
+// there once, and never written there again.
+TEST_F(Placement, ThePlaceAnEarlierVersionKeptInTheSettingsFileIsTakenOver)
+{
+    const QString earlier = "[Config]\r\nCOM=COM3\r\nFileName=a.txt\r\nDeviceNumber=7\r\n"
+                            "[Window]\r\nLeft=60\r\nTop=70\r\nWidth=640\r\nHeight=480\r\nMaximized=0\r\n";
+    WriteIni(earlier);
+    EXPECT_EQ(Create().geometry(), QRect(60, 70, 640, 480));
+    Form->setGeometry(80, 90, 700, 500);
+    Form->close();
+    EXPECT_EQ(ReadIni(), earlier);
+    EXPECT_EQ(Create().geometry(), QRect(80, 90, 700, 500)) << "the file of its own wins";
 }
 
 TEST(WindowPlacement, ARememberedPlaceOffEveryScreenComesBackCentred)

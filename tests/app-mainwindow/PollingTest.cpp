@@ -50,7 +50,7 @@ TEST_F(Polling, ResultsFillTheEntryRowInTheLocaleFormats)
 
         StartPolling(PortName(analyzer));
         EXPECT_FALSE(form.NumberEdit1->isEnabled());
-        EXPECT_EQ(form.actOpr->toolTip(), "Остановить опрос (F9)");
+        EXPECT_EQ(form.actOpr->toolTip(), "Остановить опрос");
         EXPECT_EQ(TForm1::ImageIndex(form.actOpr), kImageStop);
         ASSERT_TRUE(PollUntilRows(analyzer, 3, 1));
         // The acknowledgement and the passes after it add nothing.
@@ -59,7 +59,7 @@ TEST_F(Polling, ResultsFillTheEntryRowInTheLocaleFormats)
         EXPECT_EQ(analyzer.Fetches(), 1);
         ASSERT_TRUE(StopPolling());
         EXPECT_TRUE(form.NumberEdit1->isEnabled());
-        EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос (F9)");
+        EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
         EXPECT_EQ(TForm1::ImageIndex(form.actOpr), kImageStart);
 
         EXPECT_EQ(RowTexts(1, 0, 1), (QStringList{"1", "проба 7"}));
@@ -147,8 +147,8 @@ TEST_F(Polling, DeviceNumberZeroEndsTheRunAtOnce)
     };
     StartPolling(PortName(analyzer), 0);
     ASSERT_TRUE(WaitFor([&] { return !form.FixMeas1->Active(); }));
-    EXPECT_EQ(hints, std::vector<QString>{"Остановить опрос (F9)"});
-    EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос (F9)");
+    EXPECT_EQ(hints, std::vector<QString>{"Остановить опрос"});
+    EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
     EXPECT_TRUE(form.NumberEdit1->isEnabled());
     EXPECT_TRUE(Script->Calls.empty());
     EXPECT_EQ(analyzer.Fetches(), 0);
@@ -170,7 +170,7 @@ TEST_F(Polling, AnUnopenablePortIsShownOnce)
     EXPECT_EQ(Script->Calls[0].Text, "Ошибка открытия порта\nПорт " + Path("no-such-tty") +
                                          " не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт.");
     EXPECT_EQ(Script->Calls[0].Caption, "Ошибка");
-    EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос (F9)");
+    EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
     EXPECT_TRUE(form.NumberEdit1->isEnabled());
     // Afterwards the bar keeps saying why.
     form.LinkStatus->Refresh();
@@ -247,7 +247,7 @@ TEST_F(Polling, ALostPortIsShownAndPollingResumesWhenItComesBack)
     EXPECT_TRUE(form.LinkStatus->Status().NeedsOperator);
     EXPECT_TRUE(form.LinkStatus->Status().StateText.startsWith("Порт потерян, переподключение…"));
     EXPECT_EQ(alerts, 1);
-    EXPECT_EQ(form.actOpr->toolTip(), "Остановить опрос (F9)");
+    EXPECT_EQ(form.actOpr->toolTip(), "Остановить опрос");
     EXPECT_EQ(TForm1::ImageIndex(form.actOpr), kImageStop);
     EXPECT_FALSE(form.NumberEdit1->isEnabled());
 
