@@ -60,6 +60,11 @@ QString sRecovered()
     return QStringLiteral("После сбоя восстановлены несохранённые данные: результатов — %1, подписей проб — %2.\n"
                           "Сохраните журнал.");
 }
+QString sAlreadyRunning()
+{
+    return QStringLiteral("Программа уже работает с папкой %1, но не отвечает.\n"
+                          "Дождитесь её окна или закройте её, затем запустите программу снова.");
+}
 QString sRecoveryCaption() { return QStringLiteral("Восстановление журнала"); }
 QString sLogUnreadable()
 {

@@ -53,6 +53,8 @@ QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
 QString sLogDoesNotFit();
 QString sLogNotSetAside();      // why a log that could not be moved away is not written       // %1 journal, %2 cause, %3 where the log was set aside
 QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
+// A second start in a settings folder whose program does not answer: %1 the folder.
+QString sAlreadyRunning();
 // The link's status bar: the port with its description and the
 // device number, the link's states (%1 a duration or a cause), and the
 // journal's count of results with the time of the last one.

@@ -44,6 +44,11 @@ TSettingsLocation ChooseSettingsLocation(const TSettingsFolders &Folders, const 
     return user;
 }
 
+QString ResultLogFileName(const QString &IniFileName)
+{
+    return QFileInfo(IniFileName).dir().filePath(QStringLiteral("Nivara.log"));
+}
+
 TSettingsLocation PrepareSettingsLocation(const TSettingsFolders &Folders)
 {
     TSettingsLocation location = ChooseSettingsLocation(Folders, TRealDisk());

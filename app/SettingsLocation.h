@@ -36,6 +36,9 @@ public:
     virtual bool IsWritable(const QString &Path) const = 0;
 };
 
+// The result log of a settings file: "Nivara.log" beside it.
+QString ResultLogFileName(const QString &IniFileName);
+
 // The rule itself; touches nothing.
 TSettingsLocation ChooseSettingsLocation(const TSettingsFolders &Folders, const ISettingsDisk &Disk);
 

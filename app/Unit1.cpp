@@ -72,18 +72,19 @@ QFrame *Divider(int Width)
 } // namespace
 
 TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
-    : QMainWindow(Parent),
-      FJournal(MyConsts::sJournalTexts()),
-      FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs()),
-      FPrintCommands(*FDialogs, std::move(Setup.PrintPreview),
+    : QMainWindow(Parent)
+    , FJournal(MyConsts::sJournalTexts())
+    , FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs())
+    , FPrintCommands(*FDialogs, std::move(Setup.PrintPreview),
                      [this] {
                          CommitGridEditor();
                          return FJournal.Printout(FJournal.Model().RowCount() - 1, MainGrid->font());
-                     }),
-      FSerialPortNames(std::move(Setup.SerialPortNames)),
-      FSerialRoots(std::move(Setup.SerialRoots)),
-      FIniFileName(std::move(Setup.IniFileName)),
-      FLogFileName(std::move(Setup.LogFileName))
+                     })
+    , FSerialPortNames(std::move(Setup.SerialPortNames))
+    , FSerialRoots(std::move(Setup.SerialRoots))
+    , FIniFileName(std::move(Setup.IniFileName))
+    , FLocation(std::move(Setup.Location))
+    , FLogFileName(std::move(Setup.LogFileName))
 {
     CreateComponents();
     FPreviousErrorSink = SetApplicationErrorSink([this](const QString &Text) {
@@ -287,7 +288,7 @@ void TForm1::FormCreate()
     RunReportingErrors([this] {
         FJournal.SetJournalFileName(MyConsts::sJournalTexts().DefaultJournalFileName());
         if (FIniFileName.isEmpty())
-            UseSettingsLocation(PrepareSettingsLocation());
+            UseSettingsLocation(FLocation ? *FLocation : PrepareSettingsLocation());
         ReadSettings();
 
         MenuPortAboutToShow();
@@ -312,7 +313,7 @@ void TForm1::RecoverOrStartJournalLog()
 {
     // The log lives beside the settings file, whatever became of reading it.
     if (FLogFileName.isEmpty())
-        FLogFileName = QFileInfo(FIniFileName).dir().filePath(QStringLiteral("Nivara.log"));
+        FLogFileName = ResultLogFileName(FIniFileName);
     FJournalLog = std::make_unique<TJournalLog>(FJournal, FLogFileName);
     connect(FJournalLog.get(), &TJournalLog::SecuredChanged, this, [this](bool Secured, const QString &Cause) {
         LogWarning->SetSecured(Secured, FLogFileName, Cause);

@@ -11,6 +11,7 @@
 #include "FormDialogs.h"
 #include "JournalDocument.h"
 #include "PrintCommands.h"
+#include "SettingsLocation.h"
 
 #include <QIcon>
 #include <QList>
@@ -19,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -31,16 +33,18 @@ class TLinkStatusBar;
 class TLogWarning;
 class TNumberEdit;
 class TSelectionStatusLabel;
-struct TSettingsLocation;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
 struct TForm1Setup {
     // Message boxes and file dialogs; null: the real ones.
     std::unique_ptr<IFormDialogs> Dialogs;
-    // The settings file; empty: "Nivara.Ini" where PrepareSettingsLocation
-    // puts it (beside the executable whenever that works).
+    // The settings file; empty: "Nivara.Ini" in Location.
     QString IniFileName;
+    // Where the settings live, as the program's start chose them; none:
+    // where PrepareSettingsLocation puts them (beside the executable
+    // whenever that works).
+    std::optional<TSettingsLocation> Location;
     // The serial ports for the port menu, comma-separated; null: the ports
     // present on this machine.
     std::function<std::string()> SerialPortNames;
@@ -171,6 +175,7 @@ private:
     std::function<std::string()> FSerialPortNames;
     TSerialRoots FSerialRoots;
     QString FIniFileName;
+    std::optional<TSettingsLocation> FLocation; // until FormCreate uses it
     QString FUnreadJournalFileName; // the remembered journal start-up could not read
     QString FLogFileName;
     std::unique_ptr<TFixMeas> FFixMeas;

@@ -3,14 +3,19 @@
 // port), types sample labels and saves now and then, and says on standard
 // output what it has done, so that the test can kill it at chosen moments.
 //
-//   nivara_crash_driver <settings> <clock-origin-ns> <speed> [--dump <file>]
+//   nivara_crash_driver <settings> <clock-origin-ns> <speed> [--dump <file> | --idle]
 //
 // The station's clock runs <speed> times faster than the steady clock from
 // <clock-origin-ns> on (from 15 March 2023, 12:00), so the 125 s between
 // fetches pass in a blink and every result has a time of its own. With
 // --dump the window only starts (recovering what the log holds), writes
 // what Save would write to <file>, and ends without closing, so the log
-// stays as it was.
+// stays as it was. With --idle it only starts and waits, as a window the
+// operator has left alone.
+//
+// Like the program, it claims its settings folder first: a start in a folder
+// whose driver runs says "second start: brought forward" (or "... not
+// answering") and ends; the running one says "brought forward".
 //
 // It also serves the close soak: a line "close" on standard input closes the
 // window as the operator would (questions answered No), and SIGTERM ends it
@@ -20,6 +25,8 @@
 #include "FormDialogs.h"
 #include "JournalFile.h"
 #include "NivaraApplication.h"
+#include "SettingsLocation.h"
+#include "StationInstance.h"
 #include "Unit1.h"
 
 #include <QAbstractItemModel>
@@ -72,9 +79,18 @@ int main(int argc, char **argv)
 {
     TNivaraApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 4 && !(args.size() == 6 && args[4] == QStringLiteral("--dump"))) {
-        std::fputs("usage: nivara_crash_driver <settings> <clock-origin-ns> <speed> [--dump <file>]\n", stderr);
+    const bool idle = args.size() == 5 && args[4] == QStringLiteral("--idle");
+    if (args.size() != 4 && !idle && !(args.size() == 6 && args[4] == QStringLiteral("--dump"))) {
+        std::fputs("usage: nivara_crash_driver <settings> <clock-origin-ns> <speed> [--dump <file> | --idle]\n",
+                   stderr);
         return 2;
+    }
+    TStationInstance instance(ResultLogFileName(args[1]));
+    instance.OnBringForward = [] { Say(QStringLiteral("brought forward")); };
+    switch (instance.Claim()) {
+    case TStartVerdict::Run: break;
+    case TStartVerdict::BroughtForward: Say(QStringLiteral("second start: brought forward")); return 0;
+    case TStartVerdict::NotAnswering: Say(QStringLiteral("second start: not answering")); return 3;
     }
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     const qint64 origin = args[2].toLongLong();
@@ -96,6 +112,12 @@ int main(int argc, char **argv)
         dump.close();
         Say(QStringLiteral("dumped"));
         return 0;
+    }
+
+    if (idle) {
+        form.show();
+        Say(QStringLiteral("idle"));
+        return app.exec();
     }
 
     form.FixMeas1->SetClock([origin, speed] {
