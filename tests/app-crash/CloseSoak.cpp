@@ -186,8 +186,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int requests = argc > 1 ? std::atoi(argv[1]) : 20;
-    const quint32 seed = argc > 2 ? quint32(std::atoll(argv[2])) : quint32(QRandomGenerator::global()->generate());
-    std::printf("close soak: %d requests, seed %u\n", requests, seed);
+    const quint32 seed = RunSeed(argc, argv, 2);
+    std::printf("close soak: %d requests, seed %u (replay with NIVARA_TEST_SEED=%u)\n", requests, seed, seed);
     std::fflush(stdout);
 
     TCloseSoak soak(QStringLiteral(NIVARA_CRASH_DRIVER), seed);

@@ -8,6 +8,7 @@
 // label the window had finished typing in its row.
 //
 //   nivara_crash_test [kills] [seed]     prints "kills survived, results lost"
+//   (without a seed: NIVARA_TEST_SEED's, else a new one; it prints the seed)
 //
 // Exits 0 when nothing was lost.
 
@@ -240,8 +241,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int kills = argc > 1 ? std::atoi(argv[1]) : 10;
-    const quint32 seed = argc > 2 ? quint32(std::atoll(argv[2])) : quint32(QRandomGenerator::global()->generate());
-    std::printf("crash test: %d kills, seed %u\n", kills, seed);
+    const quint32 seed = RunSeed(argc, argv, 2);
+    std::printf("crash test: %d kills, seed %u (replay with NIVARA_TEST_SEED=%u)\n", kills, seed, seed);
     std::fflush(stdout);
 
     TCrashRun run(QStringLiteral(NIVARA_CRASH_DRIVER), seed);

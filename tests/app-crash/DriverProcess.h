@@ -7,6 +7,7 @@
 #include "AnalyzerEmulator.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QProcess>
 #include <QStringList>
 
@@ -37,4 +38,15 @@ inline void StartDriver(QProcess &Child, const QString &Driver, const QString &F
                             QString::number(Speed)} +
                     More);
     Child.waitForStarted();
+}
+
+// The seed of a randomised run: the command line's, else NIVARA_TEST_SEED's
+// (to replay a run that failed in a suite), else a new one.
+inline quint32 RunSeed(int Argc, char **Argv, int Index)
+{
+    if (Argc > Index)
+        return quint32(QByteArray(Argv[Index]).toULongLong());
+    bool given = false;
+    const quint32 seed = quint32(qEnvironmentVariable("NIVARA_TEST_SEED").toULongLong(&given));
+    return given ? seed : QRandomGenerator::global()->generate();
 }
