@@ -8,9 +8,7 @@
 #include "numedit.h"
 
 #include <cstdio>
-#include <fcntl.h>
 #include <fstream>
-#include <unistd.h>
 
 #include "FormHarness.h"
 
@@ -238,14 +236,9 @@ TEST_F(Polling, ALostPortIsShownAndPollingResumesWhenItComesBack)
     config.VanishAfterFrames = 1; // answers the fetch, then dies on the ack
     auto first = std::make_unique<Emulator::PtyAnalyzer>(config);
     ASSERT_TRUE(QFile::link(PortName(*first), link));
-    // Keeps the vanished line's pseudo-terminal number taken until the link
-    // names the next one: freed, the number goes to the next terminal anyone
-    // opens, the link would lead the reconnecting window into another test's
-    // analyzer (taking it in exclusive mode), and this window would never
-    // show its port lost. Opened before the window, so its exclusive mode
-    // does not keep it out; it is never read.
-    const int holdNumber = ::open(first->Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(holdNumber, 0);
+    // Its number stays taken until the link names the next analyzer.
+    THeldTerminalNumber held(*first);
+    ASSERT_TRUE(held.IsHeld());
 
     TForm1 &form = Create();
     int alerts = 0;
@@ -265,7 +258,7 @@ TEST_F(Polling, ALostPortIsShownAndPollingResumesWhenItComesBack)
     Emulator::PtyAnalyzer second(AnalyzerConfig({21.0, 3.5, 8.6, 1029.0}));
     ASSERT_TRUE(QFile::remove(link));
     ASSERT_TRUE(QFile::link(PortName(second), link));
-    ::close(holdNumber);
+    held.Release();
     ASSERT_TRUE(WaitFor([&] { return second.Acks() >= 1 && !form.PollState.AckPending; }));
     ASSERT_TRUE(WaitFor([&] { return form.LinkStatus->Status().State == TLinkState::Waiting; }));
     EXPECT_FALSE(form.LinkStatus->Status().NeedsOperator);

@@ -279,6 +279,9 @@ TEST(FixMeasLine, LostLineIsReopenedAndPollingGoesOn) {
     Config.VanishAfterFrames = 1; // answers the fetch, then dies on the ack
     auto First = std::make_unique<Emulator::PtyAnalyzer>(Config);
     ASSERT_TRUE(QFile::link(PortName(*First), LinkPath));
+    // Its number stays taken until the link names the next analyzer.
+    THeldTerminalNumber Held(*First);
+    ASSERT_TRUE(Held.IsHeld());
 
     TTestOwner Owner;
     Owner.Meas.SetReconnectInterval(std::chrono::milliseconds(50));
@@ -297,6 +300,7 @@ TEST(FixMeasLine, LostLineIsReopenedAndPollingGoesOn) {
     Emulator::PtyAnalyzer Second(TEmulatorConfig{});
     ASSERT_TRUE(QFile::remove(LinkPath));
     ASSERT_TRUE(QFile::link(PortName(Second), LinkPath));
+    Held.Release();
     ASSERT_TRUE(WaitFor([&] { return Second.Acks() >= 1 && !Owner.PollState.AckPending; }));
     EXPECT_EQ(Second.Fetches(), 0) << "the gate of the first result still holds";
     const TLinkSnapshot Link = Owner.Meas.LinkSnapshot();
