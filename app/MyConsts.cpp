@@ -57,7 +57,7 @@ QString sLogNotSecured()
 }
 QString sRecovered()
 {
-    return QStringLiteral("После сбоя восстановлены несохранённые данные: результатов — %1, подписей проб — %2.\n"
+    return QStringLiteral("Восстановлены данные, не сохранённые при прошлой работе программы: результатов — %1, подписей проб — %2.\n"
                           "Сохраните журнал.");
 }
 QString sAlreadyRunning()

@@ -84,7 +84,7 @@ TEST_F(Recovery, WorkNeverSavedComesBackAsASaveWouldHaveWrittenIt)
 
     Create();
     ASSERT_EQ(Infos().size(), 1u);
-    EXPECT_EQ(Infos()[0].Text, "После сбоя восстановлены несохранённые данные: результатов — 2, подписей проб — 2.\n"
+    EXPECT_EQ(Infos()[0].Text, "Восстановлены данные, не сохранённые при прошлой работе программы: результатов — 2, подписей проб — 2.\n"
                                "Сохраните журнал.");
     EXPECT_EQ(Infos()[0].Caption, "Восстановление журнала");
     EXPECT_TRUE(Script->Errors().empty());
