@@ -27,6 +27,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -172,7 +173,8 @@ int MeasureSave(const char* journalPath, const char* target, int argc, char** ar
     if (fd < 0 || ::fsync(fd) != 0 || ::close(fd) != 0)
         return 1;
     const double plain = Seconds(timer);
-    std::printf("%f %f\n", save, plain);
+    // Read back by the parent: the same digits whatever the C library's locale.
+    std::fputs(qPrintable(QString::asprintf("%f %f\n", save, plain)), stdout);
     return 0;
 }
 
@@ -188,10 +190,17 @@ std::pair<double, double> SaveInFreshProcess(const QString& path, int runs = 3)
     double save = 1e9, plain = 1e9;
     for (int i = 0; i < runs; ++i) {
         FILE* child = popen(command.c_str(), "r");
-        double s = -1, p = -1;
-        if (!child || std::fscanf(child, "%lf %lf", &s, &p) != 2)
+        if (!child)
             return {-1, -1};
+        char line[128] = {};
+        const bool read = std::fgets(line, sizeof line, child) != nullptr;
         pclose(child);
+        double s = -1, p = -1;
+        const char* end = line + std::strlen(line);
+        const auto first = std::from_chars(line, end, s);
+        if (!read || first.ec != std::errc() || *first.ptr != ' '
+            || std::from_chars(first.ptr + 1, end, p).ec != std::errc())
+            return {-1, -1};
         save = std::min(save, s);
         plain = std::min(plain, p);
     }
@@ -225,13 +234,14 @@ void PrintSummary()
             QByteArray bytes;
             benchmark::DoNotOptimize(RawReadAndSplit(path, bytes));
         });
-        std::printf("%-10d %10.1f %12.1f %12.1f %10.2f %10.3f %10.3f %8.2f\n", rows, fileMb, loadPeak, rawPeak,
-                    loadPeak / fileMb, load, raw, load / raw);
+        std::fputs(qPrintable(QString::asprintf("%-10d %10.1f %12.1f %12.1f %10.2f %10.3f %10.3f %8.2f\n", rows, fileMb,
+                                                loadPeak, rawPeak, loadPeak / fileMb, load, raw, load / raw)),
+                   stdout);
     }
     std::printf("\n%-10s %10s %16s %10s %s\n", "rows", "save s", "write+fsync s", "save/ref", "(fresh process, target <= 2)");
     for (int rows : Sizes) {
         const auto [save, plain] = SaveInFreshProcess(JournalPath(rows));
-        std::printf("%-10d %10.3f %16.3f %10.2f\n", rows, save, plain, save / plain);
+        std::fputs(qPrintable(QString::asprintf("%-10d %10.3f %16.3f %10.2f\n", rows, save, plain, save / plain)), stdout);
     }
     std::fflush(stdout);
 }

@@ -14,6 +14,7 @@
 #include "PtyAnalyzer.h"
 
 #include <QCoreApplication>
+#include <QString>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -106,9 +107,12 @@ void MeasureIdleCpu(int Seconds) {
         std::printf("idle CPU: no result from the emulator\n");
         return;
     }
-    std::printf("idle run, gate closed: %.0f ms wall, %.1f ms CPU (%.2f %% of one core), "
-                "%d passes (%.1f per second), fetches %d\n",
-                Wall, Cpu, 100.0 * Cpu / Wall, Passes, Passes * 1000.0 / Wall, Analyzer.Fetches());
+    // QString::asprintf: the same figures whatever the C library's locale.
+    std::fputs(qPrintable(QString::asprintf("idle run, gate closed: %.0f ms wall, %.1f ms CPU (%.2f %% of one core), "
+                                            "%d passes (%.1f per second), fetches %d\n",
+                                            Wall, Cpu, 100.0 * Cpu / Wall, Passes, Passes * 1000.0 / Wall,
+                                            Analyzer.Fetches())),
+               stdout);
 }
 
 void PrintDistribution(const char *What, std::vector<double> Values) {
@@ -118,8 +122,9 @@ void PrintDistribution(const char *What, std::vector<double> Values) {
     }
     std::sort(Values.begin(), Values.end());
     auto At = [&](double Q) { return Values[std::min(Values.size() - 1, size_t(Q * (Values.size() - 1) + 0.5))]; };
-    std::printf("  %-28s min %7.2f  median %7.2f  p95 %7.2f  max %7.2f ms  (n=%zu)\n", What, Values.front(),
-                At(0.5), At(0.95), Values.back(), Values.size());
+    std::fputs(qPrintable(QString::asprintf("  %-28s min %7.2f  median %7.2f  p95 %7.2f  max %7.2f ms  (n=%zu)\n", What,
+                                            Values.front(), At(0.5), At(0.95), Values.back(), Values.size())),
+               stdout);
 }
 
 void MeasureLatency(int ValueCount, int Samples) {

@@ -196,7 +196,9 @@ public:
                 }
             if (found != 1) {
                 ++lost;
-                std::fprintf(stderr, "acknowledged result at %.0f..%.0f s found %d times\n", from, to, found);
+                std::fputs(qPrintable(QString::asprintf("acknowledged result at %.0f..%.0f s found %d times\n", from,
+                                                        to, found)),
+                           stderr);
             }
         }
         Unacknowledged = 0;

@@ -81,7 +81,9 @@ std::set<std::string> FloatingNames(const std::string &Code)
 
 std::vector<TNumberTextFinding> FindLocaleDependentNumbers(const std::string &Source)
 {
-    static const std::regex printfCall(R"(\b(?:std::)?(?:v?s?n?printf|v?fprintf|v?asprintf|v?s?scanf|v?fscanf)\s*\()");
+    // The C library's, not QString::asprintf (Qt's own, always with a point).
+    static const std::regex printfCall(
+        R"((?:^|[^\w:]|std::)(?:v?s?n?printf|v?fprintf|v?asprintf|v?s?scanf|v?fscanf)\s*\()");
     // %[flags][width][.precision][length] with a floating conversion.
     static const std::regex floatConversion(
         R"(%[-+ #0']*(?:\d+|\*)?(?:\.(?:\d+|\*))?(?:hh|h|ll|l|L|q|j|z|t)?[aAeEfFgG])");
