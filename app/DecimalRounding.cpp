@@ -12,13 +12,11 @@ TDecimalDigits ParseScientific(std::string_view Text)
         if (c != '.')
             number.Mantissa += c;
     if (e != std::string_view::npos) {
+        // from_chars takes a minus but not a plus.
         std::string_view exponent = Text.substr(e + 1);
-        const bool negative = !exponent.empty() && exponent.front() == '-';
-        if (!exponent.empty() && (exponent.front() == '-' || exponent.front() == '+'))
+        if (!exponent.empty() && exponent.front() == '+')
             exponent.remove_prefix(1);
-        int magnitude = 0;
-        std::from_chars(exponent.data(), exponent.data() + exponent.size(), magnitude);
-        number.Exponent = negative ? -magnitude : magnitude;
+        std::from_chars(exponent.data(), exponent.data() + exponent.size(), number.Exponent);
     }
     return number;
 }

@@ -26,7 +26,6 @@ public:
     // Creates the file when it is missing; never waits.
     TResult TryLock();
     bool IsLocked() const { return FHandle >= 0; }
-    const QString &FileName() const { return FFileName; }
     // The system's word for the last failure, in Russian.
     const QString &ErrorText() const { return FErrorText; }
 
