@@ -1,10 +1,14 @@
 #include "JournalLog.h"
 
+#include "DurableFile.h"
 #include "JournalDocument.h"
+#include "JournalFile.h"
 #include "MyConsts.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 #include <stdexcept>
 #include <string>
@@ -15,6 +19,35 @@ TJournalLog::TJournalLog(JournalDocument &Journal, const QString &LogFileName, Q
     connect(&FJournal.Model(), &JournalModel::LabelEdited, this,
             [this](int Row, const QString &Text) { Append(TResultLogRecord::Label(Row, Text)); });
 }
+
+namespace {
+
+QByteArray JournalBytes(const JournalRows &Rows)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    WriteJournal(Rows, buffer);
+    return buffer.data();
+}
+
+// The journal file as it is now; its bytes as the journal writes them, so
+// that they compare with the log's.
+TJournalFileNow ReadFileNow(const QString &FileName)
+{
+    TJournalFileNow now;
+    if (!QFileInfo::exists(FileName))
+        return now;
+    try {
+        now.Bytes = JournalBytes(ReadJournalFile(FileName));
+        now.State = TJournalFileNow::TState::Readable;
+    } catch (const std::exception &error) {
+        now.State = TJournalFileNow::TState::Unreadable;
+        now.Error = QString::fromUtf8(error.what());
+    }
+    return now;
+}
+
+} // namespace
 
 std::optional<TJournalLog::TRecovered> TJournalLog::Recover()
 {
@@ -30,48 +63,77 @@ std::optional<TJournalLog::TRecovered> TJournalLog::Recover()
     // acknowledgement may still be owed for what was saved.
     if (contents.Poll)
         FPoll = contents.Poll;
-    if (!contents.HasHeader || contents.Records.empty())
-        return std::nullopt;
-    // Saved after the log began: the file holds all of it already.
-    if (TJournalFileStamp::Of(contents.JournalFileName) != contents.Stamp)
+    if (contents.Records.empty() && contents.Unreadable == 0)
         return std::nullopt;
 
-    try {
-        FJournal.LoadJournal(contents.JournalFileName);
-        JournalModel &model = FJournal.Model();
-        for (const TResultLogRecord &record : contents.Records) {
-            const bool fits = record.Kind == TResultLogRecord::TKind::Result
-                                  ? record.Row == model.EntryRow()
-                                  : record.Row >= 1 && record.Row <= model.EntryRow();
-            if (!fits)
-                throw std::runtime_error("строка " + std::to_string(record.Row) + " не подходит к журналу");
-            if (record.Kind == TResultLogRecord::TKind::Result)
-                FJournal.EnterResult(record.Texts);
-            else
-                model.SetCell(JournalModel::LabelColumn, record.Row, record.Texts.value(0));
-        }
-    } catch (const std::exception &error) {
-        FJournal.Model().Reset();
-        FJournal.SetJournalModified(false);
-        const QString aside = SetAside();
-        throw std::runtime_error(MyConsts::sLogDoesNotFit()
-                                     .arg(contents.JournalFileName, QString::fromUtf8(error.what()), aside)
-                                     .toStdString());
+    const QString fileName = contents.HasHeader ? contents.JournalFileName : FJournal.JournalFileName();
+    const TJournalFileNow file = ReadFileNow(fileName);
+    TRecoveryPlan plan = PlanRecovery(contents, file, FJournal.JournalFileName());
+    if (plan.Place == TRecoveryPlace::Nothing && contents.Unreadable == 0)
+        return std::nullopt;
+
+    TRecovered recovered;
+    recovered.Place = plan.Place;
+    recovered.Results = plan.Results;
+    recovered.Labels = plan.Labels;
+    recovered.Unplaced = plan.Unplaced;
+    recovered.Unreadable = contents.Unreadable;
+    recovered.JournalFileName = plan.JournalFileName;
+    if (file.State == TJournalFileNow::TState::Missing)
+        recovered.FileWas = TFileWas::Missing;
+    else if (file.State == TJournalFileNow::TState::Unreadable)
+        recovered.FileWas = TFileWas::Unreadable;
+    else if (plan.Place != TRecoveryPlace::IntoFile)
+        recovered.FileWas = TFileWas::Changed;
+    recovered.FileError = file.Error;
+    // Before anything is written: whatever this start makes of the log,
+    // the log itself stays as it was.
+    recovered.LogCopy = CopyAside();
+
+    switch (plan.Place) {
+    case TRecoveryPlace::Nothing: StartAfresh(); break;
+    case TRecoveryPlace::IntoFile: {
+        FJournal.Model().ReplaceRows(std::move(plan.Rows));
+        FJournal.SetJournalFileName(plan.JournalFileName);
+        FJournal.ShowJournalTitle(plan.JournalFileName);
+        FJournal.SetJournalModified(true);
+        // The file as it is, and the work that is not in it yet.
+        Restart(file.Bytes, WorkSince(ParseJournal(QByteArray(file.Bytes)), FJournal.Model()));
+        break;
     }
-    FJournal.SetJournalFileName(contents.JournalFileName);
-    FJournal.SetJournalModified(true);
-    FLog.Continue(contents);
-    return TRecovered{contents.Results(), contents.Labels()};
+    case TRecoveryPlace::AsLogBegan:
+    case TRecoveryPlace::NewJournal: {
+        // A new name beside the file, never the file itself: it holds
+        // something else now, or went where the operator put it. A folder
+        // that is gone gives the name in the journals' own folder.
+        const bool folderThere = QFileInfo(QFileInfo(plan.JournalFileName).absolutePath()).isDir();
+        FJournal.SetJournalFileName(folderThere ? plan.JournalFileName : QString());
+        FJournal.NewJournal();
+        FJournal.Model().ReplaceRows(std::move(plan.Rows));
+        FJournal.SetJournalModified(true);
+        // The new name has no file yet: all of it is work.
+        Restart(QByteArray(), WorkSince(ParseJournal(QByteArray()), FJournal.Model()));
+        break;
+    }
+    }
+    recovered.RecoveredAs = FJournal.JournalFileName();
+    return recovered;
 }
 
-QString TJournalLog::SetAside()
+QString TJournalLog::AsideName(const QString &Suffix) const
 {
     // A name of its own each time: an earlier log set aside is kept too.
     const QString base = FLog.FileName() + QStringLiteral(".") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-    QString aside = base + QStringLiteral(".unrecovered");
+    QString aside = base + Suffix;
     for (int n = 2; QFile::exists(aside); ++n)
-        aside = base + QStringLiteral("-%1.unrecovered").arg(n);
+        aside = base + QStringLiteral("-%1").arg(n) + Suffix;
+    return aside;
+}
+
+QString TJournalLog::SetAside()
+{
+    const QString aside = AsideName(QStringLiteral(".unrecovered"));
     if (QFile::rename(FLog.FileName(), aside) || QFile::copy(FLog.FileName(), aside)) {
         FLog.Release();
         return aside;
@@ -82,6 +144,25 @@ QString TJournalLog::SetAside()
     return FLog.FileName();
 }
 
+QString TJournalLog::CopyAside()
+{
+    const QString copy = AsideName(QStringLiteral(".recovered"));
+    QFile source(FLog.FileName());
+    try {
+        if (!source.open(QIODevice::ReadOnly))
+            throw std::runtime_error("unreadable");
+        const QByteArray bytes = source.readAll();
+        if (source.error() != QFileDevice::NoError)
+            throw std::runtime_error("unreadable");
+        // On the disk before the log is written over.
+        DurableFile::WriteFile(copy, [&bytes](const DurableFile::TWrite &Write) { Write(bytes); });
+        return copy;
+    } catch (const std::exception &) {
+        FLog.Hold(MyConsts::sLogNotSetAside());
+        return {};
+    }
+}
+
 void TJournalLog::SetAsideIfHeld()
 {
     if (FLog.Held())
@@ -90,9 +171,14 @@ void TJournalLog::SetAsideIfHeld()
 
 void TJournalLog::StartAfresh()
 {
+    Restart(JournalBytes(FJournal.Model().Rows()), {});
+}
+
+void TJournalLog::Restart(const QByteArray &Base, const std::vector<TResultLogRecord> &Work)
+{
     const bool wasSecured = FLog.Secured();
     SetAsideIfHeld();
-    FLog.Restart(FJournal.JournalFileName(), FPoll);
+    FLog.Restart(FJournal.JournalFileName(), Base, FPoll, Work);
     Report(wasSecured);
 }
 

@@ -74,10 +74,39 @@ QString sLogNotSetAside()
 {
     return QStringLiteral("прежний журнал восстановления не удалось сохранить под другим именем");
 }
-QString sLogDoesNotFit()
+QString sRecoveredAsLogBegan()
 {
-    return QStringLiteral("Данные журнала восстановления не удалось вернуть в журнал %1 (%2); "
-                          "журнал восстановления сохранён как %3.");
+    return QStringLiteral("Файл журнала %1 %2, поэтому журнал восстановлен таким, каким он был при последнем "
+                          "открытии или сохранении, вместе с этими данными, под новым именем %3.");
+}
+QString sJournalFileMissing()
+{
+    return QStringLiteral("не найден");
+}
+QString sJournalFileChanged()
+{
+    return QStringLiteral("с тех пор изменён (он оставлен как есть)");
+}
+QString sJournalFileUnreadable()
+{
+    return QStringLiteral("не читается (%1)");
+}
+QString sRecoveredIntoNewJournal()
+{
+    return QStringLiteral("Журнал, к которому относятся эти данные, восстановить не удалось, "
+                          "поэтому результаты внесены в новый журнал %1.");
+}
+QString sLabelsUnplaced()
+{
+    return QStringLiteral("Подписей проб, для которых в журнале не нашлось строки: %1.");
+}
+QString sLogRecordsUnreadable()
+{
+    return QStringLiteral("Журнал восстановления повреждён: записей, которые не удалось прочитать, — %1.");
+}
+QString sLogCopiedAs()
+{
+    return QStringLiteral("Журнал восстановления в прежнем виде сохранён как %1.");
 }
 QString sSettingsUnreadable()
 {

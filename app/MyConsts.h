@@ -45,13 +45,21 @@ QString sOtherPortCaption();
 QString sOtherPortLabel();
 // The result log: the warning while results are not secured against a crash
 // (%1 the log file, %2 the cause), the report of a recovery at start-up (%1
-// results, %2 labels) with its caption, and the two ways a recovery fails.
+// results, %2 labels) with its caption and what else it may have to say,
+// and a log that cannot be read at all.
 QString sLogNotSecured();
 QString sRecovered();
 QString sRecoveryCaption();
+QString sRecoveredAsLogBegan(); // %1 the journal file, %2 what became of it, %3 the new name
+QString sJournalFileMissing();
+QString sJournalFileChanged();
+QString sJournalFileUnreadable();   // %1 the cause
+QString sRecoveredIntoNewJournal(); // %1 the new name
+QString sLabelsUnplaced();          // %1 how many
+QString sLogRecordsUnreadable();    // %1 how many
+QString sLogCopiedAs();             // %1 the copy
 QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
-QString sLogDoesNotFit();
-QString sLogNotSetAside();      // why a log that could not be moved away is not written       // %1 journal, %2 cause, %3 where the log was set aside
+QString sLogNotSetAside();      // why a log that could not be moved away is not written
 QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
 // A second start in a settings folder whose program does not answer: %1 the folder.
 QString sAlreadyRunning();

@@ -21,9 +21,15 @@
 namespace {
 
 constexpr char kMagic[] = "Nivara result log";
-constexpr quint32 kFormat = 1;
+// 1: the header without the journal's bytes; 2: with them.
+constexpr quint32 kFormat = 2;
 constexpr qsizetype kPrefix = 8;                  // length and CRC
 constexpr quint32 kMaxPayload = 64 * 1024 * 1024; // a length beyond is damage
+// No result or label comes near this (see RecordAt).
+constexpr quint32 kMaxRecord = 1024 * 1024;
+// A journal larger than this is not copied into the header: its recovery
+// then falls back on the file alone, as for a log of an earlier version.
+constexpr qsizetype kMaxBase = 32 * 1024 * 1024;
 
 // CRC-32 (IEEE 802.3, reflected), as zip and PNG use it.
 quint32 Crc32(QByteArrayView Data)
@@ -88,8 +94,14 @@ bool DecodePayload(const QByteArray &Payload, TResultLogRecord &Record)
         quint32 format = 0;
         in >> magic >> format >> Record.JournalFileName >> Record.Stamp.Exists >> Record.Stamp.Size >>
             Record.Stamp.ModifiedNs >> Record.Stamp.Inode;
-        if (magic != kMagic || format != kFormat)
+        if (magic != kMagic || format < 1 || format > kFormat)
             return false;
+        if (format >= 2) {
+            bool hasBase = false;
+            in >> hasBase;
+            if (hasBase)
+                in >> Record.Base.emplace();
+        }
         break;
     }
     case TResultLogRecord::TKind::Result:
@@ -135,12 +147,15 @@ bool TPollSnapshot::operator==(const TPollSnapshot &Other) const
     return fields(State) == fields(Other.State) && LastReply == Other.LastReply;
 }
 
-TResultLogRecord TResultLogRecord::Header(const QString &JournalFileName, const TJournalFileStamp &Stamp)
+TResultLogRecord TResultLogRecord::Header(const QString &JournalFileName, const TJournalFileStamp &Stamp,
+                                          std::optional<QByteArray> Base)
 {
     TResultLogRecord record;
     record.Kind = TKind::Header;
     record.JournalFileName = JournalFileName;
     record.Stamp = Stamp;
+    if (Base && Base->size() <= kMaxBase)
+        record.Base = std::move(Base);
     return record;
 }
 
@@ -177,10 +192,12 @@ QByteArray EncodeResultLogRecord(const TResultLogRecord &Record)
         QDataStream out(&payload, QIODevice::WriteOnly);
         out.setVersion(QDataStream::Qt_6_0);
         out << quint8(Record.Kind);
-        if (Record.Kind == TResultLogRecord::TKind::Header)
+        if (Record.Kind == TResultLogRecord::TKind::Header) {
             out << QByteArray(kMagic) << kFormat << Record.JournalFileName << Record.Stamp.Exists << Record.Stamp.Size
-                << Record.Stamp.ModifiedNs << Record.Stamp.Inode;
-        else if (Record.Kind != TResultLogRecord::TKind::Poll)
+                << Record.Stamp.ModifiedNs << Record.Stamp.Inode << Record.Base.has_value();
+            if (Record.Base)
+                out << *Record.Base;
+        } else if (Record.Kind != TResultLogRecord::TKind::Poll)
             out << qint32(Record.Row) << Record.Texts;
         if (Record.Poll && Record.Kind != TResultLogRecord::TKind::Label)
             WritePoll(out, *Record.Poll);
@@ -203,34 +220,99 @@ int TResultLogContents::Labels() const
                              [](const auto &r) { return r.Kind == TResultLogRecord::TKind::Label; }));
 }
 
+namespace {
+
+// The record that starts at At, if an intact one does; its size in Size.
+// The header counts only at the very start. Searching behind damage, a
+// length no result or label comes near is not tried, which keeps the search
+// linear.
+bool RecordAt(const QByteArray &Bytes, qsizetype At, TResultLogRecord &Record, qsizetype &Size, bool Searching = false)
+{
+    if (Bytes.size() - At < kPrefix)
+        return false;
+    const quint32 length = qFromLittleEndian<quint32>(Bytes.constData() + At);
+    if (length == 0 || qsizetype(length) > Bytes.size() - At - kPrefix)
+        return false;
+    using TKind = TResultLogRecord::TKind;
+    const char kind = Bytes[At + kPrefix];
+    const bool header = kind == char(TKind::Header);
+    if (header ? At != 0 : kind != char(TKind::Result) && kind != char(TKind::Label) && kind != char(TKind::Poll))
+        return false;
+    if (length > (Searching ? kMaxRecord : kMaxPayload))
+        return false;
+    const QByteArrayView payload(Bytes.constData() + At + kPrefix, length);
+    if (Crc32(payload) != qFromLittleEndian<quint32>(Bytes.constData() + At + 4))
+        return false;
+    if (!DecodePayload(payload.toByteArray(), Record))
+        return false;
+    Size = kPrefix + length;
+    return true;
+}
+
+// How many records the damaged stretch [From, To) held, by its length
+// fields as far as they lead exactly to To; one when they do not.
+int RecordsIn(const QByteArray &Bytes, qsizetype From, qsizetype To)
+{
+    int count = 0;
+    for (qsizetype at = From; at < To; ++count) {
+        if (To - at < kPrefix)
+            return 1;
+        at += kPrefix + qsizetype(qFromLittleEndian<quint32>(Bytes.constData() + at));
+        if (at > To)
+            return 1;
+    }
+    return std::max(count, 1);
+}
+
+// What a crash leaves behind the last record it completed: a record cut
+// short, or a size that grew without its bytes (zeros after a power cut).
+bool IsTornTail(const QByteArray &Bytes, qsizetype At)
+{
+    if (Bytes.size() - At < kPrefix)
+        return true;
+    const quint32 length = qFromLittleEndian<quint32>(Bytes.constData() + At);
+    if (qint64(length) > qint64(Bytes.size() - At - kPrefix))
+        return true;
+    return std::all_of(Bytes.begin() + At, Bytes.end(), [](char c) { return c == 0; });
+}
+
+} // namespace
+
 TResultLogContents ParseResultLog(const QByteArray &Bytes)
 {
     TResultLogContents contents;
     contents.FileLength = Bytes.size();
     qsizetype at = 0;
-    while (Bytes.size() - at >= kPrefix) {
-        const quint32 length = qFromLittleEndian<quint32>(Bytes.constData() + at);
-        const quint32 crc = qFromLittleEndian<quint32>(Bytes.constData() + at + 4);
-        if (length > kMaxPayload || qsizetype(length) > Bytes.size() - at - kPrefix)
-            break;
-        const QByteArray payload = Bytes.mid(at + kPrefix, length);
+    while (at < Bytes.size()) {
         TResultLogRecord record;
-        if (Crc32(payload) != crc || !DecodePayload(payload, record))
-            break;
-        // The header comes first and only first.
-        if ((record.Kind == TResultLogRecord::TKind::Header) != (at == 0))
-            break;
-        if (record.Poll)
-            contents.Poll = record.Poll;
-        if (record.Kind == TResultLogRecord::TKind::Header) {
-            contents.HasHeader = true;
-            contents.JournalFileName = record.JournalFileName;
-            contents.Stamp = record.Stamp;
-        } else if (record.Kind != TResultLogRecord::TKind::Poll) {
-            contents.Records.push_back(std::move(record));
+        qsizetype size = 0;
+        if (RecordAt(Bytes, at, record, size)) {
+            if (record.Poll)
+                contents.Poll = record.Poll;
+            if (record.Kind == TResultLogRecord::TKind::Header) {
+                contents.HasHeader = true;
+                contents.JournalFileName = record.JournalFileName;
+                contents.Stamp = record.Stamp;
+                contents.Base = record.Base;
+            } else if (record.Kind != TResultLogRecord::TKind::Poll) {
+                contents.Records.push_back(std::move(record));
+            }
+            at += size;
+            contents.ValidLength = at;
+            continue;
         }
-        at += kPrefix + length;
-        contents.ValidLength = at;
+        // Damage: reading goes on at the next intact record. Only a torn
+        // last record is what a crash leaves; anything else is counted.
+        qsizetype next = at + 1;
+        while (next < Bytes.size() && !RecordAt(Bytes, next, record, size, true))
+            ++next;
+        if (next >= Bytes.size()) {
+            if (!IsTornTail(Bytes, at))
+                contents.Unreadable += RecordsIn(Bytes, at, Bytes.size());
+            break;
+        }
+        contents.Unreadable += RecordsIn(Bytes, at, next);
+        at = next;
     }
     return contents;
 }
@@ -262,11 +344,14 @@ void TResultLog::Close()
     FFd = -1;
 }
 
-bool TResultLog::Restart(const QString &JournalFileName, const std::optional<TPollSnapshot> &Poll)
+bool TResultLog::Restart(const QString &JournalFileName, const std::optional<QByteArray> &Base,
+                         const std::optional<TPollSnapshot> &Poll, const std::vector<TResultLogRecord> &Work)
 {
-    TResultLogRecord header = TResultLogRecord::Header(JournalFileName, TJournalFileStamp::Of(JournalFileName));
+    TResultLogRecord header = TResultLogRecord::Header(JournalFileName, TJournalFileStamp::Of(JournalFileName), Base);
     header.Poll = Poll;
     FPending = EncodeResultLogRecord(header);
+    for (const TResultLogRecord &record : Work)
+        FPending += EncodeResultLogRecord(record);
     FGoodLength = 0;
     FCutTail = true;
     return Flush();

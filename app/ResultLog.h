@@ -4,13 +4,16 @@
 // label typed since the journal last reached its file, appended as
 // self-checking records and on disk (fdatasync) before the append returns,
 // so that a crash, a power cut or a kill loses nothing the analyzer has had
-// acknowledged. A record torn by a crash is recognised and ignored, with
-// everything behind it; everything before it is used.
+// acknowledged. The last record torn by a crash is recognised and ignored;
+// a record damaged inside the log costs that record only: reading goes on
+// at the next intact one and counts what it skipped.
 //
 // Record: payload length (4 bytes, little-endian), CRC-32 of the payload
 // (4 bytes, little-endian), payload. The first record is the header that
 // names the journal file the log belongs to, with the stamp that file had
-// when the log started. Qt Core and a thin POSIX layer.
+// and the journal's own bytes as they stood when the log started, so that
+// recovery can tell by content whether the work reached the file and can
+// rebuild the journal when it did not. Qt Core and a thin POSIX layer.
 //
 // The header, each result and a record of its own also carry the window's
 // poll state and the last reply it accepted, so that an acknowledgement the
@@ -52,17 +55,21 @@ struct TResultLogRecord {
     TKind Kind = TKind::Result;
     // Result: the entry row it went into, the texts from column 2 on.
     // Label: the row and the label text (Texts[0]).
-    // Header: JournalFileName and Stamp.
+    // Header: JournalFileName, Stamp and Base.
     // Poll: only Poll (a reply accepted but not entered, or the analyzer's
     // confirmation of an acknowledgement).
     int Row = 0;
     QStringList Texts;
     QString JournalFileName;
     TJournalFileStamp Stamp;
+    // The journal when the log began, as its file's bytes; logs of earlier
+    // versions (and journals too large to copy) go without.
+    std::optional<QByteArray> Base;
     // The poll state from this record on; Header and Result may go without.
     std::optional<TPollSnapshot> Poll;
 
-    static TResultLogRecord Header(const QString &JournalFileName, const TJournalFileStamp &Stamp);
+    static TResultLogRecord Header(const QString &JournalFileName, const TJournalFileStamp &Stamp,
+                                   std::optional<QByteArray> Base = std::nullopt);
     static TResultLogRecord Result(int Row, const QStringList &Texts);
     static TResultLogRecord Label(int Row, const QString &Text);
     static TResultLogRecord PollState(const TPollSnapshot &Poll);
@@ -76,11 +83,14 @@ struct TResultLogContents {
     bool HasHeader = false;
     QString JournalFileName;
     TJournalFileStamp Stamp;
+    std::optional<QByteArray> Base;
     // The poll state of the last record that carried one.
     std::optional<TPollSnapshot> Poll;
     // Results and label changes, in the order they happened.
     std::vector<TResultLogRecord> Records;
-    // Bytes of whole, intact records from the start; the rest is torn.
+    // Damaged records skipped inside the log (not the torn last one).
+    int Unreadable = 0;
+    // The end of the last intact record; what follows it is torn.
     qint64 ValidLength = 0;
     qint64 FileLength = 0;
 
@@ -103,9 +113,12 @@ public:
     const QString &FileName() const { return FFileName; }
 
     // Starts the log afresh for the named journal file as it stands on disk
-    // now, with the poll state as it stands. Returns whether that reached
-    // the disk.
-    bool Restart(const QString &JournalFileName, const std::optional<TPollSnapshot> &Poll = std::nullopt);
+    // now, holding Base (the journal's bytes), with the poll state as it
+    // stands and the work not in that file yet, in one write. Returns
+    // whether that reached the disk.
+    bool Restart(const QString &JournalFileName, const std::optional<QByteArray> &Base,
+                 const std::optional<TPollSnapshot> &Poll = std::nullopt,
+                 const std::vector<TResultLogRecord> &Work = {});
     // Goes on with a log read at start-up: its torn tail is cut before the
     // next record is written.
     void Continue(const TResultLogContents &Contents);

@@ -15,10 +15,11 @@
 #include "MyConsts.h"
 #include "PortMenu.h"
 #include "PortOpenMessage.h"
+#include "RecoveryReport.h"
 #include "ResultEntry.h"
 #include "SelectionStatusLabel.h"
-#include "WindowPlacement.h"
 #include "SettingsLocation.h"
+#include "WindowPlacement.h"
 #include "iniplus.h"
 #include "numedit.h"
 
@@ -335,9 +336,9 @@ void TForm1::RecoverOrStartJournalLog()
     }
     // The recovered journal is the one being worked on now, whatever start-up
     // could not read before.
-    FUnreadJournalFileName.clear();
-    FDialogs->ShowInformation(this, MyConsts::sRecovered().arg(recovered->Results).arg(recovered->Labels),
-                              MyConsts::sRecoveryCaption());
+    if (recovered->Place != TRecoveryPlace::Nothing)
+        FUnreadJournalFileName.clear();
+    FDialogs->ShowInformation(this, RecoveryReport(*recovered), MyConsts::sRecoveryCaption());
 }
 
 void TForm1::UseSettingsLocation(const TSettingsLocation &Location)

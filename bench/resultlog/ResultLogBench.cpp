@@ -19,7 +19,7 @@ void BM_AppendResult(benchmark::State &state)
 {
     QTemporaryDir dir(QDir::current().filePath(QStringLiteral("resultlog-bench-XXXXXX")));
     TResultLog log(dir.filePath(QStringLiteral("Nivara.log")));
-    if (!log.Restart(dir.filePath(QStringLiteral("journal.txt")))) {
+    if (!log.Restart(dir.filePath(QStringLiteral("journal.txt")), std::nullopt)) {
         state.SkipWithError("the log cannot be written here");
         return;
     }
@@ -41,7 +41,7 @@ void BM_AppendLabel(benchmark::State &state)
 {
     QTemporaryDir dir(QDir::current().filePath(QStringLiteral("resultlog-bench-XXXXXX")));
     TResultLog log(dir.filePath(QStringLiteral("Nivara.log")));
-    log.Restart(dir.filePath(QStringLiteral("journal.txt")));
+    log.Restart(dir.filePath(QStringLiteral("journal.txt")), std::nullopt);
     for (auto _ : state)
         log.Append(TResultLogRecord::Label(1, QStringLiteral("проба 12")));
 }

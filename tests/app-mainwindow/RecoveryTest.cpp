@@ -11,11 +11,43 @@
 #include "Unprivileged.h"
 
 #include <QBuffer>
+#include <QDateTime>
+#include <QtEndian>
+
+#include <functional>
 
 namespace {
 
+// One result saved, three more and a label not: what a crash leaves.
+struct TUnsavedDay {
+    QByteArray Saved;    // the file after the Save
+    QByteArray Expected; // what a Save at the crash would have written
+};
+
 class Recovery : public FormTest {
 protected:
+    TUnsavedDay LeaveUnsavedWork()
+    {
+        TUnsavedDay day;
+        PutResult(1, 3.40);
+        Form->actSave->trigger();
+        day.Saved = ReadFile(Form->JournalFileName());
+        PutResult(2, 3.45);
+        TypeLabel(3, "проба 3");
+        PutResult(3, 3.50);
+        PutResult(4, 3.55);
+        day.Expected = SaveBytes();
+        return day;
+    }
+    // Empties the folder for a case of a table, the window gone.
+    void StartOver()
+    {
+        Form.reset();
+        for (const QString &name : QDir(Dir.path()).entryList(QDir::Files))
+            QFile::remove(Path(name));
+        Script->Calls.clear();
+        WriteIni("[Config]\r\nFileName=" + Path("day.txt") + "\r\n");
+    }
     // A result as the poller hands it over, not yet acknowledged.
     void PutResult(int Group, double Fat)
     {
@@ -206,45 +238,63 @@ TEST_F(Recovery, AnUnwritableLogIsShownUntilItWorksAgain)
     EXPECT_EQ(SaveBytes(), expected);
 }
 
-// A log that does not fit its journal (the journal was changed by hand) is
-// kept under another name and reported; the window starts as usual.
-TEST_F(Recovery, ALogThatDoesNotFitIsSetAsideAndReported)
+// A log of the earlier format (no copy of the journal it began with) whose
+// rows do not fit the file: the results come back in a journal of their own
+// instead of being set aside unused, and the log is kept as it was.
+TEST_F(Recovery, WorkThatFitsNoKnownJournalComesBackInANewOne)
 {
     WriteIni("[Config]\r\nFileName=" + Path("day.txt") + "\r\n");
     Create();
     PutResult(1, 3.45);
     Form.reset();
-    // Same stamp, other rows: only a hand could do that.
     const TResultLogContents contents = ReadResultLog(Path("Nivara.log"));
     ASSERT_EQ(contents.Records.size(), 1u);
-    TResultLog log(Path("Nivara.log"));
-    log.Restart(Path("day.txt"));
-    log.Append(TResultLogRecord::Result(5, contents.Records[0].Texts));
+    {
+        TResultLog log(Path("Nivara.log"));
+        log.Restart(Path("day.txt"), std::nullopt);
+        log.Append(TResultLogRecord::Result(5, contents.Records[0].Texts));
+        log.Append(TResultLogRecord::Label(5, "проба 5"));
+        log.Append(TResultLogRecord::Label(2, "строка, которой нет"));
+    }
+    const QByteArray before = ReadFile(Path("Nivara.log"));
 
     Create();
-    ASSERT_EQ(Script->Errors().size(), 1u);
-    EXPECT_TRUE(Script->Errors()[0].Text.startsWith("Данные журнала восстановления не удалось вернуть в журнал"));
-    EXPECT_TRUE(Infos().empty());
-    const QStringList aside = QDir(Dir.path()).entryList({"Nivara.log.*.unrecovered"});
+    EXPECT_TRUE(Script->Errors().empty());
+    ASSERT_EQ(Infos().size(), 1u);
+    const QStringList aside = QDir(Dir.path()).entryList({"Nivara.log.*.recovered"});
     ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(ReadResultLog(Path(aside[0])).Records.size(), 1u);
-    EXPECT_EQ(Form->JournalFileName(), Path("day.txt"));
-    EXPECT_EQ(RowCount(), 2);
-    EXPECT_FALSE(Form->JournalModified());
+    EXPECT_EQ(ReadFile(Path(aside[0])), before);
+    EXPECT_EQ(
+        Infos()[0].Text,
+        "Восстановлены данные, не сохранённые при прошлой работе программы: результатов — 1, подписей проб — 1.\n"
+        "Сохраните журнал.\n\n"
+        "Журнал, к которому относятся эти данные, восстановить не удалось, поэтому результаты внесены в новый журнал " +
+            Path("Новый1.txt") +
+            ".\n\n"
+            "Подписей проб, для которых в журнале не нашлось строки: 1.\n\n"
+            "Журнал восстановления в прежнем виде сохранён как " +
+            Path(aside[0]) + ".");
+    EXPECT_EQ(Form->JournalFileName(), Path("Новый1.txt"));
+    EXPECT_TRUE(Form->JournalModified());
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_EQ(Cell(1, 1), "проба 5");
+    EXPECT_EQ(Cell(4, 1), contents.Records[0].Texts[2]);
+    EXPECT_FALSE(QFile::exists(Path("day.txt")));
 }
 
-// A log that does not fit, in a folder where it can be neither moved nor
-// copied but is itself writable: it stays byte for byte, and the new log's
-// work is kept unsecured (and said so) instead of being written over it;
-// once the folder opens, the old log is moved away and the new one written.
-TEST_F(Recovery, ALogThatCannotBeSetAsideIsNeverWrittenOver)
+// A log that cannot be copied aside, in a folder where nothing can be
+// created but the log itself is writable: it stays byte for byte, and the
+// recovered work is kept unsecured (and said so) instead of being written
+// over it; once the folder opens, the old log is moved away and the new one
+// written.
+TEST_F(Recovery, ALogThatCannotBeCopiedAsideIsNeverWrittenOver)
 {
     const QString folder = Path("locked");
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString logName = folder + "/Nivara.log";
     {
         TResultLog log(logName);
-        log.Restart(Path("day.txt"));
+        log.Restart(Path("day.txt"), std::nullopt);
         log.Append(TResultLogRecord::Result(5, {"15.03.2023", "12:00:00"}));
     }
     const QByteArray before = ReadFile(logName);
@@ -258,12 +308,9 @@ TEST_F(Recovery, ALogThatCannotBeSetAsideIsNeverWrittenOver)
     const int result = RunUnprivileged([&] {
         JournalDocument journal(MyConsts::sJournalTexts());
         TJournalLog log(journal, logName);
-        try {
-            log.Recover();
-            return 1; // it does not fit: Recover reports that
-        } catch (const std::exception &) {
-        }
-        log.StartAfresh();
+        const std::optional<TJournalLog::TRecovered> recovered = log.Recover();
+        if (!recovered || recovered->Results != 1 || !recovered->LogCopy.isEmpty())
+            return 1;
         if (log.Secured() || log.LastError() != MyConsts::sLogNotSetAside())
             return 2;
         return ReadFile(logName) == before ? 0 : 3;
@@ -273,15 +320,17 @@ TEST_F(Recovery, ALogThatCannotBeSetAsideIsNeverWrittenOver)
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadFile(logName), before);
 
-    // Where it can be moved (here: as the owner of the folder), it is.
+    // Where it can be copied (here: as the owner of the folder), it is, and
+    // the new log holds the recovered work.
     JournalDocument journal(MyConsts::sJournalTexts());
     TJournalLog log(journal, logName);
-    EXPECT_THROW(log.Recover(), std::exception);
-    log.StartAfresh();
+    const std::optional<TJournalLog::TRecovered> recovered = log.Recover();
+    ASSERT_TRUE(recovered.has_value());
     EXPECT_TRUE(log.Secured());
-    const QStringList aside = QDir(folder).entryList({"Nivara.log.*.unrecovered"});
+    const QStringList aside = QDir(folder).entryList({"Nivara.log.*.recovered"});
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(ReadFile(folder + "/" + aside[0]), before);
+    EXPECT_EQ(ReadResultLog(logName).Results(), 1);
 }
 
 // Killed after a result was logged but before the analyzer echoed its
@@ -335,5 +384,134 @@ TEST_F(Recovery, AnAcknowledgementOwedAtACrashIsStillOwedAfterIt)
         const TResultLogContents log = ReadResultLog(Path("Nivara.log"));
         ASSERT_TRUE(log.Poll.has_value());
         EXPECT_FALSE(log.Poll->State.AckPending);
+    }
+}
+
+// The journal file's identity changes without its rows (touched, replaced by
+// a copy of itself): the work goes on in it. The file gone or changed: the
+// journal as it was at the Save comes back with the work under a new name,
+// and the file is left as it is. Never nothing, never silently.
+TEST_F(Recovery, TheFileIsJudgedByItsRowsNotItsIdentity)
+{
+    struct TCase {
+        const char *Name;
+        std::function<void(const QString &)> Do;
+        bool IntoFile;
+        QString Says;
+    };
+    const auto setTime = [](const QString &Name) {
+        QFile file(Name);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime);
+    };
+    const std::vector<TCase> cases = {
+        {"touched", setTime, true, {}},
+        {"replaced by a copy of itself",
+         [](const QString &Name) {
+             ASSERT_TRUE(QFile::copy(Name, Name + ".copy"));
+             ASSERT_TRUE(QFile::remove(Name));
+             ASSERT_TRUE(QFile::rename(Name + ".copy", Name));
+         },
+         true,
+         {}},
+        {"moved away", [this](const QString &Name) { ASSERT_TRUE(QFile::rename(Name, Path("archive.txt"))); }, false,
+         "не найден"},
+        {"changed by another program", [](const QString &Name) { WriteFile(Name, "другое\t\r\n"); }, false,
+         "с тех пор изменён (он оставлен как есть)"},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartOver();
+        Create();
+        const TUnsavedDay day = LeaveUnsavedWork();
+        const QByteArray fileBefore = [&] {
+            c.Do(Path("day.txt"));
+            return ReadFile(Path("day.txt"));
+        }();
+        Form.reset(); // the crash
+
+        Create();
+        ASSERT_EQ(Infos().size(), 1u);
+        const QString text = Infos()[0].Text;
+        EXPECT_TRUE(text.startsWith("Восстановлены данные, не сохранённые при прошлой работе программы: "
+                                    "результатов — 3, подписей проб — 1."))
+            << text.toStdString();
+        EXPECT_EQ(SaveBytes(), day.Expected);
+        EXPECT_TRUE(Form->JournalModified());
+        if (c.IntoFile) {
+            EXPECT_EQ(Form->JournalFileName(), Path("day.txt"));
+            EXPECT_FALSE(text.contains("\n\n")) << text.toStdString();
+        } else {
+            EXPECT_EQ(Form->JournalFileName(), Path("Новый1.txt"));
+            EXPECT_TRUE(text.contains("Файл журнала " + Path("day.txt") + " " + c.Says +
+                                      ", поэтому журнал восстановлен таким, каким он был при последнем открытии или "
+                                      "сохранении, вместе с этими данными, под новым именем " +
+                                      Path("Новый1.txt") + "."))
+                << text.toStdString();
+            EXPECT_EQ(ReadFile(Path("day.txt")), fileBefore);
+        }
+        // And once more after a second crash, as it now stands.
+        PutResult(5, 3.60);
+        const QByteArray more = SaveBytes();
+        const QString name = Form->JournalFileName();
+        Form.reset();
+        Script->Calls.clear();
+        Create();
+        ASSERT_EQ(Infos().size(), 1u);
+        EXPECT_EQ(Form->JournalFileName(), name);
+        EXPECT_EQ(SaveBytes(), more);
+    }
+}
+
+// A changed byte inside the log costs that record only; the log is copied
+// aside before anything is written, and the box counts what was lost. A
+// damaged header costs no result: the journal the settings name takes them.
+TEST_F(Recovery, ADamagedRecordCostsThatRecordAlone)
+{
+    struct TCase {
+        const char *Name;
+        int Record; // 0 the header
+        int Results;
+        int Labels;
+    };
+    for (const TCase c : {TCase{"second unsaved result", 3, 2, 1}, TCase{"header", 0, 3, 1}}) {
+        SCOPED_TRACE(c.Name);
+        StartOver();
+        Create();
+        const TUnsavedDay day = LeaveUnsavedWork();
+        Form.reset();
+        // Records: the header, result 2, label of row 3, result 3, result 4.
+        QByteArray log = ReadFile(Path("Nivara.log"));
+        qsizetype at = 0;
+        for (int k = 0; k < c.Record; ++k)
+            at += 8 + qsizetype(qFromLittleEndian<quint32>(log.constData() + at));
+        log[at + 20] = char(log[at + 20] ^ 0x01);
+        WriteFile(Path("Nivara.log"), log);
+
+        Create();
+        ASSERT_EQ(Infos().size(), 1u);
+        const QString text = Infos()[0].Text;
+        EXPECT_TRUE(text.startsWith(QString("Восстановлены данные, не сохранённые при прошлой работе программы: "
+                                            "результатов — %1, подписей проб — %2.")
+                                        .arg(c.Results)
+                                        .arg(c.Labels)))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains("Журнал восстановления повреждён: записей, которые не удалось прочитать, — 1."));
+        const QStringList aside = QDir(Dir.path()).entryList({"Nivara.log.*.recovered"});
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_EQ(ReadFile(Path(aside[0])), log);
+        EXPECT_TRUE(text.contains(Path(aside[0])));
+        EXPECT_EQ(Form->JournalFileName(), Path("day.txt"));
+        if (c.Record == 0) {
+            EXPECT_EQ(SaveBytes(), day.Expected);
+        } else {
+            // The lost result's row keeps its label and no values; the
+            // next result does not take the label over.
+            ASSERT_EQ(RowCount(), 6);
+            EXPECT_EQ(Cell(1, 3), "проба 3");
+            EXPECT_EQ(Cell(4, 3), ""); // no group number, no values
+            EXPECT_EQ(Cell(1, 4), "");
+            EXPECT_EQ(Cell(4, 4), "4");
+        }
     }
 }

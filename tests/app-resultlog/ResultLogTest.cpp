@@ -1,8 +1,10 @@
 #include "ResultLog.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,28 @@ void WriteAll(const QString &FileName, const QByteArray &Bytes)
     QFile file(FileName);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(Bytes);
+}
+
+// A journal's bytes with what Windows-1251 holds.
+QByteArray Cp1251Journal()
+{
+    return QByteArray("\xf3\xf2\xf0\xee\t14.03.2023\t08:00:00\t1\t20,00\r\n\t\t\r\n");
+}
+
+// A record around a payload made by hand: length, CRC-32 (bit by bit, as
+// zip defines it), payload.
+QByteArray RecordBytes(const QByteArray &Payload)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : Payload) {
+        crc ^= quint8(byte);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    QByteArray bytes(8, '\0');
+    qToLittleEndian(quint32(Payload.size()), bytes.data());
+    qToLittleEndian(~crc, bytes.data() + 4);
+    return bytes + Payload;
 }
 
 const std::vector<TResultLogRecord> kRecords = {
@@ -40,7 +64,7 @@ TEST_F(ResultLogTest, RecordsComeBackInOrderWithTheJournalTheyBelongTo)
 {
     WriteAll(Path("day.txt"), "a\t\r\n");
     TResultLog log(Path("Nivara.log"));
-    ASSERT_TRUE(log.Restart(Path("day.txt")));
+    ASSERT_TRUE(log.Restart(Path("day.txt"), std::nullopt));
     for (const TResultLogRecord &record : kRecords)
         ASSERT_TRUE(log.Append(record));
     EXPECT_TRUE(log.Secured());
@@ -60,7 +84,7 @@ TEST_F(ResultLogTest, RecordsComeBackInOrderWithTheJournalTheyBelongTo)
     EXPECT_NE(TJournalFileStamp::Of(Path("day.txt")), contents.Stamp);
 
     // Afresh: the header only, for a journal that does not exist yet.
-    ASSERT_TRUE(log.Restart(Path("Новый.txt")));
+    ASSERT_TRUE(log.Restart(Path("Новый.txt"), std::nullopt));
     const TResultLogContents fresh = ReadResultLog(Path("Nivara.log"));
     EXPECT_EQ(fresh.JournalFileName, Path("Новый.txt"));
     EXPECT_FALSE(fresh.Stamp.Exists);
@@ -75,7 +99,7 @@ TEST_F(ResultLogTest, RecordsComeBackInOrderWithTheJournalTheyBelongTo)
 TEST_F(ResultLogTest, ATornLastRecordIsIgnoredAtEveryCut)
 {
     TResultLog log(Path("Nivara.log"));
-    ASSERT_TRUE(log.Restart(Path("day.txt")));
+    ASSERT_TRUE(log.Restart(Path("day.txt"), std::nullopt));
     for (size_t i = 0; i + 1 < kRecords.size(); ++i)
         ASSERT_TRUE(log.Append(kRecords[i]));
     const qint64 before = ReadAll(Path("Nivara.log")).size();
@@ -104,30 +128,84 @@ TEST_F(ResultLogTest, ATornLastRecordIsIgnoredAtEveryCut)
         EXPECT_FALSE(ParseResultLog(whole.left(cut)).HasHeader) << cut;
 }
 
-// Any changed byte of a record ends the log before that record; a zeroed
-// tail (a power cut after the size grew) the same.
-TEST_F(ResultLogTest, DamageEndsTheLogBeforeTheDamagedRecord)
+// Any changed byte of a record costs that record only: reading goes on at
+// the next intact one, and the damage is counted, in the header too. Only
+// the last record, cut short or zeroed as a crash leaves it, goes quietly.
+TEST_F(ResultLogTest, ADamagedRecordCostsThatRecordAndIsCounted)
 {
-    QByteArray bytes = EncodeResultLogRecord(TResultLogRecord::Header(Path("day.txt"), {}));
-    std::vector<qsizetype> starts;
+    QByteArray bytes = EncodeResultLogRecord(TResultLogRecord::Header(Path("day.txt"), {}, QByteArray("a\t\r\n")));
+    std::vector<qsizetype> starts{0};
     for (const TResultLogRecord &record : kRecords) {
         starts.push_back(bytes.size());
         bytes += EncodeResultLogRecord(record);
     }
     starts.push_back(bytes.size());
-    for (size_t k = 0; k < kRecords.size(); ++k) {
+    // Record k of the file: 0 the header, then kRecords.
+    for (size_t k = 0; k + 1 < starts.size(); ++k) {
+        std::vector<TResultLogRecord> rest = kRecords;
+        if (k > 0)
+            rest.erase(rest.begin() + qsizetype(k) - 1);
+        const bool last = k + 2 == starts.size();
         for (qsizetype at = starts[k]; at < starts[k + 1]; ++at) {
             QByteArray damaged = bytes;
             damaged[at] = char(damaged[at] ^ 0x20);
             const TResultLogContents contents = ParseResultLog(damaged);
-            ASSERT_EQ(contents.Records.size(), k) << "record " << k << ", byte " << at;
-            EXPECT_EQ(contents.ValidLength, starts[k]);
+            SCOPED_TRACE(testing::Message() << "record " << k << ", byte " << at);
+            ASSERT_EQ(contents.Records, rest);
+            EXPECT_EQ(contents.HasHeader, k != 0);
+            // A last record whose length now reaches past the end looks torn.
+            const bool looksTorn = last && at < starts[k] + 4 && (damaged[at] & 0x20) != 0;
+            EXPECT_EQ(contents.Unreadable, looksTorn ? 0 : 1);
         }
     }
-    EXPECT_EQ(ParseResultLog(bytes + QByteArray(4096, '\0')).Records, kRecords);
-    // A second header, or records without one, are not a log.
-    EXPECT_EQ(ParseResultLog(bytes + bytes).Records, kRecords);
-    EXPECT_FALSE(ParseResultLog(bytes.mid(starts[0])).HasHeader);
+    // Three records in a row, their lengths intact: three are counted.
+    QByteArray three = bytes;
+    for (size_t k = 1; k <= 3; ++k)
+        three[starts[k] + 9] = char(three[starts[k] + 9] ^ 1);
+    EXPECT_EQ(ParseResultLog(three).Records, std::vector<TResultLogRecord>{kRecords.back()});
+    EXPECT_EQ(ParseResultLog(three).Unreadable, 3);
+    // A zeroed tail is what a power cut leaves after the size grew.
+    const TResultLogContents zeroed = ParseResultLog(bytes + QByteArray(4096, '\0'));
+    EXPECT_EQ(zeroed.Records, kRecords);
+    EXPECT_EQ(zeroed.Unreadable, 0);
+    EXPECT_EQ(zeroed.ValidLength, bytes.size());
+    // Records without the header that named their journal still count.
+    const TResultLogContents headless = ParseResultLog(bytes.mid(starts[1]));
+    EXPECT_FALSE(headless.HasHeader);
+    EXPECT_EQ(headless.Records, kRecords);
+    // Noise between records is skipped, whatever its length field says.
+    QByteArray noisy = bytes.left(starts[2]) + QByteArray("\xff\xff\xff\x7fnoise") + bytes.mid(starts[2]);
+    EXPECT_EQ(ParseResultLog(noisy).Records, kRecords);
+    EXPECT_EQ(ParseResultLog(noisy).Unreadable, 1);
+}
+
+// The journal as the log began goes with the header; a log of the earlier
+// format, without it, still reads.
+TEST_F(ResultLogTest, TheHeaderCarriesTheJournalItBeganWith)
+{
+    const QByteArray journal = Cp1251Journal();
+    TResultLog log(Path("Nivara.log"));
+    ASSERT_TRUE(log.Restart(Path("day.txt"), journal, std::nullopt, {kRecords[0], kRecords[1]}));
+    const TResultLogContents contents = ReadResultLog(Path("Nivara.log"));
+    EXPECT_EQ(contents.Base, journal);
+    EXPECT_EQ(contents.Records, (std::vector<TResultLogRecord>{kRecords[0], kRecords[1]}));
+
+    // Format 1: the same fields up to the inode, nothing after them.
+    QByteArray payload;
+    {
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_6_0);
+        out << quint8('H') << QByteArray("Nivara result log") << quint32(1) << Path("day.txt") << true << qint64(4)
+            << qint64(5) << quint64(6);
+    }
+    const QByteArray record = EncodeResultLogRecord(kRecords[1]);
+    QByteArray old = RecordBytes(payload) + record;
+    const TResultLogContents earlier = ParseResultLog(old);
+    EXPECT_TRUE(earlier.HasHeader);
+    EXPECT_EQ(earlier.JournalFileName, Path("day.txt"));
+    EXPECT_FALSE(earlier.Base.has_value());
+    EXPECT_EQ(earlier.Stamp.Size, 4);
+    EXPECT_EQ(earlier.Records, std::vector<TResultLogRecord>{kRecords[1]});
 }
 
 // The folder for the log cannot exist (a file stands where it should be):
@@ -137,7 +215,7 @@ TEST_F(ResultLogTest, ALogThatCannotBeWrittenKeepsItsRecordsUntilItWorks)
 {
     WriteAll(Path("folder"), "not a folder");
     TResultLog log(Path("folder/Nivara.log"));
-    EXPECT_FALSE(log.Restart(Path("day.txt")));
+    EXPECT_FALSE(log.Restart(Path("day.txt"), std::nullopt));
     EXPECT_FALSE(log.Secured());
     EXPECT_FALSE(log.LastError().isEmpty());
     EXPECT_FALSE(log.Append(kRecords[0]));
@@ -182,7 +260,7 @@ TEST_F(ResultLogTest, ThePollStateComesBackAsItWasLastLogged)
     const TPollSnapshot confirmed = snapshot(45000.75, false, true, QByteArray(54, '\x9c'));
 
     TResultLog log(Path("Nivara.log"));
-    ASSERT_TRUE(log.Restart(Path("day.txt"), atSave));
+    ASSERT_TRUE(log.Restart(Path("day.txt"), std::nullopt, atSave));
     const TResultLogContents fresh = ReadResultLog(Path("Nivara.log"));
     ASSERT_TRUE(fresh.Poll.has_value());
     EXPECT_EQ(*fresh.Poll, atSave);
@@ -205,6 +283,6 @@ TEST_F(ResultLogTest, ThePollStateComesBackAsItWasLastLogged)
     for (qint64 cut = before; cut < whole.size(); ++cut)
         EXPECT_EQ(ParseResultLog(whole.left(cut)).Poll, result.Poll) << cut;
     // Without a poll state, the log has none.
-    ASSERT_TRUE(log.Restart(Path("day.txt")));
+    ASSERT_TRUE(log.Restart(Path("day.txt"), std::nullopt));
     EXPECT_FALSE(ReadResultLog(Path("Nivara.log")).Poll.has_value());
 }
