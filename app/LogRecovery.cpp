@@ -93,7 +93,7 @@ TReplay Replay(JournalModel &Model, const std::vector<TResultLogRecord> &Records
             row = at->second;
         else if (record.Row == loggedEntry)
             row = Model.EntryRow();
-        else if (record.Row >= 1 && record.Row < baseLimit && record.Row <= modelBaseEntry)
+        else if (record.Row >= 1 && record.Row < baseLimit && record.Row < modelBaseEntry)
             row = record.Row;
         if (row == 0) {
             ++replay.Unplaced;

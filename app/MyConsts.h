@@ -58,6 +58,7 @@ QString sRecoveredIntoNewJournal(); // %1 the new name
 QString sLabelsUnplaced();          // %1 how many
 QString sLogRecordsUnreadable();    // %1 how many
 QString sLogCopiedAs();             // %1 the copy
+QString sEmergencyJournal();        // %1 where the journal went at the last orderly end
 QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
 QString sLogNotSetAside();      // why a log that could not be moved away is not written
 QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause

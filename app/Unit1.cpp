@@ -5,6 +5,7 @@
 #include "ClGrid.h"
 #include "ComDevice.h"
 #include "CommandKeys.h"
+#include "EmergencyJournal.h"
 #include "EnumSP.h"
 #include "GridFollow.h"
 #include "Icons.h"
@@ -332,13 +333,14 @@ void TForm1::RecoverOrStartJournalLog()
     }
     if (!read || !recovered) {
         FJournalLog->StartAfresh();
-        return;
+    } else {
+        // The recovered journal is the one being worked on now, whatever
+        // start-up could not read before.
+        if (recovered->Place != TRecoveryPlace::Nothing)
+            FUnreadJournalFileName.clear();
+        FDialogs->ShowInformation(this, RecoveryReport(*recovered), MyConsts::sRecoveryCaption());
     }
-    // The recovered journal is the one being worked on now, whatever start-up
-    // could not read before.
-    if (recovered->Place != TRecoveryPlace::Nothing)
-        FUnreadJournalFileName.clear();
-    FDialogs->ShowInformation(this, RecoveryReport(*recovered), MyConsts::sRecoveryCaption());
+    ReportEmergencyJournals();
 }
 
 void TForm1::UseSettingsLocation(const TSettingsLocation &Location)
@@ -464,6 +466,30 @@ void TForm1::FormEndSession()
     // unsaved rows stay where the program keeps them for the next start.
     CommitGridEditor();
     StopPollingAndWriteSettings();
+    // With the log failing, the unsaved rows would otherwise live only in
+    // memory, which is about to go.
+    if (!FJournalLog->Secured() && FJournal.JournalModified())
+        SaveEmergencyJournal();
+}
+
+QStringList TForm1::EmergencyFolders() const
+{
+    return {QFileInfo(FJournal.JournalFileName()).absolutePath(), QDir::homePath(),
+            QFileInfo(FLogFileName).absolutePath()};
+}
+
+void TForm1::SaveEmergencyJournal()
+{
+    const QString written = EmergencyJournal::Write(FJournal.Model().Rows(), FJournal.JournalFileName(), FLogFileName,
+                                                    EmergencyFolders(), QDateTime::currentDateTime());
+    if (written.isEmpty())
+        qWarning("the unsaved journal could not be written anywhere");
+}
+
+void TForm1::ReportEmergencyJournals()
+{
+    for (const QString &journal : EmergencyJournal::TakeNotes(FLogFileName, EmergencyFolders()))
+        FDialogs->ShowInformation(this, MyConsts::sEmergencyJournal().arg(journal), MyConsts::sRecoveryCaption());
 }
 
 void TForm1::StopPollingAndWriteSettings()

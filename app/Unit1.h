@@ -165,6 +165,11 @@ private:
     void WriteSettings();
     void WaitWhilePollerActive();
     void RecoverOrStartJournalLog();
+    // Where an unsaved journal goes at an end the log could not secure, and
+    // where the next start looks for the note about it.
+    QStringList EmergencyFolders() const;
+    void SaveEmergencyJournal();
+    void ReportEmergencyJournals();
     IFormDialogs::TFileDialogSetup FileDialogSetup() const;
     QString WithDefaultSuffix(const QString &FileName) const;
 

@@ -515,3 +515,34 @@ TEST_F(Recovery, ADamagedRecordCostsThatRecordAlone)
         }
     }
 }
+
+// The log cannot be written (the red strip) and the session ends: the
+// unsaved journal goes into a file of its own beside the journal, never
+// over one that exists, and the next start says where, once.
+TEST_F(Recovery, AnEndWhileTheLogFailsWritesTheJournalElsewhere)
+{
+    WriteFile(Path("logs"), "a file");
+    LogFileName = Path("logs/Nivara.log");
+    WriteIni("[Config]\r\nFileName=" + Path("day.txt") + "\r\n");
+    Create();
+    PutResult(1, 3.45);
+    TypeLabel(2, "проба 2");
+    PutResult(2, 3.50);
+    ASSERT_FALSE(Form->JournalLog().Secured());
+    const QByteArray expected = SaveBytes();
+    Form->FormEndSession();
+    Form.reset();
+
+    const QStringList written = QDir(Dir.path()).entryList({"day несохранённый *.txt"});
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(ReadFile(Path(written[0])), expected);
+    Create();
+    ASSERT_EQ(Infos().size(), 1u);
+    EXPECT_EQ(Infos()[0].Text, "При прошлом завершении программы результаты не удалось записать в журнал "
+                               "восстановления, поэтому журнал со всеми несохранёнными данными записан в файл " +
+                                   Path(written[0]) + ".\nОткройте его и сохраните под нужным именем.");
+    Form.reset();
+    Script->Calls.clear();
+    Create();
+    EXPECT_TRUE(Infos().empty());
+}
