@@ -7,6 +7,10 @@
 // the results it had acknowledged: each one there exactly once, and every
 // label the window had finished typing in its row.
 //
+// Between a kill and the restart, the journal file is now and then touched,
+// replaced by a copy of itself or moved away, or the log's header damaged:
+// none of it may cost a result, and the damage must be reported.
+//
 //   nivara_crash_test [kills] [seed]     prints "kills survived, results lost"
 //   (without a seed: NIVARA_TEST_SEED's, else a new one; it prints the seed)
 //
@@ -15,9 +19,11 @@
 #include "Cp1251.h"
 #include "DriverProcess.h"
 #include "PtyAnalyzer.h"
+#include "ResultLog.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -26,6 +32,7 @@
 #include <QThread>
 #include <QTime>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -108,6 +115,11 @@ enum class TMoment { AfterHandOver, AfterAck, DuringLabel, DuringSave, AtRandom 
 const char *const kMomentNames[] = {"after hand-over", "after acknowledgement", "during a label edit", "during a save",
                                     "at random"};
 
+// What happens to the files while the window is down.
+enum class TDisturbance { None, Touched, ReplacedByCopy, MovedAway, HeaderDamaged };
+const char *const kDisturbanceNames[] = {"nothing", "journal touched", "journal replaced by a copy of itself",
+                                         "journal moved away", "log header damaged"};
+
 class TCrashRun {
 public:
     TCrashRun(QString Driver, quint32 Seed)
@@ -116,10 +128,51 @@ public:
         , FAnalyzer(DriverAnalyzerConfig(), [this](const std::string &Line) { FRecord.OnLog(Line); })
     {
         FOrigin = SteadyNs(SteadyClock::now()); // 12:00 on the 15th, as the window's clock starts
-        QFile ini(Path("Nivara.Ini"));
-        ini.open(QIODevice::WriteOnly);
-        ini.write(Cp1251::Encode(QStringLiteral("[Config]\r\nCOM=%1\r\nFileName=%2\r\nDeviceNumber=1\r\n")
-                                     .arg(QString::fromStdString(FAnalyzer.Path()), Path("journal.txt"))));
+        WriteSettings(Path("journal.txt"));
+    }
+
+    // Does to the files what was asked for, as a person or a file system
+    // might while the window is down.
+    void Disturb(TDisturbance What)
+    {
+        FExpectDamageReport = false;
+        TResultLogContents log;
+        try {
+            log = ReadResultLog(Path("Nivara.log"));
+        } catch (const std::exception &) {
+            return;
+        }
+        const QString journal = log.JournalFileName;
+        switch (What) {
+        case TDisturbance::None: break;
+        case TDisturbance::Touched: {
+            QFile file(journal);
+            if (file.open(QIODevice::ReadWrite))
+                file.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime);
+            break;
+        }
+        case TDisturbance::ReplacedByCopy:
+            if (QFile::copy(journal, journal + QStringLiteral(".copy")))
+                QFile::remove(journal), QFile::rename(journal + QStringLiteral(".copy"), journal);
+            break;
+        case TDisturbance::MovedAway:
+            QFile::rename(journal, Path(QStringLiteral("archive-%1.txt").arg(++FArchived)));
+            break;
+        case TDisturbance::HeaderDamaged: {
+            QFile file(Path("Nivara.log"));
+            if (!log.HasHeader || !file.open(QIODevice::ReadWrite) || file.size() < 40)
+                break;
+            // The settings name the journal in use, as after an ordinary
+            // close: the log without its header goes back into it.
+            WriteSettings(journal);
+            QByteArray bytes = file.readAll();
+            bytes[20] = char(bytes[20] ^ 0x01);
+            file.seek(0);
+            file.write(bytes);
+            FExpectDamageReport = true;
+            break;
+        }
+        }
     }
 
     // One life of the window, ended by SIGKILL at the moment asked for.
@@ -177,27 +230,54 @@ public:
         for (const QByteArray &line : out.split('\n'))
             if (line.startsWith("error "))
                 std::fprintf(stderr, "window: %s\n", line.constData());
+        if (FExpectDamageReport && !QString::fromUtf8(out).contains(QStringLiteral("не удалось прочитать, — 1."))) {
+            ++FReportsMissing;
+            std::fprintf(stderr, "the damaged header was not reported: %s\n", out.constData());
+        }
         QFile file(dump);
         if (!file.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "the window gave no journal\n");
             return 1'000'000;
         }
         const std::vector<TRow> rows = ReadRows(file.readAll());
+        // Journals moved away while the window was down hold what had been
+        // saved into them; they count as much as the one it works on.
+        std::vector<std::vector<TRow>> archives;
+        for (int n = 1; n <= FArchived; ++n) {
+            QFile archive(Path(QStringLiteral("archive-%1.txt").arg(n)));
+            if (archive.open(QIODevice::ReadOnly))
+                archives.push_back(ReadRows(archive.readAll()));
+        }
 
         int lost = 0;
         std::vector<bool> matched(rows.size(), false);
         for (const TAcked &acked : FRecord.Acked()) {
             const double from = Station(acked.ReplyNs) - 2, to = Station(acked.AckNs) + 2;
-            int found = 0;
-            for (size_t i = 0; i < rows.size(); ++i)
-                if (rows[i].Seconds >= from && rows[i].Seconds <= to) {
-                    ++found;
-                    matched[i] = true;
-                }
-            if (found != 1) {
+            const auto count = [&](const std::vector<TRow> &In, std::vector<bool> *Matched) {
+                int found = 0;
+                for (size_t i = 0; i < In.size(); ++i)
+                    if (In[i].Seconds >= from && In[i].Seconds <= to) {
+                        ++found;
+                        if (Matched)
+                            (*Matched)[i] = true;
+                    }
+                return found;
+            };
+            // Once in a journal, and in the one worked on unless it was only
+            // in a journal moved away (saved, nothing after it).
+            const int found = count(rows, &matched);
+            int archived = 0;
+            bool twiceInOne = found > 1;
+            for (const std::vector<TRow> &archive : archives) {
+                const int there = count(archive, nullptr);
+                archived += there > 0;
+                twiceInOne = twiceInOne || there > 1;
+            }
+            if (twiceInOne || found + archived == 0) {
                 ++lost;
-                std::fputs(qPrintable(QString::asprintf("acknowledged result at %.0f..%.0f s found %d times\n", from,
-                                                        to, found)),
+                std::fputs(qPrintable(QString::asprintf("acknowledged result at %.0f..%.0f s found %d times (%d in "
+                                                        "journals moved away)\n",
+                                                        from, to, found, archived)),
                            stderr);
             }
         }
@@ -208,7 +288,10 @@ public:
         for (const QString &label : FLabels) {
             const int row = label.section(QLatin1Char(' '), 1, 1).toInt();
             const QString text = label.section(QLatin1Char(' '), 2);
-            if (row < 1 || row > int(rows.size()) || rows[size_t(row - 1)].Label != text) {
+            const auto hasIt = [&](const std::vector<TRow> &In) {
+                return row >= 1 && row <= int(In.size()) && In[size_t(row - 1)].Label == text;
+            };
+            if (!hasIt(rows) && std::none_of(archives.begin(), archives.end(), hasIt)) {
                 ++LabelsLost;
                 std::fprintf(stderr, "label lost: %s\n", qPrintable(label));
             }
@@ -217,10 +300,18 @@ public:
     }
 
     int Acknowledged() const { return int(FRecord.Acked().size()); }
+    int ReportsMissing() const { return FReportsMissing; }
     int LabelsTyped() const { return int(FLabels.size()); }
 
 private:
     QString Path(const QString &Name) const { return FDir.filePath(Name); }
+    void WriteSettings(const QString &Journal)
+    {
+        QFile ini(Path("Nivara.Ini"));
+        ini.open(QIODevice::WriteOnly);
+        ini.write(Cp1251::Encode(QStringLiteral("[Config]\r\nCOM=%1\r\nFileName=%2\r\nDeviceNumber=1\r\n")
+                                     .arg(QString::fromStdString(FAnalyzer.Path()), Journal)));
+    }
     // Seconds since 00:00 on the 15th on the window's clock.
     double Station(qint64 SteadyNs) const { return 12 * 3600 + double(SteadyNs - FOrigin) * 1e-9 * kSpeed; }
     void Start(QProcess &Child, const QStringList &More)
@@ -235,6 +326,9 @@ private:
     Emulator::PtyAnalyzer FAnalyzer;
     qint64 FOrigin = 0;
     QStringList FLabels;
+    int FArchived = 0;
+    bool FExpectDamageReport = false;
+    int FReportsMissing = 0;
 };
 
 } // namespace
@@ -251,19 +345,23 @@ int main(int argc, char **argv)
     int lost = 0, labelsLost = 0, unacknowledged = 0, survived = 0;
     for (int k = 0; k < kills; ++k) {
         const auto moment = TMoment(k % 5);
+        // Shifted every five kills, so that each moment meets each disturbance.
+        const auto disturbance = TDisturbance((k + k / 5) % 5);
         run.Crash(moment);
+        run.Disturb(disturbance);
         int labels = 0;
         const int lostNow = run.Check(labels, unacknowledged);
         if (lostNow == 0 && labels == 0)
             ++survived;
         else
-            std::fprintf(stderr, "kill %d (%s): %d results, %d labels lost\n", k + 1, kMomentNames[int(moment)],
-                         lostNow, labels);
+            std::fprintf(stderr, "kill %d (%s, then %s): %d results, %d labels lost\n", k + 1,
+                         kMomentNames[int(moment)], kDisturbanceNames[int(disturbance)], lostNow, labels);
         lost = std::max(lost, lostNow);
         labelsLost = std::max(labelsLost, labels);
     }
-    std::printf("%d kills survived of %d, results lost: %d, labels lost: %d "
+    std::printf("%d kills survived of %d, results lost: %d, labels lost: %d, damage unreported: %d "
                 "(%d results acknowledged, %d labels typed; %d entered but never acknowledged)\n",
-                survived, kills, lost, labelsLost, run.Acknowledged(), run.LabelsTyped(), unacknowledged);
-    return lost == 0 && labelsLost == 0 && survived == kills ? 0 : 1;
+                survived, kills, lost, labelsLost, run.ReportsMissing(), run.Acknowledged(), run.LabelsTyped(),
+                unacknowledged);
+    return lost == 0 && labelsLost == 0 && survived == kills && run.ReportsMissing() == 0 ? 0 : 1;
 }
