@@ -83,7 +83,9 @@ TReplay Replay(JournalModel &Model, const std::vector<TResultLogRecord> &Records
             Model.AppendEntryRow();
             placed[record.Row] = row;
             loggedEntry = record.Row + 1;
-            ++replay.Results;
+            // A row kept for a label alone, logged again, is no result.
+            replay.Results += std::any_of(record.Texts.begin(), record.Texts.end(),
+                                          [](const QString &Text) { return !Text.isEmpty(); });
             continue;
         }
         if (record.Kind != TKind::Label)
