@@ -4,6 +4,7 @@
 #include "ChildProcess.h"
 #include "Icons.h"
 #include "LinkStatusBar.h"
+#include "Unprivileged.h"
 #include "UucpLock.h"
 #include "numedit.h"
 
@@ -208,6 +209,46 @@ TEST_F(Polling, ABusyPortNamesTheProgramThatHoldsIt)
                       .arg(PortName(analyzer))
                       .arg(other.Pid()));
     }
+    EXPECT_EQ(analyzer.Fetches(), 0);
+}
+
+// The program killed (kill -9) while polling leaves the analyzer's
+// pseudo-terminal in exclusive mode, held by nobody. The next start polls
+// when it may take the port over (root); otherwise the box says what
+// happened instead of sending the operator after a program that is gone.
+TEST_F(Polling, ExclusiveModeLeftByAKilledProgramIsTakenOverOrExplained)
+{
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    {
+        TChildProcess killed(analyzer.Path(), TChildProcess::THold::Exclusive);
+        ASSERT_TRUE(killed.Ready());
+    }
+    TForm1 &form = Create();
+    testing::internal::CaptureStderr();
+    StartPolling(PortName(analyzer));
+    if (MayPassExclusiveMode()) {
+        const bool polled = PollUntilRows(analyzer, 3, 1);
+        const std::string debug = testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(polled);
+        EXPECT_TRUE(Script->Calls.empty());
+        EXPECT_NE(debug.find("TIOCEXCL " + analyzer.Path() +
+                             ": exclusive mode left by a program that has ended; "
+                             "taken over\n"),
+                  std::string::npos)
+            << debug;
+        ASSERT_TRUE(StopPolling());
+        return;
+    }
+    const bool ended = WaitFor([&] { return !form.FixMeas1->Active(); });
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(Script->Errors()[0].Text,
+              "Ошибка открытия порта\nПорт " + PortName(analyzer) +
+                  " остался в монопольном режиме, а программы, которая его держит, не видно: скорее всего, она "
+                  "завершилась аварийно и не сняла этот режим. Псевдотерминал хранит его, пока открыт другой конец, "
+                  "и обойти его может только администратор (root). Перезапустите программу, которая создаёт этот "
+                  "порт, и включите опрос снова.");
     EXPECT_EQ(analyzer.Fetches(), 0);
 }
 
