@@ -312,6 +312,39 @@ TEST_F(Polling, ALostPortIsShownAndPollingResumesWhenItComesBack)
     ASSERT_TRUE(StopPolling());
 }
 
+// The wall clock set back or forward (by the operator, a time server) while
+// the analyzer is silent, and then while its port is lost: the bar goes on
+// counting from when each began and keeps calling the operator.
+TEST_F(Polling, SettingTheClockLeavesTheDurationsOfTheLinkRight)
+{
+    Emulator::TEmulatorConfig silent = AnalyzerConfig({20.0, 3.45, 8.5, 1028.0});
+    silent.NoAnswer = true;
+    Emulator::PtyAnalyzer analyzer(silent);
+    TForm1 &form = Create();
+    // The lost port is not looked for again while the test looks at the bar.
+    form.FixMeas1->SetReconnectInterval(std::chrono::minutes(10));
+    StartPolling(PortName(analyzer));
+    ASSERT_TRUE(WaitFor([&] { return analyzer.Fetches() >= 2; }));
+
+    const auto expectThroughClockChanges = [&](const QString &Text) {
+        for (const double shift : {0.0, -3600.0, 7200.0}) { // back an hour, then an hour past where it was
+            Clock.Shift(shift);
+            form.LinkStatus->Refresh();
+            EXPECT_EQ(form.LinkStatus->Status().StateText, Text) << "clock set by " << shift << " s";
+            EXPECT_TRUE(form.LinkStatus->Status().NeedsOperator) << "clock set by " << shift << " s";
+        }
+    };
+    Clock.Advance(78);
+    expectThroughClockChanges("Нет ответа от анализатора 1 мин 18 с");
+
+    analyzer.Runner().Stop();
+    analyzer.Runner().CloseLine();
+    ASSERT_TRUE(WaitFor([&] { return form.LinkStatus->Status().State == TLinkState::PortLost; }));
+    Clock.Advance(5);
+    expectThroughClockChanges("Порт потерян, переподключение… 5 с");
+    ASSERT_TRUE(StopPolling());
+}
+
 // Fetches that get no answer, whether the analyzer is silent or another
 // device number is asked for: "no answer" after its delay, and a call for
 // the operator after a minute.
