@@ -20,6 +20,11 @@ double CurrentLocalDateTime() {
     return double(Epoch.daysTo(Now.date())) + Now.time().msecsSinceStartOfDay() / 86'400'000.0;
 }
 
+TLinkInstant CurrentMonotonicTime()
+{
+    return std::chrono::steady_clock::now();
+}
+
 namespace {
 
 // A failure of the line during a run, told apart from one of the owner's
@@ -54,10 +59,14 @@ constexpr std::chrono::seconds kPresenceCheckInterval{1};
 // ---------------------------------------------------------------------------
 // TFixMeasThread
 
-TFixMeasThread::TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory,
-                               TLocalClock Clock, TLinkMonitor &Link,
+TFixMeasThread::TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory, TLocalClock Clock,
+                               TMonotonicClock MonotonicClock, TLinkMonitor &Link,
                                std::chrono::milliseconds ReconnectInterval)
-    : FClock(std::move(Clock)), FLink(Link), FReconnectInterval(ReconnectInterval) {
+    : FClock(std::move(Clock))
+    , FMonotonicClock(std::move(MonotonicClock))
+    , FLink(Link)
+    , FReconnectInterval(ReconnectInterval)
+{
     FOpenFailure.Port = PortName.toStdString();
     // A port that cannot be created or configured ends the run as soon as it
     // starts; the owner learns of it from OnStoping's Error alone.
@@ -165,12 +174,12 @@ void TFixMeasThread::RunPasses() {
 
 void TFixMeasThread::Reconnect(const std::string &Error) {
     CloseQuietly();
-    const double LostAt = FClock();
+    const TLinkInstant LostAt = FMonotonicClock();
     FLink.Update([&](TLinkSnapshot &Link) {
         Link.Phase = TLinkPhase::PortLost;
         Link.PortLostSince = LostAt;
         Link.LastPortError = Error;
-        Link.UnansweredSince = 0;
+        Link.UnansweredSince.reset();
     });
     // The pass state (gate, acknowledgement owed) lives in the owner's
     // record and comes back with the next pass.
@@ -178,7 +187,7 @@ void TFixMeasThread::Reconnect(const std::string &Error) {
         if (OpenPort()) {
             FLink.Update([](TLinkSnapshot &Link) {
                 Link.Phase = TLinkPhase::Polling;
-                Link.PortLostSince = 0;
+                Link.PortLostSince.reset();
                 ++Link.Reopens;
             });
             return;
@@ -248,9 +257,11 @@ void TFixMeasThread::Pass() {
 
 bool TFixMeasThread::FetchResult(bool &Sent) {
     FPass.RxBuffer.fill(0);
-    const double SentAt = FClock();
-    if (TFixMeas::GateShut(TFixMeas::GateElapsedMs(SentAt, FPass.LastTime)))
+    // The gate goes by the record's wall-clock times; the silence that may
+    // follow is measured on the monotonic clock.
+    if (TFixMeas::GateShut(TFixMeas::GateElapsedMs(FClock(), FPass.LastTime)))
         return false;
+    const TLinkInstant SentAt = FMonotonicClock();
 
     FPass.AckPending = false; // an acknowledgement still owed is dropped by the next fetch
     Sent = true;
@@ -262,12 +273,12 @@ bool TFixMeasThread::FetchResult(bool &Sent) {
         Link.AckPending = Outcome.Accepted;
         if (Outcome.Accepted) {
             Link.LastValidReply = ReplyAt;
-            Link.UnansweredSince = 0;
+            Link.UnansweredSince.reset();
             return;
         }
         if (Outcome.Verdict != AnalyzerProtocol::TReplyVerdict::NoReply)
             ++Link.Refused;
-        if (Link.UnansweredSince == 0)
+        if (!Link.UnansweredSince)
             Link.UnansweredSince = SentAt;
     });
     if (!Outcome.Accepted)
@@ -349,7 +360,8 @@ void TFixMeas::Start() {
         Link = TLinkSnapshot{};
         Link.Phase = TLinkPhase::Opening;
     });
-    FPollThread = std::make_unique<TFixMeasThread>(FPort, FPortFactory, FClock, FLink, FReconnectInterval);
+    FPollThread =
+        std::make_unique<TFixMeasThread>(FPort, FPortFactory, FClock, FMonotonicClock, FLink, FReconnectInterval);
 
     TFixMeasThread::TBindings Bindings;
     Bindings.ErrorOpenPort = [this] { DoErrorOpenPort(); };

@@ -71,6 +71,10 @@ std::unique_ptr<IPollPort> CreatePollComPort(const QString &PortName);
 // fraction being the time of day, local time. Called on the polling thread.
 using TLocalClock = std::function<double()>;
 double CurrentLocalDateTime();
+// The clock the link's durations are measured by: setting the wall clock
+// does not move it. Called on the polling thread and the main thread.
+using TMonotonicClock = std::function<TLinkInstant()>;
+TLinkInstant CurrentMonotonicTime();
 
 // One polling run. Created by TFixMeas::Start on the main thread, it owns the
 // port and the thread that runs the passes; the component joins and deletes
@@ -97,7 +101,7 @@ public:
     };
 
     TFixMeasThread(const QString &PortName, const TPollPortFactory &PortFactory, TLocalClock Clock,
-                   TLinkMonitor &Link, std::chrono::milliseconds ReconnectInterval);
+                   TMonotonicClock MonotonicClock, TLinkMonitor &Link, std::chrono::milliseconds ReconnectInterval);
     ~TFixMeasThread(); // joins
 
     TFixMeasThread(const TFixMeasThread &) = delete;
@@ -148,6 +152,7 @@ private:
     // Set on the main thread before the thread runs, then the thread's own.
     std::unique_ptr<IPollPort> FPort;
     TLocalClock FClock;
+    TMonotonicClock FMonotonicClock;
     TLinkMonitor &FLink; // the component's; it outlives the thread
     std::chrono::milliseconds FReconnectInterval;
     std::chrono::steady_clock::time_point FNextPresenceCheck{}; // the polling thread's own
@@ -226,11 +231,14 @@ public:
     TFixMeasThread *PollThread() const { return FPollThread.get(); }
     // The link as the polling thread last saw it; any thread.
     TLinkSnapshot LinkSnapshot() const { return FLink.Snapshot(); }
-    // The clock the runs keep time by (the snapshot's times are on it).
+    // The clock the runs keep time by (the snapshot's times of results are on it).
     const TLocalClock &Clock() const { return FClock; }
+    // The clock the snapshot's instants are on, for the link's durations.
+    const TMonotonicClock &MonotonicClock() const { return FMonotonicClock; }
 
     // Seams for tests and tools; each takes effect at the next Start.
     void SetClock(TLocalClock Clock) { FClock = std::move(Clock); }
+    void SetMonotonicClock(TMonotonicClock Clock) { FMonotonicClock = std::move(Clock); }
     void SetPortFactory(TPollPortFactory Factory) { FPortFactory = std::move(Factory); }
     void SetReconnectInterval(std::chrono::milliseconds Interval) { FReconnectInterval = Interval; }
 
@@ -266,6 +274,7 @@ private:
     TLinkMonitor FLink; // before the thread, which writes it
     std::unique_ptr<TFixMeasThread> FPollThread;
     TLocalClock FClock = CurrentLocalDateTime;
+    TMonotonicClock FMonotonicClock = CurrentMonotonicTime;
     TPollPortFactory FPortFactory = CreatePollComPort;
     std::chrono::milliseconds FReconnectInterval = kReconnectInterval;
 };

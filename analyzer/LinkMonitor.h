@@ -7,8 +7,10 @@
 
 #include "AnalyzerProtocol.h"
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 enum class TLinkPhase : uint8_t {
@@ -18,18 +20,24 @@ enum class TLinkPhase : uint8_t {
     PortLost,   // the port failed during the run; it is being opened again
 };
 
-// Times are the poller's clock: days since 30 December 1899, local time; 0
-// means never.
+// An instant on the poller's monotonic clock.
+using TLinkInstant = std::chrono::steady_clock::time_point;
+
+// Times of results are the poller's local clock, as the record keeps them:
+// days since 30 December 1899, local time; 0 means never. The link's
+// durations start at instants of the monotonic clock instead, so that the
+// wall clock set back or forward leaves them right.
 struct TLinkSnapshot {
     TLinkPhase Phase = TLinkPhase::Off;
     double GateReference = 0;    // the owner's last accepted result: the next fetch waits 125 s from it
     bool AckPending = false;     // an acknowledgement is owed
     double LastValidReply = 0;   // an accepted fetch or a confirmed acknowledgement, this run
-    // The first fetch since the last valid reply that got none; 0 while the
-    // last fetch was answered (or none was sent).
-    double UnansweredSince = 0;
+    // The first fetch since the last valid reply that got none; empty while
+    // the last fetch was answered (or none was sent).
+    std::optional<TLinkInstant> UnansweredSince;
     AnalyzerProtocol::TReplyVerdict LastVerdict = AnalyzerProtocol::TReplyVerdict::NoReply; // of the last fetch
-    double PortLostSince = 0;    // while PortLost
+    // While PortLost: when the port failed.
+    std::optional<TLinkInstant> PortLostSince;
     std::string LastPortError;   // the port's own text of its last failure this run
     uint32_t Fetches = 0;        // sent this run
     uint32_t Refused = 0;        // fetches that brought bytes but no acceptable reply

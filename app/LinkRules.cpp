@@ -6,13 +6,20 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
-constexpr double kSecondsPerDay = 86'400;
-
-int WholeSeconds(double Days) { return int(std::floor(Days * kSecondsPerDay + 1e-6)); }
+// Whole seconds from Since to now on the monotonic clock; 0 without a Since.
+int SecondsSince(const TLinkInput &In, const std::optional<TLinkInstant> &Since)
+{
+    if (!Since)
+        return 0;
+    const auto Elapsed = std::chrono::floor<std::chrono::seconds>(In.MonotonicNow - *Since).count();
+    return int(std::clamp<int64_t>(Elapsed, 0, INT32_MAX));
+}
 
 QString Duration(int Seconds)
 {
@@ -46,7 +53,7 @@ void DescribeRun(const TLinkInput &In, const TLinkSettings &Settings, TLinkStatu
         return;
     case TLinkPhase::PortLost:
         Out.State = TLinkState::PortLost;
-        Out.Seconds = std::max(0, WholeSeconds(In.Now - Link.PortLostSince));
+        Out.Seconds = SecondsSince(In, Link.PortLostSince);
         Out.StateText = MyConsts::sLinkPortLost().arg(Duration(Out.Seconds));
         Out.Advice = MyConsts::sLinkAdvicePortLost();
         Out.NeedsOperator = true;
@@ -64,15 +71,15 @@ void DescribeRun(const TLinkInput &In, const TLinkSettings &Settings, TLinkStatu
             Out.StateText += MyConsts::sLinkAckMissing();
         return;
     }
-    const int Unanswered = Link.UnansweredSince == 0 ? 0 : std::max(0, WholeSeconds(In.Now - Link.UnansweredSince));
-    if (Link.UnansweredSince != 0 && Link.LastVerdict != AnalyzerProtocol::TReplyVerdict::NoReply
-        && Link.LastVerdict != AnalyzerProtocol::TReplyVerdict::Accepted) {
+    const int Unanswered = SecondsSince(In, Link.UnansweredSince);
+    if (Link.UnansweredSince && Link.LastVerdict != AnalyzerProtocol::TReplyVerdict::NoReply &&
+        Link.LastVerdict != AnalyzerProtocol::TReplyVerdict::Accepted) {
         Out.State = TLinkState::Refused;
         Out.Seconds = Unanswered;
         const auto [Short, Long] = RefusalCause(Link.LastVerdict);
         Out.StateText = MyConsts::sLinkRefused().arg(Short, Duration(Unanswered));
         Out.Advice = MyConsts::sLinkAdviceRefused().arg(Long);
-    } else if (Link.UnansweredSince != 0 && Unanswered >= Settings.NoAnswerAfterSeconds) {
+    } else if (Link.UnansweredSince && Unanswered >= Settings.NoAnswerAfterSeconds) {
         Out.State = TLinkState::NoAnswer;
         Out.Seconds = Unanswered;
         Out.StateText = MyConsts::sLinkNoAnswer().arg(Duration(Unanswered));

@@ -25,7 +25,8 @@ enum class TLinkState : uint8_t {
 struct TLinkInput {
     bool Active = false;       // a polling run is on
     TLinkSnapshot Link;
-    double Now = 0;            // on the poller's clock
+    double Now = 0;            // on the poller's local clock: for the gate and the day of results
+    TLinkInstant MonotonicNow; // on the poller's monotonic clock: for the link's durations
     QString Port;
     QString PortDescription;   // maker and product of a USB adapter; may be empty
     bool PortPresent = true;   // the port's device is there

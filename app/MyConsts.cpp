@@ -45,6 +45,16 @@ QString sPortBusyBy()
 {
     return QStringLiteral("Порт %1 занят другой программой: %2 (процесс %3). Закройте её и включите опрос снова.");
 }
+QString sPortBusyLeftBehind()
+{
+    // Only root passes the mode, and nothing short of closing the far end
+    // clears it for everyone else: the operator is told so, not to close a
+    // program that does not exist.
+    return QStringLiteral("Порт %1 остался в монопольном режиме, а программы, которая его держит, не видно: "
+                          "скорее всего, она завершилась аварийно и не сняла этот режим. Псевдотерминал хранит его, "
+                          "пока открыт другой конец, и обойти его может только администратор (root). "
+                          "Перезапустите программу, которая создаёт этот порт, и включите опрос снова.");
+}
 QString sPortOtherError() { return QStringLiteral("Порт %1: %2."); }
 QString sPortAbsent() { return QStringLiteral("нет на компьютере"); }
 QString sOtherPort() { return QStringLiteral("Другой порт…"); }

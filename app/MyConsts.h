@@ -36,6 +36,7 @@ QString sPortMissing();         // no such device
 QString sPortNoPermission();    // %2 the user, who is not in the dialout group
 QString sPortBusy();            // held by a program that could not be found
 QString sPortBusyBy();          // %2 the program, %3 its process id
+QString sPortBusyLeftBehind();  // a pseudo-terminal's exclusive mode that nobody in sight holds
 QString sPortOtherError();      // %2 the operating system's text
 // The port menu: the mark of the configured port when it is not present, the
 // item that lets the operator type a port, and that dialog's caption and label.

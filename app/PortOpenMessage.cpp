@@ -30,6 +30,8 @@ QString PortOpenFailureLine(const TPortOpenFailure &Failure, const QString &User
                 Failure.Holder->Program.empty() ? QStringLiteral("?") : QString::fromStdString(Failure.Holder->Program);
             return MyConsts::sPortBusyBy().arg(port, program, QString::number(Failure.Holder->Pid));
         }
+        if (Failure.ExclusiveLeftBehind)
+            return MyConsts::sPortBusyLeftBehind().arg(port);
         return MyConsts::sPortBusy().arg(port);
     case TPortFailureKind::Other: break;
     }

@@ -254,6 +254,7 @@ void TForm1::WireLinkStatus()
         in.Active = FixMeas1->Active();
         in.Link = FixMeas1->LinkSnapshot();
         in.Now = FixMeas1->Clock()();
+        in.MonotonicNow = FixMeas1->MonotonicClock()();
         in.Port = FixMeas1->Port();
         in.PortPresent = QFileInfo::exists(QString::fromStdString(ComDevicePath(in.Port.toStdString())));
         in.DevNumber = DeviceNumberFromValue(NumberEdit1->Value());

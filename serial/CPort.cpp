@@ -84,8 +84,10 @@ void TCustomComPort::CreateHandle() {
         ComDebugOutput("CreateFile " + path);
         ComDebugOutput(OsErrorText(e));
         TPortOpenFailure failure{FPort, path, e, ClassifyOpenError(e), std::nullopt};
-        if (failure.Kind == TPortFailureKind::Busy)
+        if (failure.Kind == TPortFailureKind::Busy) {
             failure.Holder = FDevice->BusyHolder();
+            failure.ExclusiveLeftBehind = FDevice->ExclusiveLeftBehind();
+        }
         throw EComPortOpen(static_cast<uint32_t>(e), "COM Port Error: " + ComErrorText(ceOpenFailed) + " on " + FPort,
                            std::move(failure));
     }

@@ -66,6 +66,8 @@ public:
     // After an Open that failed because another program holds the device:
     // that program, when it could be found.
     virtual std::optional<TPortHolder> BusyHolder() const { return std::nullopt; }
+    // After an Open that failed as busy: see TPortOpenFailure::ExclusiveLeftBehind.
+    virtual bool ExclusiveLeftBehind() const { return false; }
     virtual bool IsOpen() const = 0;
     virtual TOsError SetQueueSizes(int32_t InputSize, int32_t OutputSize) = 0;
     virtual TOsError SetLine(const TLineSettings &Settings) = 0;

@@ -95,8 +95,10 @@ std::string ProcessName(pid_t Pid, const std::string &ProcRoot)
 }
 
 std::optional<TPortHolder> FindProcessWithDeviceOpen(const std::string &DevicePath, pid_t Self,
-                                                     const std::string &ProcRoot)
+                                                     const std::string &ProcRoot, bool *Unseen)
 {
+    if (Unseen)
+        *Unseen = false;
     const int ptsIndex = PtsIndex(DevicePath);
     std::optional<pid_t> found;
     DIR *proc = opendir(ProcRoot.c_str());
@@ -109,8 +111,11 @@ std::optional<TPortHolder> FindProcessWithDeviceOpen(const std::string &DevicePa
         const std::string processDir = ProcRoot + "/" + entry->d_name;
         // Another user's process, or one that ended meanwhile: skipped.
         DIR *fds = opendir((processDir + "/fd").c_str());
-        if (!fds)
+        if (!fds) {
+            if (Unseen && (errno == EACCES || errno == EPERM))
+                *Unseen = true;
             continue;
+        }
         bool opened = false;
         bool master = false;
         while (const dirent *fd = readdir(fds)) {
@@ -154,8 +159,11 @@ std::optional<TPortHolder> FindFlockHolder(dev_t FileSystem, ino_t Inode, const 
     return std::nullopt;
 }
 
-std::optional<TPortHolder> FindPortHolder(const std::string &DevicePath, pid_t Self, const TSerialSystemPaths &Paths)
+std::optional<TPortHolder> FindPortHolder(const std::string &DevicePath, pid_t Self, const TSerialSystemPaths &Paths,
+                                          bool *Unseen)
 {
+    if (Unseen)
+        *Unseen = false;
     if (const std::optional<pid_t> pid = ReadUucpLockPid(UucpLockPath(Paths.LockDir, DevicePath));
         pid && *pid != Self && ProcessAlive(*pid))
         return TPortHolder{*pid, ProcessName(*pid, Paths.ProcRoot)};
@@ -169,5 +177,5 @@ std::optional<TPortHolder> FindPortHolder(const std::string &DevicePath, pid_t S
             holder && holder->Pid != Self)
             return holder;
     }
-    return FindProcessWithDeviceOpen(real, Self, Paths.ProcRoot);
+    return FindProcessWithDeviceOpen(real, Self, Paths.ProcRoot, Unseen);
 }

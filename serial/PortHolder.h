@@ -37,6 +37,11 @@ struct TPortOpenFailure {
     int OsError = 0;        // errno; 0 when not known
     TPortFailureKind Kind = TPortFailureKind::Other;
     std::optional<TPortHolder> Holder; // only for Busy, when found
+    // Busy, on a pseudo-terminal, by an exclusive mode (TIOCEXCL) that no
+    // process in sight holds: most likely left by a program that died, since
+    // a pseudo-terminal keeps the mode for as long as its far end is open.
+    // Only root gets past it.
+    bool ExclusiveLeftBehind = false;
 };
 
 TPortFailureKind ClassifyOpenError(int OsError);
@@ -51,14 +56,17 @@ std::string ProcessName(pid_t Pid, const std::string &ProcRoot);
 // (compared with the targets of <ProcRoot>/<pid>/fd/*). Processes whose
 // descriptors may not be read are skipped. A process that holds the master
 // side of the pseudo-terminal DevicePath is its far end, not a rival, and is
-// skipped too.
+// skipped too. Unseen, when given, tells whether any process was skipped
+// because its descriptors may not be read.
 std::optional<TPortHolder> FindProcessWithDeviceOpen(const std::string &DevicePath, pid_t Self,
-                                                     const std::string &ProcRoot);
+                                                     const std::string &ProcRoot, bool *Unseen = nullptr);
 
 // The process that holds a flock() on the file with the given device and
 // inode numbers, from <ProcRoot>/locks.
 std::optional<TPortHolder> FindFlockHolder(dev_t FileSystem, ino_t Inode, const std::string &ProcRoot);
 
 // Who keeps DevicePath busy: the owner of a live UUCP lock, else the holder of
-// a flock on it, else any other process that has it open.
-std::optional<TPortHolder> FindPortHolder(const std::string &DevicePath, pid_t Self, const TSerialSystemPaths &Paths);
+// a flock on it, else any other process that has it open. Unseen as for
+// FindProcessWithDeviceOpen.
+std::optional<TPortHolder> FindPortHolder(const std::string &DevicePath, pid_t Self, const TSerialSystemPaths &Paths,
+                                          bool *Unseen = nullptr);

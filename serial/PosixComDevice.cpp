@@ -80,12 +80,24 @@ TTermiosRecord FromKernel(const termios2 &t) {
 }
 
 // Unix98 pty slaves have majors 136..143, the old BSD ones major 3.
-bool IsPseudoTerminal(int Fd) {
-    struct stat st {};
-    if (fstat(Fd, &st) != 0 || !S_ISCHR(st.st_mode))
+bool IsPseudoTerminal(const struct stat &St)
+{
+    if (!S_ISCHR(St.st_mode))
         return false;
-    const unsigned m = major(st.st_rdev);
+    const unsigned m = major(St.st_rdev);
     return (m >= 136 && m <= 143) || m == 3;
+}
+
+bool IsPseudoTerminal(int Fd)
+{
+    struct stat st {};
+    return fstat(Fd, &st) == 0 && IsPseudoTerminal(st);
+}
+
+bool IsPseudoTerminal(const std::string &DevicePath)
+{
+    struct stat st {};
+    return stat(DevicePath.c_str(), &st) == 0 && IsPseudoTerminal(st);
 }
 
 // Milliseconds for poll() until Deadline, rounded up so that a wait never
@@ -116,6 +128,7 @@ public:
 
     TOsError Open(const std::string &DevicePath) override;
     std::optional<TPortHolder> BusyHolder() const override { return FBusyHolder; }
+    bool ExclusiveLeftBehind() const override { return FExclusiveLeftBehind; }
     bool IsOpen() const override { return FFd >= 0; }
     TOsError SetQueueSizes(int32_t, int32_t) override;
     TOsError SetLine(const TLineSettings &Settings) override;
@@ -139,6 +152,7 @@ private:
     TSerialSystemPaths FPaths;
     TUucpLock FUucpLock;
     std::optional<TPortHolder> FBusyHolder;
+    bool FExclusiveLeftBehind = false;
     bool FExclusiveSet = false; // TIOCEXCL is ours to clear
     int FFd = -1;
     bool FPseudoTerminal = false;
@@ -150,15 +164,21 @@ TOsError TPosixComDevice::Open(const std::string &DevicePath) {
     if (FFd >= 0)
         return EBUSY;
     FBusyHolder.reset();
+    FExclusiveLeftBehind = false;
     // A name with a NUL in it would open some other device.
     if (DevicePath.empty() || DevicePath.find('\0') != std::string::npos)
         return ENOENT;
     const int fd = open(DevicePath.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        // TIOCEXCL of another program refuses us here.
-        if (error == EBUSY)
+        // TIOCEXCL of another program refuses us here, unless we are root
+        // (CAP_SYS_ADMIN). A pseudo-terminal refuses for nothing else, and
+        // keeps the mode after its holder has died: with no holder in sight,
+        // that is the likely case, and it cannot be undone from here.
+        if (error == EBUSY) {
             FBusyHolder = FindPortHolder(DevicePath, getpid(), FPaths);
+            FExclusiveLeftBehind = !FBusyHolder && IsPseudoTerminal(DevicePath);
+        }
         return error;
     }
     if (const TOsError error = TakeOver(fd, DevicePath))
@@ -182,11 +202,21 @@ TOsError TPosixComDevice::TakeOver(int Fd, const std::string &DevicePath) {
         FBusyHolder = FindPortHolder(DevicePath, getpid(), FPaths);
         return EBUSY;
     }
-    // Root passes another program's TIOCEXCL; it is taken all the same.
+    // Root passes another program's TIOCEXCL; a live holder keeps the port
+    // all the same. A pseudo-terminal keeps the mode while its far end is
+    // open, also after its holder was killed, and only root could ever clear
+    // it then: when no process, all of them seen, holds the device, it is
+    // taken over. (A real port loses the mode with its last close.)
     int exclusive = 0;
     if (ioctl(Fd, TIOCGEXCL, &exclusive) == 0 && exclusive) {
-        FBusyHolder = FindPortHolder(DevicePath, getpid(), FPaths);
-        return EBUSY;
+        bool unseen = false;
+        FBusyHolder = FindPortHolder(DevicePath, getpid(), FPaths, &unseen);
+        const bool leftBehind = !FBusyHolder && IsPseudoTerminal(Fd);
+        if (!leftBehind || unseen) {
+            FExclusiveLeftBehind = leftBehind;
+            return EBUSY;
+        }
+        ComDebugOutput("TIOCEXCL " + DevicePath + ": exclusive mode left by a program that has ended; taken over");
     }
     if (ioctl(Fd, TIOCEXCL) != 0)
         return errno;

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr double kNow = 45'000.5;
 constexpr double kSecond = 1.0 / 86'400;
 
@@ -16,9 +18,15 @@ TEST(LinkStatusBar, AlertsOncePerEntryIntoAStateThatNeedsTheOperator)
     TLinkInput in;
     in.Active = true;
     in.Now = kNow;
+    in.MonotonicNow = TLinkInstant(10h);
     in.Port = QStringLiteral("ttyUSB0");
     in.DevNumber = 1;
     in.Link.Phase = TLinkPhase::Polling;
+    // Time passing moves both clocks.
+    const auto Pass = [&](std::chrono::seconds Duration) {
+        in.Now += Duration.count() * kSecond;
+        in.MonotonicNow += Duration;
+    };
 
     TLinkStatusBar bar;
     int alerts = 0;
@@ -38,17 +46,31 @@ TEST(LinkStatusBar, AlertsOncePerEntryIntoAStateThatNeedsTheOperator)
     };
     const Step steps[] = {
         {"fetching", [] {}, 0, false},
-        {"silent 30 s", [&] { in.Link.UnansweredSince = kNow - 30 * kSecond; }, 0, false},
-        {"silent 61 s", [&] { in.Link.UnansweredSince = kNow - 61 * kSecond; }, 1, true},
-        {"still silent", [&] { in.Now += 5 * kSecond; }, 1, true},
-        {"answered", [&] { in.Link.UnansweredSince = 0; in.Link.GateReference = in.Now; }, 1, false},
-        {"port lost", [&] { in.Link.Phase = TLinkPhase::PortLost; in.Link.PortLostSince = in.Now; }, 2, true},
-        {"still lost", [&] { in.Now += 3 * kSecond; }, 2, true},
+        {"silent 30 s", [&] { in.Link.UnansweredSince = in.MonotonicNow - 30s; }, 0, false},
+        {"silent 61 s", [&] { in.Link.UnansweredSince = in.MonotonicNow - 61s; }, 1, true},
+        {"still silent", [&] { Pass(5s); }, 1, true},
+        // Setting the wall clock neither ends the state nor enters it anew.
+        {"still silent, clock set back an hour", [&] { in.Now -= 3600 * kSecond; }, 1, true},
+        {"answered",
+         [&] {
+             in.Link.UnansweredSince.reset();
+             in.Link.GateReference = in.Now;
+         },
+         1, false},
+        {"port lost",
+         [&] {
+             in.Link.Phase = TLinkPhase::PortLost;
+             in.Link.PortLostSince = in.MonotonicNow;
+         },
+         2, true},
+        {"still lost", [&] { Pass(3s); }, 2, true},
+        {"still lost, clock set forward a day", [&] { in.Now += 86'400 * kSecond; }, 2, true},
         {"reopened, then silent for long",
          [&] {
              in.Link.Phase = TLinkPhase::Polling;
+             in.Link.PortLostSince.reset();
              in.Link.GateReference = in.Now - 600 * kSecond;
-             in.Link.UnansweredSince = in.Now - 90 * kSecond;
+             in.Link.UnansweredSince = in.MonotonicNow - 90s;
          },
          3, true},
         {"stopped", [&] { in.Active = false; }, 3, false},

@@ -205,6 +205,7 @@ protected:
         setup.PrintPreview = std::move(PrintPreview);
         Form = std::make_unique<TForm1>(std::move(setup));
         Form->FixMeas1->SetClock(Clock.AsClock());
+        Form->FixMeas1->SetMonotonicClock(Clock.AsMonotonicClock());
         Form->show();
         Form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(Form.get()));

@@ -4,6 +4,7 @@
 #include "ChildProcess.h"
 #include "Icons.h"
 #include "LinkStatusBar.h"
+#include "Unprivileged.h"
 #include "UucpLock.h"
 #include "numedit.h"
 
@@ -211,6 +212,46 @@ TEST_F(Polling, ABusyPortNamesTheProgramThatHoldsIt)
     EXPECT_EQ(analyzer.Fetches(), 0);
 }
 
+// The program killed (kill -9) while polling leaves the analyzer's
+// pseudo-terminal in exclusive mode, held by nobody. The next start polls
+// when it may take the port over (root); otherwise the box says what
+// happened instead of sending the operator after a program that is gone.
+TEST_F(Polling, ExclusiveModeLeftByAKilledProgramIsTakenOverOrExplained)
+{
+    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    {
+        TChildProcess killed(analyzer.Path(), TChildProcess::THold::Exclusive);
+        ASSERT_TRUE(killed.Ready());
+    }
+    TForm1 &form = Create();
+    testing::internal::CaptureStderr();
+    StartPolling(PortName(analyzer));
+    if (MayPassExclusiveMode()) {
+        const bool polled = PollUntilRows(analyzer, 3, 1);
+        const std::string debug = testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(polled);
+        EXPECT_TRUE(Script->Calls.empty());
+        EXPECT_NE(debug.find("TIOCEXCL " + analyzer.Path() +
+                             ": exclusive mode left by a program that has ended; "
+                             "taken over\n"),
+                  std::string::npos)
+            << debug;
+        ASSERT_TRUE(StopPolling());
+        return;
+    }
+    const bool ended = WaitFor([&] { return !form.FixMeas1->Active(); });
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(Script->Errors().size(), 1u);
+    EXPECT_EQ(Script->Errors()[0].Text,
+              "Ошибка открытия порта\nПорт " + PortName(analyzer) +
+                  " остался в монопольном режиме, а программы, которая его держит, не видно: скорее всего, она "
+                  "завершилась аварийно и не сняла этот режим. Псевдотерминал хранит его, пока открыт другой конец, "
+                  "и обойти его может только администратор (root). Перезапустите программу, которая создаёт этот "
+                  "порт, и включите опрос снова.");
+    EXPECT_EQ(analyzer.Fetches(), 0);
+}
+
 TEST_F(Polling, StartCommitsANumberStillBeingTyped)
 {
     Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
@@ -268,6 +309,39 @@ TEST_F(Polling, ALostPortIsShownAndPollingResumesWhenItComesBack)
     EXPECT_EQ(Cell(5, 2), "21,00");
     EXPECT_TRUE(Script->Calls.empty());
     EXPECT_EQ(alerts, 1);
+    ASSERT_TRUE(StopPolling());
+}
+
+// The wall clock set back or forward (by the operator, a time server) while
+// the analyzer is silent, and then while its port is lost: the bar goes on
+// counting from when each began and keeps calling the operator.
+TEST_F(Polling, SettingTheClockLeavesTheDurationsOfTheLinkRight)
+{
+    Emulator::TEmulatorConfig silent = AnalyzerConfig({20.0, 3.45, 8.5, 1028.0});
+    silent.NoAnswer = true;
+    Emulator::PtyAnalyzer analyzer(silent);
+    TForm1 &form = Create();
+    // The lost port is not looked for again while the test looks at the bar.
+    form.FixMeas1->SetReconnectInterval(std::chrono::minutes(10));
+    StartPolling(PortName(analyzer));
+    ASSERT_TRUE(WaitFor([&] { return analyzer.Fetches() >= 2; }));
+
+    const auto expectThroughClockChanges = [&](const QString &Text) {
+        for (const double shift : {0.0, -3600.0, 7200.0}) { // back an hour, then an hour past where it was
+            Clock.Shift(shift);
+            form.LinkStatus->Refresh();
+            EXPECT_EQ(form.LinkStatus->Status().StateText, Text) << "clock set by " << shift << " s";
+            EXPECT_TRUE(form.LinkStatus->Status().NeedsOperator) << "clock set by " << shift << " s";
+        }
+    };
+    Clock.Advance(78);
+    expectThroughClockChanges("Нет ответа от анализатора 1 мин 18 с");
+
+    analyzer.Runner().Stop();
+    analyzer.Runner().CloseLine();
+    ASSERT_TRUE(WaitFor([&] { return form.LinkStatus->Status().State == TLinkState::PortLost; }));
+    Clock.Advance(5);
+    expectThroughClockChanges("Порт потерян, переподключение… 5 с");
     ASSERT_TRUE(StopPolling());
 }
 

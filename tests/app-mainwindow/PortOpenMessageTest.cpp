@@ -24,6 +24,11 @@ TEST(PortOpenMessage, EachCauseSaysWhatToDo)
          "Закройте её и включите опрос снова."},
         {{"ttyUSB0", "/dev/ttyUSB0", EBUSY, TPortFailureKind::Busy, {}},
          "Порт ttyUSB0 (/dev/ttyUSB0) занят другой программой. Закройте её и включите опрос снова."},
+        {{"/dev/pts/3", "/dev/pts/3", EBUSY, TPortFailureKind::Busy, {}, true},
+         "Порт /dev/pts/3 остался в монопольном режиме, а программы, которая его держит, не видно: скорее всего, "
+         "она завершилась аварийно и не сняла этот режим. Псевдотерминал хранит его, пока открыт другой конец, и "
+         "обойти его может только администратор (root). Перезапустите программу, которая создаёт этот порт, и "
+         "включите опрос снова."},
         {{"/dev/pts/3", "/dev/pts/3", EIO, TPortFailureKind::Other, {}}, // the system's own text for the error, in the
                                                                          // user's language
          "Порт /dev/pts/3: " + QString::fromStdString(OsErrorText(EIO)) + "."},

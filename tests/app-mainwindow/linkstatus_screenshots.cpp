@@ -47,6 +47,7 @@ int main(int argc, char **argv)
     setup.SerialPortNames = [] { return std::string("ttyS0,ttyUSB0"); };
     TForm1 form(std::move(setup));
     form.FixMeas1->SetClock(clock.AsClock());
+    form.FixMeas1->SetMonotonicClock(clock.AsMonotonicClock());
     form.FixMeas1->SetReconnectInterval(std::chrono::milliseconds(200));
     form.show();
     WaitFor([&] { return form.isVisible(); }, 2000);

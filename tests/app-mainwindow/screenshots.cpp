@@ -90,6 +90,7 @@ int main(int argc, char **argv)
     setup.SerialPortNames = [] { return std::string("ttyS0,ttyS1,ttyUSB0"); };
     TForm1 form(std::move(setup));
     form.FixMeas1->SetClock(clock.AsClock());
+    form.FixMeas1->SetMonotonicClock(clock.AsMonotonicClock());
     form.FixMeas1->SetPort(PortName(analyzer));
     form.NumberEdit1->SetValue(1);
     form.show();

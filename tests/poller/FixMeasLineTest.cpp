@@ -176,12 +176,12 @@ TEST(FixMeasLine, ClockSetBackDoesNotKeepTheGateShut) {
     Owner.StartOn(Analyzer);
     ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 2; }));
 
-    Owner.Clock.Advance(-60);
+    Owner.Clock.Shift(-60);
     const int Passes = Owner.GetDevNumberCount;
     ASSERT_TRUE(WaitFor([&] { return Owner.GetDevNumberCount >= Passes + 5; }));
     EXPECT_EQ(Analyzer.Fetches(), 1);
 
-    Owner.Clock.Advance(-3600);
+    Owner.Clock.Shift(-3600);
     ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 4; }));
     ASSERT_TRUE(Owner.StopAndWait());
     EXPECT_EQ(Analyzer.Fetches(), 2);
@@ -290,6 +290,7 @@ TEST(FixMeasLine, LostLineIsReopenedAndPollingGoesOn) {
     ASSERT_EQ(Owner.Puts.size(), 1u);
     EXPECT_TRUE(Owner.PollState.AckPending);
     EXPECT_FALSE(Owner.Meas.LinkSnapshot().LastPortError.empty());
+    EXPECT_EQ(Owner.Meas.LinkSnapshot().PortLostSince, std::optional(Owner.Clock.MonotonicNow()));
     // Reopening keeps failing while nothing is there.
     QTest::qWait(300);
     EXPECT_TRUE(Owner.Meas.Active());
@@ -306,6 +307,7 @@ TEST(FixMeasLine, LostLineIsReopenedAndPollingGoesOn) {
     const TLinkSnapshot Link = Owner.Meas.LinkSnapshot();
     EXPECT_EQ(Link.Phase, TLinkPhase::Polling);
     EXPECT_EQ(Link.Reopens, 1u);
+    EXPECT_FALSE(Link.PortLostSince);
 
     Owner.Clock.Advance(126);
     ASSERT_TRUE(WaitFor([&] { return Owner.Puts.size() >= 4; }));
@@ -377,13 +379,13 @@ TEST(FixMeasLine, TheLinkSnapshotTellsRefusedRepliesFromSilence) {
         Emulator::PtyAnalyzer Analyzer(C.config);
         TTestOwner Owner;
         Owner.DevNumber = C.device;
-        const double Started = Owner.Clock.Now();
+        const TLinkInstant Started = Owner.Clock.MonotonicNow();
         Owner.StartOn(Analyzer);
         ASSERT_TRUE(WaitFor([&] { return Owner.Meas.LinkSnapshot().Fetches >= 2; })) << C.what;
         const TLinkSnapshot Link = Owner.Meas.LinkSnapshot();
         EXPECT_EQ(Link.Phase, TLinkPhase::Polling) << C.what;
         EXPECT_EQ(Link.LastVerdict, C.verdict) << C.what;
-        EXPECT_EQ(Link.UnansweredSince, Started) << C.what;
+        EXPECT_EQ(Link.UnansweredSince, std::optional(Started)) << C.what;
         EXPECT_EQ(Link.LastValidReply, 0) << C.what;
         EXPECT_EQ(Link.Refused > 0, C.verdict != AnalyzerProtocol::TReplyVerdict::NoReply) << C.what;
         ASSERT_TRUE(Owner.StopAndWait()) << C.what;

@@ -61,6 +61,7 @@ public:
 
     TTestOwner() {
         Meas.SetClock(Clock.AsClock());
+        Meas.SetMonotonicClock(Clock.AsMonotonicClock());
         Meas.OnStarting = [this](QObject *) { Log("Starting"); };
         Meas.OnGetDevNumber = [this](QObject *) {
             Log("GetDevNumber");

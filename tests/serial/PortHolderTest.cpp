@@ -119,6 +119,30 @@ TEST_F(FakeProc, TheFarEndOfAPseudoTerminalIsNoRival)
     EXPECT_EQ(Holder("/dev/pts/7"), (TPortHolder{60, "screen"}));
 }
 
+// Whether every process was looked at decides whether an exclusive mode
+// with no holder in sight may be taken over.
+TEST_F(FakeProc, ProcessesWhoseDescriptorsMayNotBeReadAreReportedUnseen)
+{
+    AddProcess(91, "ended"); // its folder outlived it for a moment: nothing to see
+    AddProcess(90, "secret");
+    fs::create_directories(Dir(90) / "fd");
+    fs::permissions(Dir(90) / "fd", fs::perms::none);
+    // Root reads any folder; as somebody else the bits apply.
+    const int result = RunUnprivileged([&] {
+        bool unseen = false;
+        const bool none = !FindProcessWithDeviceOpen("/dev/pts/7", 500, Root.string(), &unseen);
+        return none && unseen ? 0 : 1;
+    });
+    fs::permissions(Dir(90) / "fd", fs::perms::owner_all);
+    if (result == kCannotDropRights)
+        GTEST_SKIP() << "cannot run as an ordinary user here";
+    EXPECT_EQ(result, 0);
+
+    bool unseen = true;
+    EXPECT_EQ(FindProcessWithDeviceOpen("/dev/pts/7", 500, Root.string(), &unseen), std::nullopt);
+    EXPECT_FALSE(unseen);
+}
+
 TEST_F(FakeProc, FlockHoldersAreReadFromTheLocksTable)
 {
     AddProcess(812, "picocom");
@@ -178,6 +202,19 @@ TEST(UucpLock, LiveOwnerKeepsItAndAStaleOneIsTakenOver)
     fs::remove_all(dir);
 }
 
+// Whether Path is in exclusive mode, as far as this process can tell without
+// changing it: its open refused as busy, or the mode read from it.
+bool ExclusiveMode(const std::string &Path)
+{
+    const int fd = open(Path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EBUSY;
+    int exclusive = 0;
+    const bool set = ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive;
+    close(fd);
+    return set;
+}
+
 // The port itself, on a pseudo-terminal, with its lock folder in a temporary one.
 class PortOpenFailure : public ::testing::Test {
 protected:
@@ -224,16 +261,58 @@ TEST_F(PortOpenFailure, APlainReaderHoldingThePortIsNamedAndPollingRefused)
     EXPECT_NO_THROW(port->Open());
 }
 
-TEST_F(PortOpenFailure, AnotherOpenersExclusiveModeIsRespectedAlsoByRoot)
+TEST_F(PortOpenFailure, ALiveHoldersExclusiveModeIsRespectedAlsoByRoot)
 {
-    const int other = open(Pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(other, 0);
-    ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
+    TChildProcess holder(Pty.SlavePath(), TChildProcess::THold::Exclusive);
+    ASSERT_TRUE(holder.Ready());
+    const TPortOpenFailure failure = OpenFailure(Pty.SlavePath());
+    EXPECT_EQ(failure.Kind, TPortFailureKind::Busy);
+    EXPECT_EQ(failure.Holder, (TPortHolder{holder.Pid(), "cat"}));
+    EXPECT_FALSE(failure.ExclusiveLeftBehind);
+    EXPECT_TRUE(ExclusiveMode(Pty.SlavePath())) << "the refused open leaves the other's mode alone";
+}
+
+// A program killed (kill -9) while it held the port in exclusive mode: the
+// pseudo-terminal keeps the mode as long as its far end is open, and nobody
+// clears it. An ordinary user cannot open it at all and is told why; root
+// takes it over, and leaves no mode behind when done.
+TEST_F(PortOpenFailure, ExclusiveModeOfAKilledHolderIsTakenOverByRootOnly)
+{
+    {
+        TChildProcess holder(Pty.SlavePath(), TChildProcess::THold::Exclusive);
+        ASSERT_TRUE(holder.Ready());
+    }
+    ASSERT_TRUE(ExclusiveMode(Pty.SlavePath()));
+    // Open to all, so that an ordinary user meets the mode, not the permissions.
+    ASSERT_EQ(chmod(Pty.SlavePath().c_str(), 0666), 0);
+    const int ordinary = RunUnprivileged([&] {
+        const TPortOpenFailure failure = OpenFailure(Pty.SlavePath());
+        return failure.Kind == TPortFailureKind::Busy && failure.OsError == EBUSY && !failure.Holder &&
+                       failure.ExclusiveLeftBehind
+                   ? 0
+                   : 1;
+    });
+    if (ordinary != kCannotDropRights)
+        EXPECT_EQ(ordinary, 0) << "an ordinary user is refused, and told the mode was left behind";
+    if (!MayPassExclusiveMode())
+        GTEST_SKIP() << "taking over needs root";
+
+    auto port = Port(Pty.SlavePath());
+    testing::internal::CaptureStderr();
+    ASSERT_NO_THROW(port->Open());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "TIOCEXCL " + Pty.SlavePath() + ": exclusive mode left by a program that has ended; taken over\n");
+    const std::vector<uint8_t> frame{0x12, 0x34, 0x06};
+    EXPECT_EQ(port->Write(frame.data(), 3), 3);
+    EXPECT_EQ(Pty.Receive(), frame);
+    // Ours while open, and cleared when closed.
     EXPECT_EQ(OpenFailure(Pty.SlavePath()).Kind, TPortFailureKind::Busy);
-    int exclusive = 0;
-    ASSERT_EQ(ioctl(other, TIOCGEXCL, &exclusive), 0);
-    EXPECT_EQ(exclusive, 1) << "the refused open leaves the other's mode alone";
-    close(other);
+    port->Close();
+    EXPECT_FALSE(ExclusiveMode(Pty.SlavePath()));
+    if (ordinary == kCannotDropRights)
+        return;
+    EXPECT_EQ(RunUnprivileged([&] { return OpenFailure(Pty.SlavePath()).OsError; }), 0)
+        << "an ordinary user opens it again";
 }
 
 TEST_F(PortOpenFailure, ALiveLockNamesItsOwnerAndTheOpenPortHoldsItsOwn)
