@@ -55,5 +55,11 @@ public:
 // no suffix at all. Covers dialogs that return a name as typed.
 QString WithDefaultSuffix(const QString &FileName, const QString &DefaultSuffix);
 
+// A box's text with places to break lines inside long runs without blanks
+// (a path, a long file name), so that the box keeps to the screen's width:
+// after a folder separator, and at the latest after MaxRun characters.
+// Zero-width spaces, which the box does not show.
+QString WithLineBreakPlaces(const QString &Text, int MaxRun = 40);
+
 // The real boxes and dialogs: QMessageBox and QFileDialog.
 std::unique_ptr<IFormDialogs> CreateQtFormDialogs();
