@@ -38,6 +38,17 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
 
+    bool ConfirmWarning(QWidget *Parent, const QString &Text, const QString &Caption) override
+    {
+        // The standard buttons keep their texts, which Qt's translations give
+        // in the operator's language.
+        QMessageBox box(QMessageBox::Warning, Caption, WithLineBreakPlaces(Text), QMessageBox::Yes | QMessageBox::No,
+                        Parent);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+
     QString AskText(QWidget *Parent, const QString &Caption, const QString &Label, const QString &Text) override
     {
         bool accepted = false;

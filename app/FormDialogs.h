@@ -22,6 +22,14 @@ public:
     // A confirmation with Yes and No; true for Yes. Esc and the close box
     // answer No.
     virtual bool Confirm(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
+    // A warning with Yes and No in the operator's language; true for Yes. No
+    // is the default, and Esc and the close box answer No too. Dialogs that
+    // script no answer say No.
+    virtual bool ConfirmWarning(QWidget *Parent, const QString &Text, const QString &Caption)
+    {
+        (void)Parent, (void)Text, (void)Caption;
+        return false;
+    }
     // A modal box with an error icon and one OK button.
     virtual void ShowError(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
     // A modal box with an information icon and one OK button.

@@ -53,6 +53,16 @@ QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
 QString sLogDoesNotFit();
 QString sLogNotSetAside();      // why a log that could not be moved away is not written       // %1 journal, %2 cause, %3 where the log was set aside
 QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
+// A file that is plainly not a journal: the questions before Open reads it
+// and before a save writes over it (%1 the file, %2 why), their caption, and
+// the reasons.
+QString sNotJournalOpen();
+QString sNotJournalSave();
+QString sNotJournalCaption();
+QString sNotJournalUtf16();
+QString sNotJournalUtf8();
+QString sNotJournalNulBytes();
+QString sNotJournalSemicolons();
 // A second start in a settings folder whose program does not answer: %1 the folder.
 QString sAlreadyRunning();
 // The link's status bar: the port with its description and the

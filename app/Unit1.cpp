@@ -17,8 +17,8 @@
 #include "PortOpenMessage.h"
 #include "ResultEntry.h"
 #include "SelectionStatusLabel.h"
-#include "WindowPlacement.h"
 #include "SettingsLocation.h"
+#include "WindowPlacement.h"
 #include "iniplus.h"
 #include "numedit.h"
 
@@ -80,6 +80,7 @@ TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
                          CommitGridEditor();
                          return FJournal.Printout(FJournal.Model().RowCount() - 1, MainGrid->font());
                      })
+    , FNotJournal(*FDialogs)
     , FSerialPortNames(std::move(Setup.SerialPortNames))
     , FSerialRoots(std::move(Setup.SerialRoots))
     , FIniFileName(std::move(Setup.IniFileName))
@@ -703,7 +704,7 @@ void TForm1::actNewExecute()
 void TForm1::actOpenFileExecute()
 {
     const QString chosen = WithDefaultSuffix(FDialogs->GetOpenFileName(this, FileDialogSetup()));
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !FNotJournal.MayOpen(this, chosen))
         return;
     // Asked after the dialog, so that results that came while it was open
     // are covered; asked again for one that comes while the question is.
@@ -722,7 +723,8 @@ void TForm1::actOpenFileExecute()
 void TForm1::actSaveExecute()
 {
     CommitGridEditor();
-    FJournal.SaveJournal(FJournal.JournalFileName());
+    const QString name = FJournal.JournalFileName();
+    FNotJournal.Save(this, name, [&] { FJournal.SaveJournal(name); });
     FUnreadJournalFileName.clear();
     FJournalLog->StartAfresh();
 }
@@ -734,7 +736,7 @@ void TForm1::actSaveAsExecute()
         return;
     CommitGridEditor();
     // Keeps the name it had when the write fails, so title and name agree.
-    FJournal.SaveJournal(chosen);
+    FNotJournal.Save(this, chosen, [&] { FJournal.SaveJournal(chosen); });
     FJournal.SetJournalFileName(chosen);
     FUnreadJournalFileName.clear();
     FJournalLog->StartAfresh();
