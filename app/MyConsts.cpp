@@ -84,6 +84,36 @@ QString sSettingsUnreadable()
     return QStringLiteral("Не удалось прочитать файл настроек %1: %2.\n"
                           "Порт, журнал и номер прибора взяты по умолчанию.");
 }
+QString sSettingsNotWritten()
+{
+    return QStringLiteral("Не удалось записать файл настроек %1: %2.");
+}
+QString sSettingsValueNotWritten()
+{
+    return QStringLiteral("В файл настроек %1 не записано значение «%2»: %3.");
+}
+QString sSettingsNotInWindows1251()
+{
+    return QStringLiteral("файл настроек записывается в кодировке Windows-1251, в которой нет знаков «%1»");
+}
+QString sSettingsLineBreak()
+{
+    return QStringLiteral("в нём есть перевод строки");
+}
+QString sSettingsTooLong()
+{
+    return QStringLiteral("в нём больше %1 знаков");
+}
+QString sJournalNotRemembered()
+{
+    return QStringLiteral("Имя журнала %1 нельзя запомнить в файле настроек %2: %3.\n"
+                          "При следующем запуске программа не откроет этот журнал сама; "
+                          "откройте его командой «Открыть».");
+}
+QString sJournalNotRememberedCaption()
+{
+    return QStringLiteral("Имя журнала не запомнится");
+}
 QString sNotJournalOpen()
 {
     return QStringLiteral("Файл %1 не похож на журнал: %2.\n"

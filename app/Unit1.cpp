@@ -18,6 +18,7 @@
 #include "ResultEntry.h"
 #include "SelectionStatusLabel.h"
 #include "SettingsLocation.h"
+#include "SettingsMessages.h"
 #include "WindowPlacement.h"
 #include "iniplus.h"
 #include "numedit.h"
@@ -44,6 +45,7 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -504,6 +506,9 @@ void TForm1::WriteSettings()
     const auto attempt = [&firstError](auto &&write) {
         try {
             write();
+        } catch (const EIniFileException &error) {
+            if (!firstError)
+                firstError = std::make_exception_ptr(std::runtime_error(SettingsWriteErrorText(error).toStdString()));
         } catch (...) {
             if (!firstError)
                 firstError = std::current_exception();
@@ -718,6 +723,7 @@ void TForm1::actOpenFileExecute()
     FJournal.LoadJournal(chosen);
     FJournal.SetJournalFileName(chosen);
     FJournalLog->StartAfresh();
+    TellIfJournalNameNotRemembered(*FDialogs, this, FIniFileName, chosen);
 }
 
 void TForm1::actSaveExecute()
@@ -740,6 +746,7 @@ void TForm1::actSaveAsExecute()
     FJournal.SetJournalFileName(chosen);
     FUnreadJournalFileName.clear();
     FJournalLog->StartAfresh();
+    TellIfJournalNameNotRemembered(*FDialogs, this, FIniFileName, chosen);
 }
 
 void TForm1::actPrintExecute()
