@@ -12,6 +12,13 @@
 
 using ApplicationErrorSink = std::function<void(const QString &text)>;
 
+// The operator called a command off in one of its questions: it ends
+// there, and nothing is shown (the commands' callers stop as after an error).
+class EAbort : public std::exception {
+public:
+    const char *what() const noexcept override { return "EAbort"; }
+};
+
 // Installs a sink and returns the previous one. An empty sink restores the
 // default (stderr). Main thread only, like everything that shows errors.
 ApplicationErrorSink SetApplicationErrorSink(ApplicationErrorSink sink);
@@ -28,6 +35,8 @@ bool RunReportingErrors(Action &&action) noexcept
     try {
         std::forward<Action>(action)();
         return true;
+    } catch (const EAbort &) {
+        return false;
     } catch (const std::exception &error) {
         ShowApplicationError(QString::fromUtf8(error.what()));
     } catch (...) {

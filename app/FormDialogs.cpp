@@ -13,7 +13,7 @@ class TQtFormDialogs final : public IFormDialogs {
 public:
     TSaveAnswer AskSaveOnClose(QWidget *Parent, const QString &Text, const QString &Caption) override
     {
-        QMessageBox box(QMessageBox::NoIcon, Caption, Text,
+        QMessageBox box(QMessageBox::NoIcon, Caption, WithLineBreakPlaces(Text),
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, Parent);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
@@ -29,11 +29,23 @@ public:
 
     bool Confirm(QWidget *Parent, const QString &Text, const QString &Caption) override
     {
-        QMessageBox box(QMessageBox::Question, Caption, Text, QMessageBox::Yes | QMessageBox::No, Parent);
+        QMessageBox box(QMessageBox::Question, Caption, WithLineBreakPlaces(Text), QMessageBox::Yes | QMessageBox::No,
+                        Parent);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
         box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+        return box.exec() == QMessageBox::Yes;
+    }
+
+    bool ConfirmWarning(QWidget *Parent, const QString &Text, const QString &Caption) override
+    {
+        // The standard buttons keep their texts, which Qt's translations give
+        // in the operator's language.
+        QMessageBox box(QMessageBox::Warning, Caption, WithLineBreakPlaces(Text), QMessageBox::Yes | QMessageBox::No,
+                        Parent);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     }
 
@@ -46,12 +58,12 @@ public:
 
     void ShowError(QWidget *Parent, const QString &Text, const QString &Caption) override
     {
-        QMessageBox box(QMessageBox::Critical, Caption, Text, QMessageBox::Ok, Parent);
+        QMessageBox box(QMessageBox::Critical, Caption, WithLineBreakPlaces(Text), QMessageBox::Ok, Parent);
         box.exec();
     }
     void ShowInformation(QWidget *Parent, const QString &Text, const QString &Caption) override
     {
-        QMessageBox box(QMessageBox::Information, Caption, Text, QMessageBox::Ok, Parent);
+        QMessageBox box(QMessageBox::Information, Caption, WithLineBreakPlaces(Text), QMessageBox::Ok, Parent);
         box.exec();
     }
 
@@ -121,6 +133,62 @@ private:
 };
 
 } // namespace
+
+namespace {
+
+constexpr QChar kBreakPlace(0x200B); // zero-width space
+
+bool EndsRun(QChar c)
+{
+    return c.isSpace() || c == kBreakPlace;
+}
+
+// A word too long for a line: a place after each folder separator, where a
+// reader expects a path to break, and within a longer piece after every
+// MaxRun characters (never between the halves of a surrogate pair).
+void AppendLongWord(QString &Out, QStringView Word, int MaxRun)
+{
+    int run = 0;
+    for (qsizetype i = 0; i < Word.size(); ++i) {
+        const QChar c = Word[i];
+        if (run >= MaxRun && !c.isLowSurrogate()) {
+            Out += kBreakPlace;
+            run = 0;
+        }
+        Out += c;
+        if (!c.isLowSurrogate())
+            ++run;
+        if ((c == u'/' || c == u'\\') && i + 1 < Word.size()) {
+            Out += kBreakPlace;
+            run = 0;
+        }
+    }
+}
+
+} // namespace
+
+QString WithLineBreakPlaces(const QString &Text, int MaxRun)
+{
+    QString out;
+    out.reserve(Text.size() + Text.size() / 8);
+    qsizetype i = 0;
+    while (i < Text.size()) {
+        if (EndsRun(Text[i])) {
+            out += Text[i++];
+            continue;
+        }
+        qsizetype end = i;
+        while (end < Text.size() && !EndsRun(Text[end]))
+            ++end;
+        const QStringView word = QStringView(Text).sliced(i, end - i);
+        if (word.size() > MaxRun)
+            AppendLongWord(out, word, MaxRun);
+        else
+            out += word;
+        i = end;
+    }
+    return out;
+}
 
 QString WithDefaultSuffix(const QString &FileName, const QString &DefaultSuffix)
 {

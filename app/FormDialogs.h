@@ -22,6 +22,14 @@ public:
     // A confirmation with Yes and No; true for Yes. Esc and the close box
     // answer No.
     virtual bool Confirm(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
+    // A warning with Yes and No in the operator's language; true for Yes. No
+    // is the default, and Esc and the close box answer No too. Dialogs that
+    // script no answer say No.
+    virtual bool ConfirmWarning(QWidget *Parent, const QString &Text, const QString &Caption)
+    {
+        (void)Parent, (void)Text, (void)Caption;
+        return false;
+    }
     // A modal box with an error icon and one OK button.
     virtual void ShowError(QWidget *Parent, const QString &Text, const QString &Caption) = 0;
     // A modal box with an information icon and one OK button.
@@ -54,6 +62,12 @@ public:
 // added when the name has none, as the dialog itself does; "name." asks for
 // no suffix at all. Covers dialogs that return a name as typed.
 QString WithDefaultSuffix(const QString &FileName, const QString &DefaultSuffix);
+
+// A box's text with places to break lines inside long runs without blanks
+// (a path, a long file name), so that the box keeps to the screen's width:
+// after a folder separator, and at the latest after MaxRun characters.
+// Zero-width spaces, which the box does not show.
+QString WithLineBreakPlaces(const QString &Text, int MaxRun = 40);
 
 // The real boxes and dialogs: QMessageBox and QFileDialog.
 std::unique_ptr<IFormDialogs> CreateQtFormDialogs();

@@ -129,6 +129,70 @@ QString sSettingsUnreadable()
     return QStringLiteral("Не удалось прочитать файл настроек %1: %2.\n"
                           "Порт, журнал и номер прибора взяты по умолчанию.");
 }
+QString sSettingsNotWritten()
+{
+    return QStringLiteral("Не удалось записать файл настроек %1: %2.");
+}
+QString sSettingsValueNotWritten()
+{
+    return QStringLiteral("В файл настроек %1 не записано значение «%2»: %3.");
+}
+QString sSettingsNotInWindows1251()
+{
+    return QStringLiteral("файл настроек записывается в кодировке Windows-1251, в которой нет знаков «%1»");
+}
+QString sSettingsLineBreak()
+{
+    return QStringLiteral("в нём есть перевод строки");
+}
+QString sSettingsTooLong()
+{
+    return QStringLiteral("в нём больше %1 знаков");
+}
+QString sJournalNotRemembered()
+{
+    return QStringLiteral("Имя журнала %1 нельзя запомнить в файле настроек %2: %3.\n"
+                          "При следующем запуске программа не откроет этот журнал сама; "
+                          "откройте его командой «Открыть».");
+}
+QString sJournalNotRememberedCaption()
+{
+    return QStringLiteral("Имя журнала не запомнится");
+}
+QString sNotJournalOpen()
+{
+    return QStringLiteral("Файл %1 не похож на журнал: %2.\n"
+                          "Журнал — это текст в кодировке Windows-1251 со столбцами через табуляцию; "
+                          "этот файл откроется с искажениями.\n"
+                          "Открыть его всё равно?");
+}
+QString sNotJournalSave()
+{
+    return QStringLiteral("Файл %1 не похож на журнал: %2.\n"
+                          "Если сохранить журнал в этот файл, его прежнее содержимое будет заменено журналом "
+                          "в кодировке Windows-1251.\n"
+                          "Сохранить всё равно?");
+}
+QString sNotJournalCaption()
+{
+    return QStringLiteral("Файл не похож на журнал");
+}
+QString sNotJournalUtf16()
+{
+    return QStringLiteral("он записан в кодировке UTF-16");
+}
+QString sNotJournalUtf8()
+{
+    return QStringLiteral("он записан в кодировке UTF-8");
+}
+QString sNotJournalNulBytes()
+{
+    return QStringLiteral("в нём есть нулевые байты, каких в тексте не бывает");
+}
+QString sNotJournalSemicolons()
+{
+    return QStringLiteral("столбцы в нём разделены точкой с запятой, а не табуляцией");
+}
 QString sLinkPort() { return QStringLiteral("Порт %1, прибор %2"); }
 QString sLinkPortDescribed() { return QStringLiteral("Порт %1 (%2), прибор %3"); }
 QString sLinkNoPort() { return QStringLiteral("Порт не выбран, прибор %1"); }

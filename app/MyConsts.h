@@ -63,6 +63,28 @@ QString sEmergencyJournal();        // %1 where the journal went at the last ord
 QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
 QString sLogNotSetAside();      // why a log that could not be moved away is not written
 QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
+// Settings that cannot be written: the file (%1) with the disk's cause (%2),
+// or a value (%2) the file cannot hold, with why (%3).
+QString sSettingsNotWritten();
+QString sSettingsValueNotWritten();
+// Why the settings file cannot hold a value (a journal's name, the port).
+QString sSettingsNotInWindows1251(); // %1 the characters Windows-1251 lacks
+QString sSettingsLineBreak();
+QString sSettingsTooLong(); // %1 the longest value
+// After Save As or Open: the journal's name (%1) cannot be remembered in the
+// settings file (%2) because %3 (one of the reasons above), with its caption.
+QString sJournalNotRemembered();
+QString sJournalNotRememberedCaption();
+// A file that is plainly not a journal: the questions before Open reads it
+// and before a save writes over it (%1 the file, %2 why), their caption, and
+// the reasons.
+QString sNotJournalOpen();
+QString sNotJournalSave();
+QString sNotJournalCaption();
+QString sNotJournalUtf16();
+QString sNotJournalUtf8();
+QString sNotJournalNulBytes();
+QString sNotJournalSemicolons();
 // A second start in a settings folder whose program does not answer: %1 the folder.
 QString sAlreadyRunning();
 // The link's status bar: the port with its description and the

@@ -12,8 +12,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-EIniFileException::EIniFileException(const QString &message)
-    : std::runtime_error(message.toStdString())
+namespace {
+
+// The framework's text, and the cause behind a colon when there is one.
+QString unableToWrite(const QString &path, const QString &cause)
+{
+    const QString text = QStringLiteral("Unable to write to %1").arg(path);
+    return cause.isEmpty() ? text : text + QStringLiteral(": ") + cause;
+}
+
+} // namespace
+
+EIniFileException::EIniFileException(const QString &path, const QString &cause, std::optional<QString> refusedValue)
+    : std::runtime_error(unableToWrite(path, cause).toStdString())
+    , FPath(path)
+    , FCause(cause)
+    , FRefusedValue(std::move(refusedValue))
 {
 }
 
@@ -126,14 +140,6 @@ QString partName(ProfilePart part)
     return {};
 }
 
-// The framework's text, and the cause behind a colon when there is one.
-QString unableToWrite(const QString &path, const QString &cause = {})
-{
-    const QString text = QStringLiteral("Unable to write to %1").arg(path);
-    return cause.isEmpty() ? text : text + QStringLiteral(": ") + cause;
-}
-
-
 struct FileBytes {
     std::optional<QByteArray> bytes;  // nothing when the file is missing or unreadable
     QString problem;                  // why an existing file cannot be read
@@ -170,20 +176,35 @@ FileBytes readFile(const QString &path)
 
 }  // namespace
 
+ProfileValueFault ProfileValueFaultOf(QStringView value)
+{
+    if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(0)))
+        return ProfileValueFault::LineBreak;
+    if (!Cp1251::EncodeStrict(value))
+        return ProfileValueFault::NotInWindows1251;
+    if (value.size() > kProfileMaxValueLength)
+        return ProfileValueFault::TooLong;
+    return ProfileValueFault::None;
+}
+
 QString ProfileValueProblem(ProfilePart part, QStringView text)
 {
     const QString what = partName(part);
-    if (text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0)))
+    switch (ProfileValueFaultOf(text)) {
+    case ProfileValueFault::LineBreak:
         return QStringLiteral("the %1 contains a line break or a NUL character").arg(what);
-    if (!Cp1251::EncodeStrict(text))
+    case ProfileValueFault::NotInWindows1251:
         return QStringLiteral("the %1 \"%2\" has characters that Windows-1251 cannot hold")
             .arg(what, text);
-    if (part == ProfilePart::Value) {
-        if (text.size() > kProfileMaxValueLength)
+    case ProfileValueFault::TooLong:
+        if (part == ProfilePart::Value)
             return QStringLiteral("the value is longer than %1 characters")
                 .arg(kProfileMaxValueLength);
-        return {};
+        break;
+    case ProfileValueFault::None: break;
     }
+    if (part == ProfilePart::Value)
+        return {};
     if (text.isEmpty())
         return QStringLiteral("the %1 is empty").arg(what);
     if (text.trimmed() != text)
@@ -335,7 +356,7 @@ void WriteValue(const QString &path, QStringView section, QStringView key, const
 {
     const FileBytes old = readFile(path);
     if (!old.problem.isEmpty())
-        throw EIniFileException(unableToWrite(path, old.problem));
+        throw EIniFileException(path, old.problem);
     const bool existed = old.bytes.has_value();
 
     ProfileDocument document(old.bytes.value_or(QByteArray()));
@@ -343,14 +364,17 @@ void WriteValue(const QString &path, QStringView section, QStringView key, const
         if (!document.setValue(section, key, value) && existed)
             return;
     } catch (const std::invalid_argument &problem) {
-        throw EIniFileException(unableToWrite(path, QString::fromUtf8(problem.what())));
+        std::optional<QString> refused;
+        if (ProfileValueFaultOf(value) != ProfileValueFault::None)
+            refused = value;
+        throw EIniFileException(path, QString::fromUtf8(problem.what()), refused);
     }
 
     const QByteArray bytes = document.toBytes();
     try {
         DurableFile::WriteFile(path, [&bytes](const DurableFile::TWrite &write) { write(bytes); });
     } catch (const EFileError &e) {
-        throw EIniFileException(unableToWrite(path, e.Cause()));
+        throw EIniFileException(path, e.Cause());
     }
 }
 

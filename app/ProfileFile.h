@@ -16,10 +16,25 @@
 #include <string>
 #include <vector>
 
-// Raised when a profile file cannot be written. what() is UTF-8.
+// Raised when a profile file cannot be written. what() is UTF-8: "Unable to
+// write to <path>: <cause>"; the parts are there for an owner that words
+// its own message.
 class EIniFileException : public std::runtime_error {
 public:
-    explicit EIniFileException(const QString &message);
+    EIniFileException(const QString &path, const QString &cause, std::optional<QString> refusedValue = std::nullopt);
+
+    const QString &Path() const { return FPath; }
+    // Ready to follow a colon: the disk's cause in Russian (see FileError),
+    // or what was wrong with a name or value.
+    const QString &Cause() const { return FCause; }
+    // The value the file cannot hold, when that was the failure (see
+    // ProfileValueFaultOf for why).
+    const std::optional<QString> &RefusedValue() const { return FRefusedValue; }
+
+private:
+    QString FPath;
+    QString FCause;
+    std::optional<QString> FRefusedValue;
 };
 
 // The longest value text a read returns; a longer value is cut there.
@@ -73,6 +88,10 @@ private:
 // value longer than kProfileMaxValueLength would come back cut.
 enum class ProfilePart { Section, Key, Value };
 QString ProfileValueProblem(ProfilePart part, QStringView text);
+
+// Why a value cannot be stored, for an owner that words it itself.
+enum class ProfileValueFault { None, LineBreak, NotInWindows1251, TooLong };
+ProfileValueFault ProfileValueFaultOf(QStringView value);
 
 // Whole-file operations on a profile file on disk.
 namespace ProfileFile {

@@ -16,6 +16,7 @@ public:
     bool Exists(const QString &Path) const override { return QFileInfo::exists(Path); }
     // access(2) underneath: right for root and for read-only mounts alike.
     bool IsWritable(const QString &Path) const override { return QFileInfo(Path).isWritable(); }
+    bool IsReadable(const QString &Path) const override { return QFileInfo(Path).isReadable(); }
 };
 
 TSettingsLocation InFolder(const QString &Folder)
@@ -33,6 +34,12 @@ TSettingsLocation ChooseSettingsLocation(const TSettingsFolders &Folders, const 
     // locked folder); a read-only one is never replaced behind the owner's
     // back, so it only starts the user's own copy, as in a locked folder.
     if (iniExists ? Disk.IsWritable(beside.IniFileName) : Disk.IsWritable(Folders.ProgramFolder))
+        return beside;
+    // One that cannot even be read is no seed but a fault of this station:
+    // start-up reports it (the defaults are taken, and closing cannot write
+    // over it), and work left in the result log beside it is recovered from
+    // there instead of being left behind for a fresh log in the user's folder.
+    if (iniExists && !Disk.IsReadable(beside.IniFileName))
         return beside;
 
     TSettingsLocation user = InFolder(Folders.UserConfigFolder);

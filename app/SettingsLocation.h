@@ -4,7 +4,9 @@
 // folder live. The settings file Nivara.Ini stays beside the program whenever
 // that works: a portable copy, the build folder, any program folder the user
 // may write, or a writable Nivara.Ini standing there. A program installed in a
-// folder the user cannot write keeps them in the user's own folders instead.
+// folder the user cannot write keeps them in the user's own folders instead,
+// unless a Nivara.Ini there cannot be read: that stays the settings file, so
+// that start-up reports it and the result log beside it is not abandoned.
 
 #include <QString>
 
@@ -34,6 +36,8 @@ public:
     virtual bool Exists(const QString &Path) const = 0;
     // A file the user may change, or a folder the user may create files in.
     virtual bool IsWritable(const QString &Path) const = 0;
+    // A file the user may read.
+    virtual bool IsReadable(const QString &Path) const = 0;
 };
 
 // The result log of a settings file: "Nivara.log" beside it.

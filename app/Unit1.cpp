@@ -20,6 +20,7 @@
 #include "ResultEntry.h"
 #include "SelectionStatusLabel.h"
 #include "SettingsLocation.h"
+#include "SettingsMessages.h"
 #include "WindowPlacement.h"
 #include "iniplus.h"
 #include "numedit.h"
@@ -46,6 +47,7 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -82,6 +84,7 @@ TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
                          CommitGridEditor();
                          return FJournal.Printout(FJournal.Model().RowCount() - 1, MainGrid->font());
                      })
+    , FNotJournal(*FDialogs)
     , FSerialPortNames(std::move(Setup.SerialPortNames))
     , FSerialRoots(std::move(Setup.SerialRoots))
     , FIniFileName(std::move(Setup.IniFileName))
@@ -531,6 +534,9 @@ void TForm1::WriteSettings()
     const auto attempt = [&firstError](auto &&write) {
         try {
             write();
+        } catch (const EIniFileException &error) {
+            if (!firstError)
+                firstError = std::make_exception_ptr(std::runtime_error(SettingsWriteErrorText(error).toStdString()));
         } catch (...) {
             if (!firstError)
                 firstError = std::current_exception();
@@ -731,7 +737,7 @@ void TForm1::actNewExecute()
 void TForm1::actOpenFileExecute()
 {
     const QString chosen = WithDefaultSuffix(FDialogs->GetOpenFileName(this, FileDialogSetup()));
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !FNotJournal.MayOpen(this, chosen))
         return;
     // Asked after the dialog, so that results that came while it was open
     // are covered; asked again for one that comes while the question is.
@@ -745,12 +751,14 @@ void TForm1::actOpenFileExecute()
     FJournal.LoadJournal(chosen);
     FJournal.SetJournalFileName(chosen);
     FJournalLog->StartAfresh();
+    TellIfJournalNameNotRemembered(*FDialogs, this, FIniFileName, chosen);
 }
 
 void TForm1::actSaveExecute()
 {
     CommitGridEditor();
-    FJournal.SaveJournal(FJournal.JournalFileName());
+    const QString name = FJournal.JournalFileName();
+    FNotJournal.Save(this, name, [&] { FJournal.SaveJournal(name); });
     FUnreadJournalFileName.clear();
     FJournalLog->StartAfresh();
 }
@@ -762,10 +770,11 @@ void TForm1::actSaveAsExecute()
         return;
     CommitGridEditor();
     // Keeps the name it had when the write fails, so title and name agree.
-    FJournal.SaveJournal(chosen);
+    FNotJournal.Save(this, chosen, [&] { FJournal.SaveJournal(chosen); });
     FJournal.SetJournalFileName(chosen);
     FUnreadJournalFileName.clear();
     FJournalLog->StartAfresh();
+    TellIfJournalNameNotRemembered(*FDialogs, this, FIniFileName, chosen);
 }
 
 void TForm1::actPrintExecute()

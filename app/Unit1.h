@@ -10,6 +10,7 @@
 #include "FixMeas.h"
 #include "FormDialogs.h"
 #include "JournalDocument.h"
+#include "NotJournalQuestion.h"
 #include "PrintCommands.h"
 #include "SettingsLocation.h"
 
@@ -177,6 +178,7 @@ private:
     std::unique_ptr<TJournalLog> FJournalLog; // after FJournal, which it watches
     std::unique_ptr<IFormDialogs> FDialogs;
     TPrintCommands FPrintCommands; // after FDialogs, which it asks
+    TNotJournalQuestions FNotJournal; // after FDialogs, which it asks
     std::function<std::string()> FSerialPortNames;
     TSerialRoots FSerialRoots;
     QString FIniFileName;

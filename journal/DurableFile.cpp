@@ -4,11 +4,13 @@
 #include "FileError.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,7 +85,16 @@ void WriteInPlace(const QByteArray &Target, const TProduce &Produce, bool Regula
 QString TempFileName(const QString &FileName)
 {
     const QFileInfo info(FileName);
-    return info.dir().filePath(u'.' + info.fileName() + QStringLiteral(".nivara-save"));
+    const QString name = u'.' + info.fileName() + QStringLiteral(".nivara-save");
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const long nameMax = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    if (QFile::encodeName(name).size() <= (nameMax > 0 ? nameMax : NAME_MAX))
+        return info.dir().filePath(name);
+    // A name near the limit leaves no room for the additions. Falling back
+    // to writing in place would put the previous copy at risk, so such a
+    // file gets a short name of its own, the same at every write.
+    const QByteArray hash = QCryptographicHash::hash(QFile::encodeName(info.fileName()), QCryptographicHash::Sha256);
+    return info.dir().filePath(QStringLiteral(".nivara-save-") + QString::fromLatin1(hash.toHex().left(16)));
 }
 
 TWritten WriteFile(const QString &FileName, const TProduce &Produce, const TOptions &Options)

@@ -33,7 +33,9 @@ struct TOptions {
 // The name of the temporary file a write of FileName goes through: in the
 // same folder (so the rename stays on one file system), hidden, and always
 // the same for one file, so that what a write killed before its rename left
-// behind is recognised and removed by the next write of that file.
+// behind is recognised and removed by the next write of that file. A name
+// too long for the additions (near the file system's limit of 255 bytes)
+// gets a short one made from a hash of it.
 QString TempFileName(const QString &FileName);
 
 enum class TWritten { Replaced, InPlace };

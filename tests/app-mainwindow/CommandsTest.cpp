@@ -246,6 +246,42 @@ TEST_F(Commands, SaveAndSaveAs)
     EXPECT_TRUE(form.JournalModified());
 }
 
+// The settings file is Windows-1251: a journal's name with other characters
+// cannot be remembered, and the operator learns it when the journal gets
+// that name, not from the next start.
+TEST_F(Commands, ANameTheSettingsCannotHoldIsToldAtSaveAsAndOpen)
+{
+    TForm1 &form = Create();
+    EnterResults(form, 1);
+    const QString name = Path("әлем.txt");
+    const QString notice = QStringLiteral("Имя журнала %1 нельзя запомнить в файле настроек %2: файл настроек "
+                                          "записывается в кодировке Windows-1251, в которой нет знаков «ә».\n"
+                                          "При следующем запуске программа не откроет этот журнал сама; "
+                                          "откройте его командой «Открыть».")
+                               .arg(name, IniPath());
+    Script->SaveNames = {name};
+    form.actSaveAs->trigger();
+    EXPECT_TRUE(ReadFile(name).startsWith("\t15.03.2023\t12:00:00\t1\t20,00\t")) << "saved all the same";
+    EXPECT_EQ(form.JournalFileName(), name);
+    ASSERT_EQ(Script->Calls.size(), 2u);
+    EXPECT_EQ(Script->Calls[1].Kind, "Info");
+    EXPECT_EQ(Script->Calls[1].Caption, "Имя журнала не запомнится");
+    EXPECT_EQ(Script->Calls[1].Text, notice);
+
+    Script->Calls.clear();
+    Script->OpenNames = {name};
+    form.actOpenFile->trigger();
+    ASSERT_EQ(Script->Calls.size(), 2u);
+    EXPECT_EQ(Script->Calls[1].Kind, "Info");
+    EXPECT_EQ(Script->Calls[1].Text, notice);
+
+    // A name the code page holds goes without a word.
+    Script->Calls.clear();
+    Script->SaveNames = {Path("Журнал.txt")};
+    form.actSaveAs->trigger();
+    EXPECT_EQ(Script->Calls.size(), 1u);
+}
+
 TEST_F(Commands, ALabelStillInTheEditorIsSavedAndClosingWithYesKeepsIt)
 {
     TForm1 &form = Create();

@@ -36,7 +36,7 @@ inline void PrintTo(const QString &text, std::ostream *out)
 // ---- Scripted boxes and dialogs -------------------------------------------
 
 struct TDialogCall {
-    std::string Kind; // "AskSave", "Confirm", "Error", "Info", "Open", "Save", "Replace", "Text"
+    std::string Kind; // "AskSave", "Confirm", "Warning", "Error", "Info", "Open", "Save", "Replace", "Text"
     QString Text;     // the box's text, the dialog's starting file, or the file to replace
     QString Caption;  // the box's caption, or the dialog's filter
     QString Suffix;   // the dialog's default suffix, or the text field's label
@@ -45,6 +45,7 @@ struct TDialogCall {
 struct TDialogScript {
     std::deque<TSaveAnswer> CloseAnswers; // default No
     std::deque<bool> ConfirmAnswers;      // default No
+    std::deque<bool> WarningAnswers;      // default No
     std::deque<QString> OpenNames;        // default: cancelled
     std::deque<QString> SaveNames;        // default: cancelled
     // The save dialog's question before it returns an existing file: Yes
@@ -79,6 +80,11 @@ public:
     {
         Open({"Confirm", Text, Caption, {}});
         return Pop(FScript->ConfirmAnswers, false);
+    }
+    bool ConfirmWarning(QWidget *, const QString &Text, const QString &Caption) override
+    {
+        Open({"Warning", Text, Caption, {}});
+        return Pop(FScript->WarningAnswers, false);
     }
     void ShowError(QWidget *, const QString &Text, const QString &Caption) override
     {

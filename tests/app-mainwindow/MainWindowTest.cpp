@@ -258,11 +258,15 @@ TEST_F(Closing, AKeyThatCannotBeStoredCostsNotTheOthers)
     form.FixMeas1->SetPort("COM4");
     form.NumberEdit1->SetValue(12);
     // No Windows-1251 character for this name: it cannot be remembered.
-    Script->SaveNames = {Path(QStringLiteral("журнал\u4e2d.txt"))};
+    const QString journal = Path(QStringLiteral("журнал\u4e2d.txt"));
+    Script->SaveNames = {journal};
     form.actSaveAs->trigger();
     form.close();
     ASSERT_EQ(Script->Errors().size(), 1u);
-    EXPECT_TRUE(Script->Errors()[0].Text.startsWith("Unable to write to ")) << Script->Errors()[0].Text.toStdString();
+    EXPECT_EQ(Script->Errors()[0].Text,
+              QStringLiteral("В файл настроек %1 не записано значение «%2»: файл настроек записывается в кодировке "
+                             "Windows-1251, в которой нет знаков «\u4e2d».")
+                  .arg(IniPath(), journal));
     EXPECT_TRUE(ReadIni().contains("COM=COM4\r\n")) << ReadIni().toStdString();
     EXPECT_TRUE(ReadIni().contains("DeviceNumber=12\r\n")) << ReadIni().toStdString();
     EXPECT_FALSE(form.isVisible());
@@ -278,7 +282,9 @@ TEST_F(Closing, SettingsThatCannotBeWrittenAreReportedAndTheProgramStillEnds)
     Form->show();
     Form->close();
     ASSERT_EQ(Script->Errors().size(), 1u);
-    EXPECT_TRUE(Script->Errors()[0].Text.startsWith("Unable to write to ")) << Script->Errors()[0].Text.toStdString();
+    EXPECT_EQ(Script->Errors()[0].Text,
+              QStringLiteral("Не удалось записать файл настроек %1: папка или файл не найдены.")
+                  .arg(Path("missing-folder/Nivara.Ini")));
     EXPECT_FALSE(Form->isVisible());
 }
 

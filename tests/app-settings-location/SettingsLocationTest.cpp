@@ -30,8 +30,13 @@ class TScriptedDisk final : public ISettingsDisk {
 public:
     QSet<QString> Existing;
     QSet<QString> Writable;
-    bool Exists(const QString &Path) const override { return Existing.contains(Path) || Writable.contains(Path); }
+    QSet<QString> Unreadable;
+    bool Exists(const QString &Path) const override
+    {
+        return Existing.contains(Path) || Writable.contains(Path) || Unreadable.contains(Path);
+    }
     bool IsWritable(const QString &Path) const override { return Writable.contains(Path); }
+    bool IsReadable(const QString &Path) const override { return !Unreadable.contains(Path); }
 };
 
 TEST(SettingsLocationRule, BesideTheProgramWheneverThatWorksElseInTheUsersFolders)
@@ -44,19 +49,29 @@ TEST(SettingsLocationRule, BesideTheProgramWheneverThatWorksElseInTheUsersFolder
         QSet<QString> Existing, Writable;
         bool PerUser;
         QString Seed;
+        QSet<QString> Unreadable = {};
     } cases[] = {
         {"writable folder, no file", {}, {programFolder}, false, {}},
-        {"writable folder, read-only file: the user's copy starts from it", {besideIni}, {programFolder}, true, besideIni},
+        {"writable folder, read-only file: the user's copy starts from it",
+         {besideIni},
+         {programFolder},
+         true,
+         besideIni},
         {"read-only folder, writable file", {}, {besideIni}, false, {}},
         {"read-only folder, no file", {}, {}, true, {}},
         {"read-only folder, read-only file: the user's copy starts from it", {besideIni}, {}, true, besideIni},
         {"read-only folder, read-only file, the user has a copy", {besideIni, userIni}, {}, true, {}},
+        // Start-up reports it there, and the result log beside it is recovered.
+        {"read-only folder, unreadable file: it stays the settings file", {}, {}, false, {}, {besideIni}},
+        {"writable folder, unreadable file: it stays the settings file", {}, {programFolder}, false, {}, {besideIni}},
+        {"read-only folder, unreadable file, the user has a copy", {userIni}, {}, false, {}, {besideIni}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Case);
         TScriptedDisk disk;
         disk.Existing = c.Existing;
         disk.Writable = c.Writable;
+        disk.Unreadable = c.Unreadable;
         const TSettingsLocation location = ChooseSettingsLocation(kFolders, disk);
         EXPECT_EQ(location.PerUser, c.PerUser);
         EXPECT_EQ(location.IniFileName, c.PerUser ? userIni : besideIni);
@@ -119,6 +134,8 @@ TEST_F(SettingsLocationOnDisk, TheUsersFoldersAreCreatedOnlyWhenTheProgramsFolde
         {"read-only folder, no settings file", 0555, -1, true},
         {"read-only folder, a writable settings file", 0555, 0666, false},
         {"read-only folder, a read-only settings file", 0555, 0444, true},
+        {"read-only folder, an unreadable settings file", 0555, 0000, false},
+        {"writable folder, an unreadable settings file", 0777, 0000, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Case);

@@ -220,6 +220,51 @@ TEST_F(DurableSave, TheNextSaveRemovesWhatAKilledSaveLeftBehind)
     EXPECT_EQ(Files(), (QStringList{".other.txt.nivara-save", "journal.txt", "journal.txt.bak"}));
 }
 
+// Names of up to 255 bytes, the file system's limit, are saved through a
+// temporary file like any other: one too long for the usual additions gets a
+// short temporary name, so a failed save still keeps the previous copy.
+TEST_F(DurableSave, NamesUpToTheLimitAreReplacedThroughATemporaryFile)
+{
+    const struct {
+        const char *Case;
+        QString Name;
+        bool UsualTemp;
+    } cases[] = {
+        {"242 bytes: the usual temporary name just fits", QString(238, 'j') + ".txt", true},
+        {"243 bytes", QString(239, 'j') + ".txt", false},
+        {"255 bytes", QString(251, 'j') + ".txt", false},
+        {"255 bytes of two-byte letters", QString(125, QChar(0x0416)) + "5.txt", false},
+    };
+    const JournalRows rows = Rows(3);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Case);
+        const QString path = Path(c.Name);
+        WriteBytes(path, "old\r\n");
+        const QString temp = DurableFile::TempFileName(path);
+        const QString tempName = QFileInfo(temp).fileName();
+        EXPECT_EQ(QFileInfo(temp).dir(), QDir(dir.path()));
+        EXPECT_LE(QFile::encodeName(tempName).size(), 255);
+        EXPECT_EQ(tempName == "." + c.Name + ".nivara-save", c.UsualTemp) << tempName.toStdString();
+        EXPECT_EQ(DurableFile::TempFileName(path), temp) << "the same at every write";
+
+        // A failed save keeps the previous copy and leaves nothing behind.
+        EXPECT_THROW(DurableFile::WriteFile(path,
+                                            [](const DurableFile::TWrite &write) {
+                                                write("half");
+                                                throw EFileError(EIO);
+                                            }),
+                     EFileError);
+        EXPECT_EQ(ReadBytes(path), "old\r\n");
+        // What a killed save left is removed by the next one.
+        WriteBytes(temp, "half a journal");
+        EXPECT_EQ(DurableFile::WriteFile(path, [&](const DurableFile::TWrite &write) { write(Written(rows)); }),
+                  DurableFile::TWritten::Replaced);
+        EXPECT_EQ(ReadBytes(path), Written(rows));
+        EXPECT_EQ(Files(), QStringList{c.Name});
+        QFile::remove(path);
+    }
+}
+
 TEST_F(DurableSave, ReplacingKeepsPermissionsAndFollowsALink)
 {
     const QString path = Path();
