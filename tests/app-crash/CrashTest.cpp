@@ -143,6 +143,8 @@ public:
             return;
         }
         const QString journal = log.JournalFileName;
+        if (journal.isEmpty()) // a log cut while it began: nothing names a journal
+            return;
         switch (What) {
         case TDisturbance::None: break;
         case TDisturbance::Touched: {
