@@ -21,8 +21,8 @@ int CheckedRead(IComLine &Line, uint8_t *Buffer, int Count)
 {
     const int32_t n = Line.Read(Buffer, Count);
     if (n < 0 || n > Count)
-        throw std::runtime_error("Serial line returned " + std::to_string(n) + " bytes for a read of "
-                                 + std::to_string(Count));
+        throw std::runtime_error("Serial line returned " + std::to_string(n) + " bytes for a read of " +
+                                 std::to_string(Count));
     return n;
 }
 
@@ -88,8 +88,8 @@ TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TAddress &Address
         return TReplyVerdict::OwnRequest;
     if (ValueCountForLength(static_cast<int>(Reply.size())) != 0)
         return TReplyVerdict::WrongEcho;
-    if (Reply.size() >= static_cast<size_t>(kEchoLength)
-        && std::equal(Address.begin(), Address.end(), Reply.end() - kEchoLength))
+    if (Reply.size() >= static_cast<size_t>(kEchoLength) &&
+        std::equal(Address.begin(), Address.end(), Reply.end() - kEchoLength))
         return TReplyVerdict::WrongLength;
     return TReplyVerdict::Noise;
 }
@@ -110,7 +110,8 @@ TDecodedReply DecodeReply(std::span<const uint8_t> Reply, int ValueCount)
             d.Status = static_cast<uint16_t>((d.Status << 4) | (Reply[k] & 0x0F));
     d.GroupNumber = static_cast<uint8_t>((Reply[s] & 0x0F) | ((Reply[s + 1] & 0x0F) << 4));
     for (int i = 0; i < ValueCount; ++i) {
-        const auto field = Reply.subspan(static_cast<size_t>(s + kGroupLength + kFieldLength * i)).first<kFieldLength>();
+        const auto field =
+            Reply.subspan(static_cast<size_t>(s + kGroupLength + kFieldLength * i)).first<kFieldLength>();
         try {
             d.Values[i] = FPToReal6(FP8ToFP(field));
         } catch (const EConvertError &) {

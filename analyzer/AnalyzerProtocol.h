@@ -16,7 +16,7 @@ namespace AnalyzerProtocol {
 inline constexpr uint8_t kFetchCommand = 0x06;
 inline constexpr uint8_t kAckCommand = 0x09;
 
-inline constexpr int kRxBufferSize = 106;    // the longest reply
+inline constexpr int kRxBufferSize = 106; // the longest reply
 inline constexpr int kMaxValues = 12;
 inline constexpr int kEchoLength = 4;
 // Mask of the status bits that mark a result the journal does not take.
@@ -43,19 +43,19 @@ bool IsAcceptedReply(std::span<const uint8_t> Reply, const TAddress &Address);
 // view of the link only (acceptance is IsAcceptedReply's alone).
 enum class TReplyVerdict : uint8_t {
     Accepted,
-    NoReply,      // nothing arrived (or the request did not go out whole)
-    OwnRequest,   // the line gave back our own request: a loop-back or an echoing adapter
-    WrongEcho,    // a reply's length, but the echo is not our address: another device, or damaged
-    WrongLength,  // our address at the end, but not one of the four lengths: bytes lost or added
-    Noise,        // bytes that are none of the above
+    NoReply,     // nothing arrived (or the request did not go out whole)
+    OwnRequest,  // the line gave back our own request: a loop-back or an echoing adapter
+    WrongEcho,   // a reply's length, but the echo is not our address: another device, or damaged
+    WrongLength, // our address at the end, but not one of the four lengths: bytes lost or added
+    Noise,       // bytes that are none of the above
 };
 TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TAddress &Address);
 
 struct TDecodedReply {
-    uint16_t Status = 0;       // 0 when the reply has fewer than 12 values
+    uint16_t Status = 0; // 0 when the reply has fewer than 12 values
     uint8_t GroupNumber = 0;
     int ValueCount = 0;
-    std::array<Real6, kMaxValues> Values{};     // first ValueCount are the reply's
+    std::array<Real6, kMaxValues> Values{}; // first ValueCount are the reply's
     // Set for a value whose field did not decode; its Real6 is then six zero bytes.
     std::array<bool, kMaxValues> Malformed{};
 };
@@ -73,7 +73,7 @@ std::vector<uint8_t> EncodeReply(const TAddress &Address, uint16_t Status, uint8
                                  std::span<const double> Values);
 
 struct TFetchOutcome {
-    int Length = 0;            // bytes received into the buffer, 0..106
+    int Length = 0; // bytes received into the buffer, 0..106
     bool Accepted = false;
     TReplyVerdict Verdict = TReplyVerdict::NoReply;
 };

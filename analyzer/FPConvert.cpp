@@ -21,10 +21,10 @@ constexpr uint8_t kFP8LowestByte = 0x7F;
 void Normalize(long double magnitude, int bits, uint64_t &significand, int &exponent)
 {
     int e = 0;
-    const long double m = std::frexp(magnitude, &e);        // m in [0.5, 1)
+    const long double m = std::frexp(magnitude, &e); // m in [0.5, 1)
     long double scaled = std::nearbyint(std::ldexp(m, bits + 1));
     exponent = e - 1;
-    if (scaled >= std::ldexp(1.0L, bits + 1)) {               // rounding carried over
+    if (scaled >= std::ldexp(1.0L, bits + 1)) { // rounding carried over
         scaled = std::ldexp(1.0L, bits);
         ++exponent;
     }
@@ -47,7 +47,7 @@ Real6 Real6::FromFloat(long double value)
     if (biased > 0xFF)
         throw std::range_error("Real6: value out of range");
     if (biased < 1)
-        return r;                                              // underflow: zero
+        return r; // underflow: zero
     uint64_t bits = significand & kReal6FractionMask;
     if (std::signbit(value))
         bits |= uint64_t{1} << kReal6FractionBits;
@@ -60,7 +60,7 @@ Real6 Real6::FromFloat(long double value)
 long double Real6::ToFloat() const
 {
     if (Bytes[0] == 0)
-        return 0.0L;                                           // a negative sign is lost
+        return 0.0L; // a negative sign is lost
     uint64_t bits = 0;
     for (int i = 5; i >= 1; --i)
         bits = (bits << 8) | Bytes[i];
@@ -119,12 +119,12 @@ uint32_t FloatToFP(long double value)
     uint64_t significand = 0;
     int exponent = 0;
     Normalize(std::fabs(value), kFPFractionBits, significand, exponent);
-    if (exponent > 126)                 // E = +127 would read back as zero
+    if (exponent > 126) // E = +127 would read back as zero
         throw std::range_error("FP: value out of range");
     if (exponent < -128)
         return 0;
-    uint32_t word = (static_cast<uint32_t>(static_cast<uint8_t>(static_cast<int8_t>(exponent))) << 24)
-                    | static_cast<uint32_t>(significand);     // leading one lands on bit 22
+    uint32_t word = (static_cast<uint32_t>(static_cast<uint8_t>(static_cast<int8_t>(exponent))) << 24) |
+                    static_cast<uint32_t>(significand); // leading one lands on bit 22
     if (std::signbit(value))
         word |= kFPSignBit;
     return word;

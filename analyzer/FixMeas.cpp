@@ -8,13 +8,14 @@
 #include <QTime>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <span>
 #include <system_error>
 
-double CurrentLocalDateTime() {
+double CurrentLocalDateTime()
+{
     const QDateTime Now = QDateTime::currentDateTime();
     static const QDate Epoch(1899, 12, 30);
     return double(Epoch.daysTo(Now.date())) + Now.time().msecsSinceStartOfDay() / 86'400'000.0;
@@ -34,14 +35,17 @@ struct TLineFailure {
 };
 
 // The port's text, with the operating system's own words for the cause.
-std::string PortErrorText(const std::exception &Error) {
+std::string PortErrorText(const std::exception &Error)
+{
     std::string Text = Error.what();
     if (const auto *Ext = dynamic_cast<const EComPortExt *>(&Error))
         Text += ": " + std::system_category().message(int(Ext->WinCode()));
     return Text;
 }
 
-template <typename F> auto OnLine(F &&Exchange) {
+template <typename F>
+auto OnLine(F &&Exchange)
+{
     try {
         return Exchange();
     } catch (const std::exception &Error) {
@@ -80,14 +84,19 @@ TFixMeasThread::TFixMeasThread(const QString &PortName, const TPollPortFactory &
     }
 }
 
-TFixMeasThread::~TFixMeasThread() { Join(); }
+TFixMeasThread::~TFixMeasThread()
+{
+    Join();
+}
 
-void TFixMeasThread::Resume(TBindings Bindings) {
+void TFixMeasThread::Resume(TBindings Bindings)
+{
     FBindings = std::move(Bindings);
     FThread = std::thread([this] { Execute(); });
 }
 
-void TFixMeasThread::RequestTermination() {
+void TFixMeasThread::RequestTermination()
+{
     {
         std::lock_guard Lock(FWakeMutex);
         FTerminated = true;
@@ -95,21 +104,27 @@ void TFixMeasThread::RequestTermination() {
     FWake.notify_all();
 }
 
-void TFixMeasThread::Cancel() {
+void TFixMeasThread::Cancel()
+{
     RequestTermination();
     FHandOff.Cancel();
 }
 
-void TFixMeasThread::Join() {
+void TFixMeasThread::Join()
+{
     if (FThread.joinable())
         FThread.join();
 }
 
-bool TFixMeasThread::HandOff(const std::function<void()> &Fn) { return FHandOff.Call(Fn); }
+bool TFixMeasThread::HandOff(const std::function<void()> &Fn)
+{
+    return FHandOff.Call(Fn);
+}
 
 // No failure leaves the thread: each step below catches its own, and the
 // owner learns of the end through OnStoping.
-void TFixMeasThread::Execute() {
+void TFixMeasThread::Execute()
+{
     if (!FErrorFlag) {
         if (OpenPort())
             RunPasses();
@@ -121,7 +136,8 @@ void TFixMeasThread::Execute() {
     FBindings.Terminated();
 }
 
-bool TFixMeasThread::OpenPort() {
+bool TFixMeasThread::OpenPort()
+{
     try {
         FPort->Open();
         return true;
@@ -140,12 +156,14 @@ bool TFixMeasThread::OpenPort() {
 }
 
 // For the status bar's tooltip: why the port did not open.
-void TFixMeasThread::NotePortError(const std::exception &Error) {
+void TFixMeasThread::NotePortError(const std::exception &Error)
+{
     FLink.Update([Text = PortErrorText(Error)](TLinkSnapshot &Link) { Link.LastPortError = Text; });
 }
 
 // The owner shows its message; the run ends once it is closed.
-void TFixMeasThread::ReportOpenFailure() {
+void TFixMeasThread::ReportOpenFailure()
+{
     try {
         HandOff(FBindings.ErrorOpenPort);
     } catch (...) {
@@ -155,7 +173,8 @@ void TFixMeasThread::ReportOpenFailure() {
     RequestTermination();
 }
 
-void TFixMeasThread::RunPasses() {
+void TFixMeasThread::RunPasses()
+{
     FLink.Update([](TLinkSnapshot &Link) { Link.Phase = TLinkPhase::Polling; });
     try {
         while (!FTerminated) {
@@ -172,7 +191,8 @@ void TFixMeasThread::RunPasses() {
     }
 }
 
-void TFixMeasThread::Reconnect(const std::string &Error) {
+void TFixMeasThread::Reconnect(const std::string &Error)
+{
     CloseQuietly();
     const TLinkInstant LostAt = FMonotonicClock();
     FLink.Update([&](TLinkSnapshot &Link) {
@@ -197,19 +217,22 @@ void TFixMeasThread::Reconnect(const std::string &Error) {
 }
 
 // A dead device may refuse even this; the descriptor is released all the same.
-void TFixMeasThread::CloseQuietly() {
+void TFixMeasThread::CloseQuietly()
+{
     try {
         FPort->Close();
     } catch (...) {
     }
 }
 
-void TFixMeasThread::ClosePort() {
+void TFixMeasThread::ClosePort()
+{
     CloseQuietly(); // also after a failed open: an open that failed late may hold the device
     FPort.reset();  // the device is free before the owner hears of the end
 }
 
-void TFixMeasThread::Pass() {
+void TFixMeasThread::Pass()
+{
     // A refused hand-off means the component is going away: end without
     // touching the line again, so that nothing the owner has not received is
     // acknowledged.
@@ -255,7 +278,8 @@ void TFixMeasThread::Pass() {
         IdleWait();
 }
 
-bool TFixMeasThread::FetchResult(bool &Sent) {
+bool TFixMeasThread::FetchResult(bool &Sent)
+{
     FPass.RxBuffer.fill(0);
     // The gate goes by the record's wall-clock times; the silence that may
     // follow is measured on the monotonic clock.
@@ -289,21 +313,27 @@ bool TFixMeasThread::FetchResult(bool &Sent) {
     return true;
 }
 
-bool TFixMeasThread::AckResult() { return AnalyzerProtocol::AckResult(*FPort, FAddress); }
+bool TFixMeasThread::AckResult()
+{
+    return AnalyzerProtocol::AckResult(*FPort, FAddress);
+}
 
-void TFixMeasThread::IdleWait() {
+void TFixMeasThread::IdleWait()
+{
     if (!WaitOrTerminated(std::chrono::milliseconds(TFixMeas::kIdleWaitMs)))
         CheckPresence();
 }
 
-bool TFixMeasThread::WaitOrTerminated(std::chrono::milliseconds Duration) {
+bool TFixMeasThread::WaitOrTerminated(std::chrono::milliseconds Duration)
+{
     std::unique_lock Lock(FWakeMutex);
     return FWake.wait_for(Lock, Duration, [this] { return FTerminated.load(); });
 }
 
 // While the gate is shut nothing goes over the line for two minutes; a
 // device that has gone is noticed here instead of at the next fetch.
-void TFixMeasThread::CheckPresence() {
+void TFixMeasThread::CheckPresence()
+{
     const auto Now = std::chrono::steady_clock::now();
     if (Now < FNextPresenceCheck)
         return;
@@ -315,11 +345,18 @@ void TFixMeasThread::CheckPresence() {
 // ---------------------------------------------------------------------------
 // TFixMeas
 
-double TFixMeas::GateElapsedMs(double Now, double Reference) { return std::round((Now - Reference) * 86'400'000.0); }
+double TFixMeas::GateElapsedMs(double Now, double Reference)
+{
+    return std::round((Now - Reference) * 86'400'000.0);
+}
 
-bool TFixMeas::GateShut(double ElapsedMs) { return std::fabs(ElapsedMs) <= kFetchIntervalMs; }
+bool TFixMeas::GateShut(double ElapsedMs)
+{
+    return std::fabs(ElapsedMs) <= kFetchIntervalMs;
+}
 
-TFixMeas::TFixMeas(QObject *Owner) : QObject(Owner) {
+TFixMeas::TFixMeas(QObject *Owner) : QObject(Owner)
+{
     // By pointer to member, so that a rename fails to compile. (invokeMethod's
     // functor form would make its slot object on the polling thread and hand
     // it over inside Qt, out of the thread sanitizer's sight; this one is made
@@ -327,7 +364,8 @@ TFixMeas::TFixMeas(QObject *Owner) : QObject(Owner) {
     connect(this, &TFixMeas::PollThreadEnded, this, &TFixMeas::ThreadTerminated, Qt::QueuedConnection);
 }
 
-TFixMeas::~TFixMeas() {
+TFixMeas::~TFixMeas()
+{
     if (!FPollThread)
         return;
     // A waiting hand-off is released instead of served: the owner may be
@@ -347,7 +385,8 @@ TFixMeas::~TFixMeas() {
     FPollThread.reset();
 }
 
-void TFixMeas::Start() {
+void TFixMeas::Start()
+{
     if (FActive)
         return;
     QPointer<TFixMeas> Self(this);
@@ -382,17 +421,20 @@ void TFixMeas::Start() {
     }
 }
 
-void TFixMeas::Stop() {
+void TFixMeas::Stop()
+{
     if (FActive && FPollThread)
         FPollThread->RequestTermination();
 }
 
-void TFixMeas::Cancel() {
+void TFixMeas::Cancel()
+{
     if (FActive && FPollThread)
         FPollThread->Cancel();
 }
 
-void TFixMeas::ThreadTerminated() {
+void TFixMeas::ThreadTerminated()
+{
     if (!FPollThread || FEnding)
         return;
     FPollThread->Join(); // the body has returned; this only reaps it
@@ -405,17 +447,20 @@ void TFixMeas::ThreadTerminated() {
     FPollThread.reset();
 }
 
-void TFixMeas::DoStarting() {
+void TFixMeas::DoStarting()
+{
     if (OnStarting)
         OnStarting(this);
 }
 
-void TFixMeas::DoStoping(bool Error) {
+void TFixMeas::DoStoping(bool Error)
+{
     if (OnStoping)
         OnStoping(this, Error);
 }
 
-void TFixMeas::DoGetDevNumber() {
+void TFixMeas::DoGetDevNumber()
+{
     QPointer<TFixMeas> Self(this);
     if (OnGetDevNumber)
         OnGetDevNumber(this);
@@ -429,14 +474,15 @@ void TFixMeas::DoGetDevNumber() {
     Pass.AckPending = FMeasResult.AckPending;
 }
 
-void TFixMeas::DoPutResult() {
+void TFixMeas::DoPutResult()
+{
     if (!FPollThread)
         return;
     const TFixMeasThread::TPassState &Pass = FPollThread->PassState();
     if (Pass.AckPending) { // a reply has just been accepted
         const int Count = Pass.ValueCount;
-        const auto Bytes = std::span<const uint8_t>(Pass.RxBuffer).first(
-            size_t(AnalyzerProtocol::ReplyLengthForValueCount(Count)));
+        const auto Bytes =
+            std::span<const uint8_t>(Pass.RxBuffer).first(size_t(AnalyzerProtocol::ReplyLengthForValueCount(Count)));
         // The owner's record still owes the previous reply's acknowledgement:
         // the gate reopened without the analyzer ever echoing it, so the
         // analyzer still holds that analysis and may have sent it again.
@@ -457,7 +503,8 @@ void TFixMeas::DoPutResult() {
         OnPutResult(this);
 }
 
-void TFixMeas::DoErrorOpenPort() {
+void TFixMeas::DoErrorOpenPort()
+{
     if (OnErrorOpenPort)
         OnErrorOpenPort(this);
 }

@@ -31,13 +31,13 @@
 // is the starting state: no device, no result, no acknowledgement owed, and a
 // reference time so old that the first pass fetches at once.
 struct TFixMeasResult {
-    uint16_t DevNumber = 0;   // device to poll; in a result, the device polled
-    uint16_t Status = 0;      // status word; 0 for replies of fewer than 12 values
+    uint16_t DevNumber = 0; // device to poll; in a result, the device polled
+    uint16_t Status = 0;    // status word; 0 for replies of fewer than 12 values
     uint8_t GroupNumber = 0;
     std::array<Real6, AnalyzerProtocol::kMaxValues> Values{}; // first ValueCount belong to the result
-    double ResultTime = 0;    // when the reply was accepted: days since 1899-12-30, local time
-    uint8_t ValueCount = 0;   // 4, 6, 7 or 12; 0 before the first result
-    bool AckPending = false;  // accepted, not yet acknowledged by the analyzer
+    double ResultTime = 0;   // when the reply was accepted: days since 1899-12-30, local time
+    uint8_t ValueCount = 0;  // 4, 6, 7 or 12; 0 before the first result
+    bool AckPending = false; // accepted, not yet acknowledged by the analyzer
     // The last accepted reply is byte for byte the one accepted before it,
     // whose acknowledgement was never confirmed: the analyzer sent the same
     // analysis again (its echo of our acknowledgement was lost). It is

@@ -9,7 +9,8 @@ namespace {
 // The serial port as a polling run uses it, set up for the analyzer's line.
 class TComPollPort final : public IPollPort {
 public:
-    explicit TComPollPort(const QString &PortName) : FPath(ComDevicePath(PortName.toStdString())) {
+    explicit TComPollPort(const QString &PortName) : FPath(ComDevicePath(PortName.toStdString()))
+    {
         FPort.SetPort(PortName.toStdString());
         FPort.SetBaudRate(br9600);
         FPort.Parity().SetBits(prOdd);
@@ -21,8 +22,9 @@ public:
     void Close() override { FPort.Close(); }
     // The device node (or the link that names it) is gone once the adapter
     // is unplugged or the far end of a pseudo-terminal has closed.
-    bool Present() const override {
-        struct stat Info{};
+    bool Present() const override
+    {
+        struct stat Info {};
         return ::stat(FPath.c_str(), &Info) == 0;
     }
     void ClearBuffer(bool Input, bool Output) override { FPort.ClearBuffer(Input, Output); }
@@ -36,6 +38,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<IPollPort> CreatePollComPort(const QString &PortName) {
+std::unique_ptr<IPollPort> CreatePollComPort(const QString &PortName)
+{
     return std::make_unique<TComPollPort>(PortName);
 }

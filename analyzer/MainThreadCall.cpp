@@ -4,11 +4,13 @@
 
 #include <utility>
 
-TMainThreadCall::TMainThreadCall() : FState(std::make_shared<TState>()) {
+TMainThreadCall::TMainThreadCall() : FState(std::make_shared<TState>())
+{
     FReceiver = std::make_unique<TMainThreadCallReceiver>([State = FState] { Serve(State); });
 }
 
-TMainThreadCall::~TMainThreadCall() {
+TMainThreadCall::~TMainThreadCall()
+{
     Cancel();
     // Destroyed from inside a call (its owner went away in a handler): the
     // receiver is still in its slot, so it goes once that has returned.
@@ -16,7 +18,8 @@ TMainThreadCall::~TMainThreadCall() {
         FReceiver.release()->deleteLater();
 }
 
-bool TMainThreadCall::Call(std::function<void()> Fn) {
+bool TMainThreadCall::Call(std::function<void()> Fn)
+{
     {
         std::lock_guard Lock(FState->Mutex);
         if (FState->Cancelled)
@@ -41,7 +44,8 @@ bool TMainThreadCall::Call(std::function<void()> Fn) {
     return Ran;
 }
 
-void TMainThreadCall::Cancel() {
+void TMainThreadCall::Cancel()
+{
     {
         std::lock_guard Lock(FState->Mutex);
         FState->Cancelled = true;
@@ -50,13 +54,15 @@ void TMainThreadCall::Cancel() {
     FState->Changed.notify_all();
 }
 
-bool TMainThreadCall::Serving() const {
+bool TMainThreadCall::Serving() const
+{
     std::lock_guard Lock(FState->Mutex);
     return FState->Serving;
 }
 
 // State by value: Fn may destroy the receiver that holds the other copy.
-void TMainThreadCall::Serve(std::shared_ptr<TState> State) {
+void TMainThreadCall::Serve(std::shared_ptr<TState> State)
+{
     std::function<void()> Fn;
     {
         std::lock_guard Lock(State->Mutex);

@@ -61,8 +61,8 @@ private:
         std::function<void()> Pending;   // queued, not yet taken by the main thread
         bool Done = false;               // the current call has returned
         bool Cancelled = false;
-        bool Serving = false;            // the main thread is inside Serve
-        std::exception_ptr Error;        // what escaped the current call
+        bool Serving = false;     // the main thread is inside Serve
+        std::exception_ptr Error; // what escaped the current call
     };
     static void Serve(std::shared_ptr<TState> State);
 

@@ -53,7 +53,7 @@ TLinkLabel *linkLabel(const char *text, QWidget *parent, int left, int top)
     return label;
 }
 
-}  // namespace
+} // namespace
 
 UrlOpener SetAboutUrlOpener(UrlOpener opener)
 {
@@ -70,8 +70,7 @@ void TLinkLabel::mousePressEvent(QMouseEvent *event)
 
 void TLinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = FPressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
+    const bool click = FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     FPressed = false;
     event->accept();
     if (click)
@@ -79,9 +78,9 @@ void TLinkLabel::mouseReleaseEvent(QMouseEvent *event)
 }
 
 TAboutForm::TAboutForm(QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      FOpenUrl(urlOpener())
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::MSWindowsFixedSizeDialogHint)
+    , FOpenUrl(urlOpener())
 {
     setFixedSize(444, 228);
     setFont(dialogFont(true));

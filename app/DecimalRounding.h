@@ -23,10 +23,7 @@ TDecimalDigits ParseScientific(std::string_view Text);
 struct TRoundedDecimal {
     std::string Integer;  // without leading zeros; empty for zero
     std::string Fraction; // exactly the requested number of decimals
-    bool IsZero() const
-    {
-        return Integer.empty() && Fraction.find_first_not_of('0') == std::string::npos;
-    }
+    bool IsZero() const { return Integer.empty() && Fraction.find_first_not_of('0') == std::string::npos; }
 };
 
 // Rounds half away from zero to `Places` decimals (0 or more); a carry that

@@ -18,12 +18,9 @@ public:
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
         switch (box.exec()) {
-        case QMessageBox::Yes:
-            return TSaveAnswer::Yes;
-        case QMessageBox::No:
-            return TSaveAnswer::No;
-        default:
-            return TSaveAnswer::Cancel;
+        case QMessageBox::Yes: return TSaveAnswer::Yes;
+        case QMessageBox::No: return TSaveAnswer::No;
+        default: return TSaveAnswer::Cancel;
         }
     }
 
@@ -109,18 +106,17 @@ private:
     static bool SuffixAddedUnasked(const QFileDialog &dialog, const QString &name)
     {
         const bool native = dialog.findChild<QWidget *>(QStringLiteral("fileNameEdit")) == nullptr;
-        return native && !dialog.defaultSuffix().isEmpty()
-               && name.endsWith(QLatin1Char('.') + dialog.defaultSuffix()) && QFileInfo::exists(name);
+        return native && !dialog.defaultSuffix().isEmpty() &&
+               name.endsWith(QLatin1Char('.') + dialog.defaultSuffix()) && QFileInfo::exists(name);
     }
 
     // The question Qt's own dialog asks, in its words.
     static bool ConfirmReplace(QFileDialog &dialog, const QString &name)
     {
-        const QString text = QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
-                                 .arg(QFileInfo(name).fileName());
+        const QString text =
+            QFileDialog::tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(name).fileName());
         return QMessageBox::warning(dialog.parentWidget(), dialog.windowTitle(), text,
-                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-               == QMessageBox::Yes;
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     }
 
     static QString Run(QFileDialog &dialog)

@@ -125,13 +125,12 @@ void drawStop(QPainter &p)
     p.drawRoundedRect(QRectF(4.5, 4.5, 15, 15), 2.5, 2.5);
 }
 
-}  // namespace
+} // namespace
 
 QImage NivaraIconImage(int index, int size)
 {
     using Draw = void (*)(QPainter &);
-    static constexpr Draw kDrawers[kImageCount] = {drawNew,   drawOpen,  drawSave,
-                                                   drawPrint, drawStart, drawStop};
+    static constexpr Draw kDrawers[kImageCount] = {drawNew, drawOpen, drawSave, drawPrint, drawStart, drawStop};
     if (index < 0 || index >= kImageCount || size <= 0)
         return {};
 

@@ -9,10 +9,10 @@
 enum NivaraImage : int {
     kImageNew = 0,
     kImageOpen = 1,
-    kImageSave = 2,    // also Save As
+    kImageSave = 2, // also Save As
     kImagePrint = 3,
-    kImageStart = 4,   // polling off: pressing starts it
-    kImageStop = 5,    // polling on: pressing stops it
+    kImageStart = 4, // polling off: pressing starts it
+    kImageStop = 5,  // polling on: pressing stops it
     kImageCount = 6,
 };
 

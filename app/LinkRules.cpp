@@ -35,8 +35,7 @@ std::pair<QString, QString> RefusalCause(AnalyzerProtocol::TReplyVerdict Verdict
     switch (Verdict) {
     case TReplyVerdict::WrongEcho: return {MyConsts::sLinkRefusedEcho(), MyConsts::sLinkRefusedEchoLong()};
     case TReplyVerdict::WrongLength: return {MyConsts::sLinkRefusedLength(), MyConsts::sLinkRefusedLengthLong()};
-    case TReplyVerdict::OwnRequest:
-        return {MyConsts::sLinkRefusedOwnRequest(), MyConsts::sLinkRefusedOwnRequestLong()};
+    case TReplyVerdict::OwnRequest: return {MyConsts::sLinkRefusedOwnRequest(), MyConsts::sLinkRefusedOwnRequestLong()};
     default: return {MyConsts::sLinkRefusedNoise(), MyConsts::sLinkRefusedNoiseLong()};
     }
 }
@@ -58,8 +57,7 @@ void DescribeRun(const TLinkInput &In, const TLinkSettings &Settings, TLinkStatu
         Out.Advice = MyConsts::sLinkAdvicePortLost();
         Out.NeedsOperator = true;
         return;
-    case TLinkPhase::Polling:
-        break;
+    case TLinkPhase::Polling: break;
     }
     // The poller's gate, read the way it reads it.
     const double ElapsedMs = TFixMeas::GateElapsedMs(In.Now, Link.GateReference);
@@ -118,7 +116,8 @@ TLinkStatus DescribeLink(const TLinkInput &In, const TLinkSettings &Settings)
 
     if (In.Active) {
         DescribeRun(In, Settings, Out);
-    } else if (const auto [Reason, Advice] = CannotStartReason(In.Port, In.PortPresent, In.DevNumber); !Reason.isEmpty()) {
+    } else if (const auto [Reason, Advice] = CannotStartReason(In.Port, In.PortPresent, In.DevNumber);
+               !Reason.isEmpty()) {
         Out.State = TLinkState::CannotStart;
         Out.StateText = MyConsts::sLinkCannotStart().arg(Reason);
         Out.Advice = Advice;
@@ -133,19 +132,21 @@ TLinkStatus DescribeLink(const TLinkInput &In, const TLinkSettings &Settings)
         // The date only when it is not today's.
         const QDateTime When = DateTimeFromRecordTime(In.LastResultTime);
         const bool Today = When.date() == DateTimeFromRecordTime(In.Now).date();
-        Out.ResultsText = MyConsts::sLinkResultsLast().arg(In.ResultCount).arg(
-            When.toString(Today ? QStringLiteral("HH:mm:ss") : QStringLiteral("dd.MM.yyyy HH:mm:ss")));
+        Out.ResultsText =
+            MyConsts::sLinkResultsLast()
+                .arg(In.ResultCount)
+                .arg(When.toString(Today ? QStringLiteral("HH:mm:ss") : QStringLiteral("dd.MM.yyyy HH:mm:ss")));
     }
 
     const TLinkSnapshot &Link = In.Link;
     if (!Out.Advice.isEmpty())
         Out.Details = Out.Advice + QLatin1Char('\n');
     Out.Details += MyConsts::sLinkCounters()
-                      .arg(Link.Fetches)
-                      .arg(Link.Refused)
-                      .arg(Link.AcksConfirmed)
-                      .arg(Link.AcksMissed)
-                      .arg(Link.Reopens);
+                       .arg(Link.Fetches)
+                       .arg(Link.Refused)
+                       .arg(Link.AcksConfirmed)
+                       .arg(Link.AcksMissed)
+                       .arg(Link.Reopens);
     if (!Link.LastPortError.empty())
         Out.Details += QLatin1Char('\n') + MyConsts::sLinkPortError().arg(QString::fromStdString(Link.LastPortError));
     return Out;

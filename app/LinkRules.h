@@ -12,18 +12,18 @@
 #include <utility>
 
 enum class TLinkState : uint8_t {
-    Off,          // polling is off
-    CannotStart,  // polling is off, and Start would end at once
-    Opening,      // the run opens its port
-    Waiting,      // the 125 s gate is shut: the next result is fetched when it opens
-    Fetching,     // the gate is open and fetches go out
-    NoAnswer,     // the gate is open and fetches have had no answer for a while
-    Refused,      // replies arrive but are refused
-    PortLost,     // the port failed; the run reopens it
+    Off,         // polling is off
+    CannotStart, // polling is off, and Start would end at once
+    Opening,     // the run opens its port
+    Waiting,     // the 125 s gate is shut: the next result is fetched when it opens
+    Fetching,    // the gate is open and fetches go out
+    NoAnswer,    // the gate is open and fetches have had no answer for a while
+    Refused,     // replies arrive but are refused
+    PortLost,    // the port failed; the run reopens it
 };
 
 struct TLinkInput {
-    bool Active = false;       // a polling run is on
+    bool Active = false; // a polling run is on
     TLinkSnapshot Link;
     double Now = 0;            // on the poller's local clock: for the gate and the day of results
     TLinkInstant MonotonicNow; // on the poller's monotonic clock: for the link's durations
@@ -52,8 +52,8 @@ struct TLinkStatus {
     QString PortText;
     QString StateText;
     QString ResultsText; // the journal's results and the time of the last accepted one
-    QString Advice;  // what the operator can do about the state; may be empty
-    QString Details; // the advice, the counters and the port's last error, for a tooltip
+    QString Advice;      // what the operator can do about the state; may be empty
+    QString Details;     // the advice, the counters and the port's last error, for a tooltip
 };
 
 TLinkStatus DescribeLink(const TLinkInput &In, const TLinkSettings &Settings = {});

@@ -103,9 +103,9 @@ void TLinkStatusBar::Refresh()
         label->setText(text);
         label->setToolTip(text);
     }
-    const QString &style = FStatus.NeedsOperator                         ? kOperatorStyle
+    const QString &style = FStatus.NeedsOperator                      ? kOperatorStyle
                            : FStatus.State == TLinkState::CannotStart ? kReasonStyle
-                                                                        : QString();
+                                                                      : QString();
     if (FStateLabel->styleSheet() != style) // a new style sheet costs a re-polish
         FStateLabel->setStyleSheet(style);
 
@@ -122,6 +122,5 @@ void TLinkStatusBar::Refresh()
 
 QString TLinkStatusBar::Text() const
 {
-    return QStringList{FStateLabel->text(), FPortLabel->text(), FResultsLabel->text()}.join(
-        QStringLiteral(" | "));
+    return QStringList{FStateLabel->text(), FPortLabel->text(), FResultsLabel->text()}.join(QStringLiteral(" | "));
 }

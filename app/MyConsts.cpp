@@ -4,27 +4,90 @@
 
 namespace MyConsts {
 
-QString sProgramTitle() { return QStringLiteral("Регистрация измерений молока"); }
-QString sNewFileBase() { return QStringLiteral("Новый"); }
-QString sFileMenu() { return QStringLiteral("Файл"); }
-QString sActNew() { return QStringLiteral("Новый"); }
-QString sActOpen() { return QStringLiteral("Открыть"); }
-QString sActSave() { return QStringLiteral("Сохранить"); }
-QString sActSaveAs() { return QStringLiteral("Сохранить как"); }
-QString sActPrint() { return QStringLiteral("Печать"); }
-QString sActSavePdf() { return QStringLiteral("Сохранить как PDF"); }
-QString sActPrintPreview() { return QStringLiteral("Предварительный просмотр"); }
-QString sPdfFilesFilter() { return QStringLiteral("Файлы PDF (.pdf) (*.pdf)"); }
-QString sSaveQuestion() { return QStringLiteral("Сохранить данные?"); }
-QString sDataChanged() { return QStringLiteral("Данные были изменены"); }
-QString sDeviceNumberHint() { return QStringLiteral("Номер прибора"); }
-QString sStartPolling() { return QStringLiteral("Включить опрос"); }
-QString sStopPolling() { return QStringLiteral("Остановить опрос"); }
-QString sAbout() { return QStringLiteral("О программе"); }
-QString sCompanyName() { return QStringLiteral("ООО «Нивара Лаб»"); }
-QString sCompanyPhone() { return QStringLiteral("Тел./факс: (000) 555-01-23"); }
-QString sPortOpenError() { return QStringLiteral("Ошибка открытия порта"); }
-QString sErrorCaption() { return QStringLiteral("Ошибка"); }
+QString sProgramTitle()
+{
+    return QStringLiteral("Регистрация измерений молока");
+}
+QString sNewFileBase()
+{
+    return QStringLiteral("Новый");
+}
+QString sFileMenu()
+{
+    return QStringLiteral("Файл");
+}
+QString sActNew()
+{
+    return QStringLiteral("Новый");
+}
+QString sActOpen()
+{
+    return QStringLiteral("Открыть");
+}
+QString sActSave()
+{
+    return QStringLiteral("Сохранить");
+}
+QString sActSaveAs()
+{
+    return QStringLiteral("Сохранить как");
+}
+QString sActPrint()
+{
+    return QStringLiteral("Печать");
+}
+QString sActSavePdf()
+{
+    return QStringLiteral("Сохранить как PDF");
+}
+QString sActPrintPreview()
+{
+    return QStringLiteral("Предварительный просмотр");
+}
+QString sPdfFilesFilter()
+{
+    return QStringLiteral("Файлы PDF (.pdf) (*.pdf)");
+}
+QString sSaveQuestion()
+{
+    return QStringLiteral("Сохранить данные?");
+}
+QString sDataChanged()
+{
+    return QStringLiteral("Данные были изменены");
+}
+QString sDeviceNumberHint()
+{
+    return QStringLiteral("Номер прибора");
+}
+QString sStartPolling()
+{
+    return QStringLiteral("Включить опрос");
+}
+QString sStopPolling()
+{
+    return QStringLiteral("Остановить опрос");
+}
+QString sAbout()
+{
+    return QStringLiteral("О программе");
+}
+QString sCompanyName()
+{
+    return QStringLiteral("ООО «Нивара Лаб»");
+}
+QString sCompanyPhone()
+{
+    return QStringLiteral("Тел./факс: (000) 555-01-23");
+}
+QString sPortOpenError()
+{
+    return QStringLiteral("Ошибка открытия порта");
+}
+QString sErrorCaption()
+{
+    return QStringLiteral("Ошибка");
+}
 QString sPortMissing()
 {
     return QStringLiteral("Порт %1 не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт.");
@@ -55,11 +118,26 @@ QString sPortBusyLeftBehind()
                           "пока открыт другой конец, и обойти его может только администратор (root). "
                           "Перезапустите программу, которая создаёт этот порт, и включите опрос снова.");
 }
-QString sPortOtherError() { return QStringLiteral("Порт %1: %2."); }
-QString sPortAbsent() { return QStringLiteral("нет на компьютере"); }
-QString sOtherPort() { return QStringLiteral("Другой порт…"); }
-QString sOtherPortCaption() { return QStringLiteral("Порт анализатора"); }
-QString sOtherPortLabel() { return QStringLiteral("Имя порта или путь к нему (например, ttyUSB0 или /dev/pts/3):"); }
+QString sPortOtherError()
+{
+    return QStringLiteral("Порт %1: %2.");
+}
+QString sPortAbsent()
+{
+    return QStringLiteral("нет на компьютере");
+}
+QString sOtherPort()
+{
+    return QStringLiteral("Другой порт…");
+}
+QString sOtherPortCaption()
+{
+    return QStringLiteral("Порт анализатора");
+}
+QString sOtherPortLabel()
+{
+    return QStringLiteral("Имя порта или путь к нему (например, ttyUSB0 или /dev/pts/3):");
+}
 QString sLogNotSecured()
 {
     return QStringLiteral("Внимание: результаты не защищены от сбоя — журнал восстановления %1 не записывается (%2). "
@@ -67,15 +145,19 @@ QString sLogNotSecured()
 }
 QString sRecovered()
 {
-    return QStringLiteral("Восстановлены данные, не сохранённые при прошлой работе программы: результатов — %1, подписей проб — %2.\n"
-                          "Сохраните журнал.");
+    return QStringLiteral(
+        "Восстановлены данные, не сохранённые при прошлой работе программы: результатов — %1, подписей проб — %2.\n"
+        "Сохраните журнал.");
 }
 QString sAlreadyRunning()
 {
     return QStringLiteral("Программа уже работает с папкой %1, но не отвечает.\n"
                           "Дождитесь её окна или закройте её, затем запустите программу снова.");
 }
-QString sRecoveryCaption() { return QStringLiteral("Восстановление журнала"); }
+QString sRecoveryCaption()
+{
+    return QStringLiteral("Восстановление журнала");
+}
 QString sLogUnreadable()
 {
     return QStringLiteral("Журнал восстановления %1 не читается (%2); он сохранён как %3.");
@@ -193,57 +275,147 @@ QString sNotJournalSemicolons()
 {
     return QStringLiteral("столбцы в нём разделены точкой с запятой, а не табуляцией");
 }
-QString sLinkPort() { return QStringLiteral("Порт %1, прибор %2"); }
-QString sLinkPortDescribed() { return QStringLiteral("Порт %1 (%2), прибор %3"); }
-QString sLinkNoPort() { return QStringLiteral("Порт не выбран, прибор %1"); }
-QString sLinkOff() { return QStringLiteral("Опрос выключен"); }
-QString sLinkCannotStart() { return QStringLiteral("Опрос не начнётся: %1"); }
-QString sLinkReasonDevice0() { return QStringLiteral("номер прибора 0"); }
-QString sLinkAdviceDevice0() { return QStringLiteral("Укажите номер прибора от 1 до 65535."); }
-QString sLinkReasonNoPort() { return QStringLiteral("не выбран порт"); }
-QString sLinkAdviceNoPort() { return QStringLiteral("Выберите порт в меню кнопки опроса."); }
-QString sLinkReasonPortAbsent() { return QStringLiteral("порт %1 не найден"); }
+QString sLinkPort()
+{
+    return QStringLiteral("Порт %1, прибор %2");
+}
+QString sLinkPortDescribed()
+{
+    return QStringLiteral("Порт %1 (%2), прибор %3");
+}
+QString sLinkNoPort()
+{
+    return QStringLiteral("Порт не выбран, прибор %1");
+}
+QString sLinkOff()
+{
+    return QStringLiteral("Опрос выключен");
+}
+QString sLinkCannotStart()
+{
+    return QStringLiteral("Опрос не начнётся: %1");
+}
+QString sLinkReasonDevice0()
+{
+    return QStringLiteral("номер прибора 0");
+}
+QString sLinkAdviceDevice0()
+{
+    return QStringLiteral("Укажите номер прибора от 1 до 65535.");
+}
+QString sLinkReasonNoPort()
+{
+    return QStringLiteral("не выбран порт");
+}
+QString sLinkAdviceNoPort()
+{
+    return QStringLiteral("Выберите порт в меню кнопки опроса.");
+}
+QString sLinkReasonPortAbsent()
+{
+    return QStringLiteral("порт %1 не найден");
+}
 QString sLinkAdvicePortAbsent()
 {
     return QStringLiteral("Подключите адаптер или выберите другой порт в меню кнопки опроса.");
 }
-QString sLinkOpening() { return QStringLiteral("Открытие порта…"); }
-QString sLinkWaiting() { return QStringLiteral("Ожидание следующего результата: %1"); }
-QString sLinkAckMissing() { return QStringLiteral(" (приём не подтверждён)"); }
-QString sLinkFetching() { return QStringLiteral("Запрос результата…"); }
-QString sLinkNoAnswer() { return QStringLiteral("Нет ответа от анализатора %1"); }
+QString sLinkOpening()
+{
+    return QStringLiteral("Открытие порта…");
+}
+QString sLinkWaiting()
+{
+    return QStringLiteral("Ожидание следующего результата: %1");
+}
+QString sLinkAckMissing()
+{
+    return QStringLiteral(" (приём не подтверждён)");
+}
+QString sLinkFetching()
+{
+    return QStringLiteral("Запрос результата…");
+}
+QString sLinkNoAnswer()
+{
+    return QStringLiteral("Нет ответа от анализатора %1");
+}
 QString sLinkAdviceNoAnswer()
 {
     return QStringLiteral("Проверьте номер прибора, питание анализатора, кабель и выбранный порт.");
 }
-QString sLinkRefused() { return QStringLiteral("Ответы отклоняются: %1 (%2)"); }
-QString sLinkAdviceRefused() { return QStringLiteral("Анализатор отвечает, но ответы не принимаются: %1."); }
-QString sLinkRefusedEcho() { return QStringLiteral("чужой адрес"); }
-QString sLinkRefusedEchoLong() { return QStringLiteral("в ответе чужой адрес — другой номер прибора или помехи"); }
-QString sLinkRefusedLength() { return QStringLiteral("неверная длина"); }
-QString sLinkRefusedLengthLong() { return QStringLiteral("ответ неполный или с лишними байтами — помехи или кабель"); }
-QString sLinkRefusedOwnRequest() { return QStringLiteral("эхо запроса"); }
+QString sLinkRefused()
+{
+    return QStringLiteral("Ответы отклоняются: %1 (%2)");
+}
+QString sLinkAdviceRefused()
+{
+    return QStringLiteral("Анализатор отвечает, но ответы не принимаются: %1.");
+}
+QString sLinkRefusedEcho()
+{
+    return QStringLiteral("чужой адрес");
+}
+QString sLinkRefusedEchoLong()
+{
+    return QStringLiteral("в ответе чужой адрес — другой номер прибора или помехи");
+}
+QString sLinkRefusedLength()
+{
+    return QStringLiteral("неверная длина");
+}
+QString sLinkRefusedLengthLong()
+{
+    return QStringLiteral("ответ неполный или с лишними байтами — помехи или кабель");
+}
+QString sLinkRefusedOwnRequest()
+{
+    return QStringLiteral("эхо запроса");
+}
 QString sLinkRefusedOwnRequestLong()
 {
     return QStringLiteral("линия возвращает запрос — перемычка в кабеле или адаптер с эхом");
 }
-QString sLinkRefusedNoise() { return QStringLiteral("помехи"); }
-QString sLinkRefusedNoiseLong() { return QStringLiteral("приходят байты, не похожие на ответ — помехи или скорость линии"); }
-QString sLinkPortLost() { return QStringLiteral("Порт потерян, переподключение… %1"); }
+QString sLinkRefusedNoise()
+{
+    return QStringLiteral("помехи");
+}
+QString sLinkRefusedNoiseLong()
+{
+    return QStringLiteral("приходят байты, не похожие на ответ — помехи или скорость линии");
+}
+QString sLinkPortLost()
+{
+    return QStringLiteral("Порт потерян, переподключение… %1");
+}
 QString sLinkAdvicePortLost()
 {
     return QStringLiteral("Проверьте кабель и адаптер; опрос продолжится сам, когда порт появится.");
 }
-QString sLinkSeconds() { return QStringLiteral("%1 с"); }
-QString sLinkMinutes() { return QStringLiteral("%1 мин %2 с"); }
-QString sLinkResults() { return QStringLiteral("Результатов: %1"); }
-QString sLinkResultsLast() { return QStringLiteral("Результатов: %1, последний в %2"); }
+QString sLinkSeconds()
+{
+    return QStringLiteral("%1 с");
+}
+QString sLinkMinutes()
+{
+    return QStringLiteral("%1 мин %2 с");
+}
+QString sLinkResults()
+{
+    return QStringLiteral("Результатов: %1");
+}
+QString sLinkResultsLast()
+{
+    return QStringLiteral("Результатов: %1, последний в %2");
+}
 QString sLinkCounters()
 {
     return QStringLiteral("Запросов: %1, отклонено ответов: %2, подтверждено: %3, без подтверждения: %4, "
                           "переподключений: %5");
 }
-QString sLinkPortError() { return QStringLiteral("Ошибка порта: %1"); }
+QString sLinkPortError()
+{
+    return QStringLiteral("Ошибка порта: %1");
+}
 QString sSelectionStatistics()
 {
     return QStringLiteral("Количество: %1  Среднее: %2  Минимум: %3  Максимум: %4");
@@ -251,11 +423,25 @@ QString sSelectionStatistics()
 
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {
-    u"№ ст",     u"Проба",     u"Дата",    u"Время",    u"№ гр.",   u"Температура",
-    u"Жир",      u"СОМО",      u"Плотность", u"Белок",  u"Доб.вода", u"ГСО",
-    u"Лактоза",  u"Соли",      u"СМО",     u"Т.замерзания", u"Ст.гомогенизации",
+    u"№ ст",
+    u"Проба",
+    u"Дата",
+    u"Время",
+    u"№ гр.",
+    u"Температура",
+    u"Жир",
+    u"СОМО",
+    u"Плотность",
+    u"Белок",
+    u"Доб.вода",
+    u"ГСО",
+    u"Лактоза",
+    u"Соли",
+    u"СМО",
+    u"Т.замерзания",
+    u"Ст.гомогенизации",
 };
-}  // namespace
+} // namespace
 
 QStringList sColumnCaptions()
 {
@@ -284,4 +470,4 @@ JournalTexts sJournalTexts()
     return texts;
 }
 
-}  // namespace MyConsts
+} // namespace MyConsts

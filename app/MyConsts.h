@@ -10,34 +10,34 @@
 
 namespace MyConsts {
 
-QString sProgramTitle();        // main window caption start, About program line
-QString sNewFileBase();         // base of new journal file names: Новый.txt, Новый1.txt, ...
-QString sFileMenu();            // File menu caption
-QString sActNew();              // New command caption and hint
-QString sActOpen();             // Open command caption and hint
-QString sActSave();             // Save command caption and hint
-QString sActSaveAs();           // Save As command caption and hint
-QString sActPrint();            // Print command caption and hint
-QString sActSavePdf();          // "save as PDF" command caption and hint
-QString sActPrintPreview();     // print preview command caption and hint
-QString sPdfFilesFilter();      // the PDF save dialog's filter, "description (*.pdf)"
-QString sSaveQuestion();        // unsaved-changes question, at closing and at New
-QString sDataChanged();         // caption of the unsaved-changes question at closing
-QString sDeviceNumberHint();    // hint of the device number field
-QString sStartPolling();        // Start/Stop button hint while polling is off
-QString sStopPolling();         // Start/Stop button hint while polling runs
-QString sAbout();               // About menu item and About window caption
-QString sCompanyName();         // maker's name, About window
-QString sCompanyPhone();        // maker's telephone and fax line, About window
-QString sPortOpenError();       // the serial port cannot be opened
-QString sErrorCaption();        // caption of that message
+QString sProgramTitle();     // main window caption start, About program line
+QString sNewFileBase();      // base of new journal file names: Новый.txt, Новый1.txt, ...
+QString sFileMenu();         // File menu caption
+QString sActNew();           // New command caption and hint
+QString sActOpen();          // Open command caption and hint
+QString sActSave();          // Save command caption and hint
+QString sActSaveAs();        // Save As command caption and hint
+QString sActPrint();         // Print command caption and hint
+QString sActSavePdf();       // "save as PDF" command caption and hint
+QString sActPrintPreview();  // print preview command caption and hint
+QString sPdfFilesFilter();   // the PDF save dialog's filter, "description (*.pdf)"
+QString sSaveQuestion();     // unsaved-changes question, at closing and at New
+QString sDataChanged();      // caption of the unsaved-changes question at closing
+QString sDeviceNumberHint(); // hint of the device number field
+QString sStartPolling();     // Start/Stop button hint while polling is off
+QString sStopPolling();      // Start/Stop button hint while polling runs
+QString sAbout();            // About menu item and About window caption
+QString sCompanyName();      // maker's name, About window
+QString sCompanyPhone();     // maker's telephone and fax line, About window
+QString sPortOpenError();    // the serial port cannot be opened
+QString sErrorCaption();     // caption of that message
 // The second line of that message: the cause and what to do. %1 is the port.
-QString sPortMissing();         // no such device
-QString sPortNoPermission();    // %2 the user, who is not in the dialout group
-QString sPortBusy();            // held by a program that could not be found
-QString sPortBusyBy();          // %2 the program, %3 its process id
-QString sPortBusyLeftBehind();  // a pseudo-terminal's exclusive mode that nobody in sight holds
-QString sPortOtherError();      // %2 the operating system's text
+QString sPortMissing();        // no such device
+QString sPortNoPermission();   // %2 the user, who is not in the dialout group
+QString sPortBusy();           // held by a program that could not be found
+QString sPortBusyBy();         // %2 the program, %3 its process id
+QString sPortBusyLeftBehind(); // a pseudo-terminal's exclusive mode that nobody in sight holds
+QString sPortOtherError();     // %2 the operating system's text
 // The port menu: the mark of the configured port when it is not present, the
 // item that lets the operator type a port, and that dialog's caption and label.
 QString sPortAbsent();
@@ -60,9 +60,9 @@ QString sLabelsUnplaced();          // %1 how many
 QString sLogRecordsUnreadable();    // %1 how many
 QString sLogCopiedAs();             // %1 the copy
 QString sEmergencyJournal();        // %1 where the journal went at the last orderly end
-QString sLogUnreadable();       // %1 log, %2 cause, %3 where it was set aside
-QString sLogNotSetAside();      // why a log that could not be moved away is not written
-QString sSettingsUnreadable();  // the settings file exists but cannot be read: %1 its path, %2 the cause
+QString sLogUnreadable();           // %1 log, %2 cause, %3 where it was set aside
+QString sLogNotSetAside();          // why a log that could not be moved away is not written
+QString sSettingsUnreadable();      // the settings file exists but cannot be read: %1 its path, %2 the cause
 // Settings that cannot be written: the file (%1) with the disk's cause (%2),
 // or a value (%2) the file cannot hold, with why (%3).
 QString sSettingsNotWritten();
@@ -90,11 +90,11 @@ QString sAlreadyRunning();
 // The link's status bar: the port with its description and the
 // device number, the link's states (%1 a duration or a cause), and the
 // journal's count of results with the time of the last one.
-QString sLinkPort();             // %1 port, %2 device number
-QString sLinkPortDescribed();    // %1 port, %2 description, %3 device number
-QString sLinkNoPort();           // no port chosen, %1 device number
+QString sLinkPort();          // %1 port, %2 device number
+QString sLinkPortDescribed(); // %1 port, %2 description, %3 device number
+QString sLinkNoPort();        // no port chosen, %1 device number
 QString sLinkOff();
-QString sLinkCannotStart();      // %1 the reason
+QString sLinkCannotStart(); // %1 the reason
 QString sLinkReasonDevice0();
 QString sLinkAdviceDevice0();
 QString sLinkReasonNoPort();
@@ -102,13 +102,13 @@ QString sLinkAdviceNoPort();
 QString sLinkReasonPortAbsent(); // %1 port
 QString sLinkAdvicePortAbsent();
 QString sLinkOpening();
-QString sLinkWaiting();          // %1 time left on the 125 s gate
-QString sLinkAckMissing();       // added to the waiting text while the acknowledgement is not confirmed
+QString sLinkWaiting();    // %1 time left on the 125 s gate
+QString sLinkAckMissing(); // added to the waiting text while the acknowledgement is not confirmed
 QString sLinkFetching();
-QString sLinkNoAnswer();         // %1 for how long
+QString sLinkNoAnswer(); // %1 for how long
 QString sLinkAdviceNoAnswer();
-QString sLinkRefused();          // %1 the cause in short, %2 for how long
-QString sLinkAdviceRefused();    // %1 the cause at length
+QString sLinkRefused();       // %1 the cause in short, %2 for how long
+QString sLinkAdviceRefused(); // %1 the cause at length
 // Causes of refused replies, in short and at length.
 QString sLinkRefusedEcho();
 QString sLinkRefusedEchoLong();
@@ -118,24 +118,24 @@ QString sLinkRefusedOwnRequest();
 QString sLinkRefusedOwnRequestLong();
 QString sLinkRefusedNoise();
 QString sLinkRefusedNoiseLong();
-QString sLinkPortLost();         // %1 for how long
+QString sLinkPortLost(); // %1 for how long
 QString sLinkAdvicePortLost();
-QString sLinkSeconds();          // %1 seconds
-QString sLinkMinutes();          // %1 minutes, %2 seconds
-QString sLinkResults();          // %1 results in the journal
-QString sLinkResultsLast();      // %1 results in the journal, %2 time of the last accepted result
-QString sLinkCounters();         // %1 fetches, %2 refused, %3 acknowledged, %4 unacknowledged, %5 reconnections
-QString sLinkPortError();        // %1 the port's last error
+QString sLinkSeconds();     // %1 seconds
+QString sLinkMinutes();     // %1 minutes, %2 seconds
+QString sLinkResults();     // %1 results in the journal
+QString sLinkResultsLast(); // %1 results in the journal, %2 time of the last accepted result
+QString sLinkCounters();    // %1 fetches, %2 refused, %3 acknowledged, %4 unacknowledged, %5 reconnections
+QString sLinkPortError();   // %1 the port's last error
 // The status bar's statistics of the selected numbers: %1 count, %2 mean, %3 minimum, %4 maximum.
 QString sSelectionStatistics();
 
 inline constexpr int kColumnCount = 17;
 // Journal column captions, column 0 to 16.
 QStringList sColumnCaptions();
-QString sColumnCaption(int column);  // empty outside 0..16
+QString sColumnCaption(int column); // empty outside 0..16
 
 // The texts of this table that the journal shows (captions, program title,
 // base of new journal names), as the journal takes them.
 JournalTexts sJournalTexts();
 
-}  // namespace MyConsts
+} // namespace MyConsts

@@ -92,7 +92,7 @@ std::optional<QByteArrayView> sectionName(QByteArrayView line)
 
 struct KeyValue {
     QByteArrayView key;
-    qsizetype valueStart;  // offset of the value's first non-blank byte
+    qsizetype valueStart; // offset of the value's first non-blank byte
 };
 
 std::optional<KeyValue> keyValue(QByteArrayView line)
@@ -122,9 +122,8 @@ QString valueFromRaw(QByteArrayView raw, bool utf8)
 QByteArray rawFromValue(QByteArrayView value)
 {
     const bool needsQuotes =
-        !value.isEmpty() &&
-        (isBlank(value.front()) || isBlank(value.back()) ||
-         (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front()));
+        !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()) ||
+                             (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front()));
     if (!needsQuotes)
         return value.toByteArray();
     return '"' + value.toByteArray() + '"';
@@ -141,8 +140,8 @@ QString partName(ProfilePart part)
 }
 
 struct FileBytes {
-    std::optional<QByteArray> bytes;  // nothing when the file is missing or unreadable
-    QString problem;                  // why an existing file cannot be read
+    std::optional<QByteArray> bytes; // nothing when the file is missing or unreadable
+    QString problem;                 // why an existing file cannot be read
 };
 
 // The whole file. Only a regular file is read: a device could give bytes
@@ -174,7 +173,7 @@ FileBytes readFile(const QString &path)
     }
 }
 
-}  // namespace
+} // namespace
 
 ProfileValueFault ProfileValueFaultOf(QStringView value)
 {
@@ -194,12 +193,10 @@ QString ProfileValueProblem(ProfilePart part, QStringView text)
     case ProfileValueFault::LineBreak:
         return QStringLiteral("the %1 contains a line break or a NUL character").arg(what);
     case ProfileValueFault::NotInWindows1251:
-        return QStringLiteral("the %1 \"%2\" has characters that Windows-1251 cannot hold")
-            .arg(what, text);
+        return QStringLiteral("the %1 \"%2\" has characters that Windows-1251 cannot hold").arg(what, text);
     case ProfileValueFault::TooLong:
         if (part == ProfilePart::Value)
-            return QStringLiteral("the value is longer than %1 characters")
-                .arg(kProfileMaxValueLength);
+            return QStringLiteral("the value is longer than %1 characters").arg(kProfileMaxValueLength);
         break;
     case ProfileValueFault::None: break;
     }
@@ -211,14 +208,12 @@ QString ProfileValueProblem(ProfilePart part, QStringView text)
         return QStringLiteral("the %1 \"%2\" has blanks at its ends").arg(what, text);
     if (part == ProfilePart::Section && text.contains(u']'))
         return QStringLiteral("the section name \"%1\" contains \"]\"").arg(text);
-    if (part == ProfilePart::Key &&
-        (text.contains(u'=') || text.startsWith(u'[') || text.startsWith(u';')))
+    if (part == ProfilePart::Key && (text.contains(u'=') || text.startsWith(u'[') || text.startsWith(u';')))
         return QStringLiteral("the key name \"%1\" cannot stand in a key line").arg(text);
     return {};
 }
 
-ProfileDocument::ProfileDocument(const QByteArray &bytes)
-    : FUtf8(bytes.startsWith(kUtf8Bom))
+ProfileDocument::ProfileDocument(const QByteArray &bytes) : FUtf8(bytes.startsWith(kUtf8Bom))
 {
     qsizetype start = FUtf8 ? kUtf8Bom.size() : 0;
     while (start < bytes.size()) {
@@ -230,8 +225,7 @@ ProfileDocument::ProfileDocument(const QByteArray &bytes)
         qsizetype textEnd = newline;
         if (textEnd > start && bytes[textEnd - 1] == '\r')
             --textEnd;
-        FLines.push_back(
-            {bytes.sliced(start, textEnd - start), bytes.sliced(textEnd, newline + 1 - textEnd)});
+        FLines.push_back({bytes.sliced(start, textEnd - start), bytes.sliced(textEnd, newline + 1 - textEnd)});
         start = newline + 1;
     }
 }
@@ -251,8 +245,7 @@ std::optional<ProfileDocument::SectionRange> ProfileDocument::findSection(QStrin
     return std::nullopt;
 }
 
-std::optional<ProfileDocument::KeyLine> ProfileDocument::findKey(const SectionRange &range,
-                                                                 QStringView key) const
+std::optional<ProfileDocument::KeyLine> ProfileDocument::findKey(const SectionRange &range, QStringView key) const
 {
     for (qsizetype i = range.header + 1; i < range.end; ++i) {
         const QByteArray &text = FLines[i].text;
@@ -285,8 +278,7 @@ QByteArray ProfileDocument::lineEndForNewLines() const
 
 bool ProfileDocument::setValue(QStringView section, QStringView key, const QString &value)
 {
-    for (const auto &[part, text] : {std::pair{ProfilePart::Section, section},
-                                     std::pair{ProfilePart::Key, key},
+    for (const auto &[part, text] : {std::pair{ProfilePart::Section, section}, std::pair{ProfilePart::Key, key},
                                      std::pair{ProfilePart::Value, QStringView(value)}}) {
         const QString problem = ProfileValueProblem(part, text);
         if (!problem.isEmpty())
@@ -378,4 +370,4 @@ void WriteValue(const QString &path, QStringView section, QStringView key, const
     }
 }
 
-}  // namespace ProfileFile
+} // namespace ProfileFile

@@ -61,8 +61,8 @@ public:
 
 private:
     struct Line {
-        QByteArray text;  // without the line end
-        QByteArray end;   // "\r\n", "\n" or empty for a last line without one
+        QByteArray text; // without the line end
+        QByteArray end;  // "\r\n", "\n" or empty for a last line without one
     };
     struct KeyLine {
         qsizetype index;
@@ -79,7 +79,7 @@ private:
     QByteArray lineEndForNewLines() const;
 
     std::vector<Line> FLines;
-    bool FUtf8 = false;  // began with a UTF-8 byte-order mark
+    bool FUtf8 = false; // began with a UTF-8 byte-order mark
 };
 
 // Why `text` cannot be stored as a section name, key name or value, or an
@@ -112,4 +112,4 @@ QString ReadProblem(const QString &path);
 // its content.
 void WriteValue(const QString &path, QStringView section, QStringView key, const QString &value);
 
-}  // namespace ProfileFile
+} // namespace ProfileFile

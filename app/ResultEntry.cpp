@@ -112,8 +112,7 @@ QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale)
 
     QStringList texts;
     texts << Locale.toString(when.date(), Locale.dateFormat(QLocale::ShortFormat))
-          << Locale.toString(when.time(), LongTimeFormatWithoutZone(Locale))
-          << QString::number(Result.GroupNumber);
+          << Locale.toString(when.time(), LongTimeFormatWithoutZone(Locale)) << QString::number(Result.GroupNumber);
     for (int i = 0; i < count; ++i)
         texts << FormatResultValue(Result.Values[size_t(i)].ToFloat(), 2, separator);
     if (count > 7) {
@@ -127,7 +126,8 @@ QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale)
 
 bool IsResultToEnter(const TFixMeasResult &Result)
 {
-    return Result.AckPending && !Result.Repeated && Result.GroupNumber != 0 && (Result.Status & AnalyzerProtocol::kRejectStatusMask) == 0;
+    return Result.AckPending && !Result.Repeated && Result.GroupNumber != 0 &&
+           (Result.Status & AnalyzerProtocol::kRejectStatusMask) == 0;
 }
 
 long double RoundHalfEven(long double Value)

@@ -34,8 +34,8 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
-#include <QLineEdit>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -242,9 +242,7 @@ void TForm1::WireFixMeas()
     FixMeas1->OnGetDevNumber = [this](QObject *Sender) { FixMeas1GetDevNumber(Sender); };
     // An error while entering a result is shown, and polling goes on; it
     // must not end the polling thread, which would rethrow it.
-    FixMeas1->OnPutResult = [this](QObject *Sender) {
-        RunReportingErrors([&] { FixMeas1PutResult(Sender); });
-    };
+    FixMeas1->OnPutResult = [this](QObject *Sender) { RunReportingErrors([&] { FixMeas1PutResult(Sender); }); };
     FixMeas1->OnErrorOpenPort = [this](QObject *Sender) { FixMeas1ErrorOpenPort(Sender); };
 }
 
@@ -321,9 +319,8 @@ void TForm1::RecoverOrStartJournalLog()
     if (FLogFileName.isEmpty())
         FLogFileName = ResultLogFileName(FIniFileName);
     FJournalLog = std::make_unique<TJournalLog>(FJournal, FLogFileName);
-    connect(FJournalLog.get(), &TJournalLog::SecuredChanged, this, [this](bool Secured, const QString &Cause) {
-        LogWarning->SetSecured(Secured, FLogFileName, Cause);
-    });
+    connect(FJournalLog.get(), &TJournalLog::SecuredChanged, this,
+            [this](bool Secured, const QString &Cause) { LogWarning->SetSecured(Secured, FLogFileName, Cause); });
     // Work a crash left only in the log wins over the journal read above.
     std::optional<TJournalLog::TRecovered> recovered;
     const bool read = RunReportingErrors([&] { recovered = FJournalLog->Recover(); });
@@ -378,9 +375,12 @@ void TForm1::SetCaptions()
     // The column captions are the journal model's own (its header row).
     mnFile->setTitle(MyConsts::sFileMenu());
     const std::pair<QAction *, QString> commands[] = {
-        {actNew, MyConsts::sActNew()},       {actOpenFile, MyConsts::sActOpen()},
-        {actSave, MyConsts::sActSave()},     {actSaveAs, MyConsts::sActSaveAs()},
-        {actPrint, MyConsts::sActPrint()},   {actSavePdf, MyConsts::sActSavePdf()},
+        {actNew, MyConsts::sActNew()},
+        {actOpenFile, MyConsts::sActOpen()},
+        {actSave, MyConsts::sActSave()},
+        {actSaveAs, MyConsts::sActSaveAs()},
+        {actPrint, MyConsts::sActPrint()},
+        {actSavePdf, MyConsts::sActSavePdf()},
         {actPrintPreview, MyConsts::sActPrintPreview()},
     };
     for (const auto &[action, text] : commands) {
@@ -514,13 +514,11 @@ bool TForm1::AskToSaveChanges()
     if (!FJournal.JournalModified())
         return true;
     switch (FDialogs->AskSaveOnClose(this, MyConsts::sSaveQuestion(), MyConsts::sDataChanged())) {
-    case TSaveAnswer::Cancel:
-        return false;
+    case TSaveAnswer::Cancel: return false;
     case TSaveAnswer::Yes:
         actSaveExecute(); // an error keeps the window open
         return true;
-    case TSaveAnswer::No:
-        return true;
+    case TSaveAnswer::No: return true;
     }
     return false;
 }
@@ -638,7 +636,8 @@ void TForm1::FixMeas1PutResult(QObject *)
     // The poll state goes into the log too, so that an acknowledgement owed
     // at a crash is still owed after the restart.
     const std::vector<uint8_t> &reply = FixMeas1->LastReply();
-    const TPollSnapshot poll{PollState, QByteArray(reinterpret_cast<const char *>(reply.data()), qsizetype(reply.size()))};
+    const TPollSnapshot poll{PollState,
+                             QByteArray(reinterpret_cast<const char *>(reply.data()), qsizetype(reply.size()))};
     if (!IsResultToEnter(PollState)) {
         FJournalLog->NotePoll(poll);
         return;
@@ -687,14 +686,15 @@ void TForm1::MenuPortAboutToShow()
 void TForm1::PortMenuItemClick(QAction *Sender)
 {
     FixMeas1->SetPort(Sender->objectName());
-    LinkStatus->SetPort(FixMeas1->Port(),
-                        QString::fromStdString(DescribeSerialPort(FixMeas1->Port().toStdString(), FSerialRoots).Description));
+    LinkStatus->SetPort(
+        FixMeas1->Port(),
+        QString::fromStdString(DescribeSerialPort(FixMeas1->Port().toStdString(), FSerialRoots).Description));
 }
 
 void TForm1::PortMenuOtherClick()
 {
-    const QString port = FDialogs->AskText(this, MyConsts::sOtherPortCaption(), MyConsts::sOtherPortLabel(),
-                                           FixMeas1->Port());
+    const QString port =
+        FDialogs->AskText(this, MyConsts::sOtherPortCaption(), MyConsts::sOtherPortLabel(), FixMeas1->Port());
     if (port.isEmpty())
         return;
     FixMeas1->SetPort(port);
@@ -727,8 +727,7 @@ QString TForm1::WithDefaultSuffix(const QString &FileName) const
 void TForm1::actNewExecute()
 {
     CommitGridEditor();
-    if (FJournal.JournalModified()
-        && FDialogs->Confirm(this, MyConsts::sSaveQuestion(), QStringLiteral("Confirm")))
+    if (FJournal.JournalModified() && FDialogs->Confirm(this, MyConsts::sSaveQuestion(), QStringLiteral("Confirm")))
         actSaveExecute(); // a failed save ends New before anything is emptied
     FJournal.NewJournal();
     FJournalLog->StartAfresh();

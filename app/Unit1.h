@@ -177,13 +177,13 @@ private:
     JournalDocument FJournal;
     std::unique_ptr<TJournalLog> FJournalLog; // after FJournal, which it watches
     std::unique_ptr<IFormDialogs> FDialogs;
-    TPrintCommands FPrintCommands; // after FDialogs, which it asks
+    TPrintCommands FPrintCommands;    // after FDialogs, which it asks
     TNotJournalQuestions FNotJournal; // after FDialogs, which it asks
     std::function<std::string()> FSerialPortNames;
     TSerialRoots FSerialRoots;
     QString FIniFileName;
     std::optional<TSettingsLocation> FLocation; // until FormCreate uses it
-    QString FUnreadJournalFileName; // the remembered journal start-up could not read
+    QString FUnreadJournalFileName;             // the remembered journal start-up could not read
     QString FLogFileName;
     std::unique_ptr<TFixMeas> FFixMeas;
     std::function<void(const QString &)> FPreviousErrorSink;

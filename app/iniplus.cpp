@@ -34,13 +34,12 @@ std::optional<qint64> parseMagnitude(QStringView digits, int base, qint64 limit)
     return result;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<int> ProfileTextToInt(QStringView text)
 {
     constexpr qint64 maxInt = std::numeric_limits<int>::max();
-    const bool cPrefix =
-        text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X');
+    const bool cPrefix = text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X');
     if (cPrefix || text.startsWith(u'$')) {
         const auto value = parseMagnitude(text.sliced(cPrefix ? 2 : 1), 16, maxInt);
         return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
@@ -62,8 +61,7 @@ QString TIniPlus::ReadProblem() const
     return ProfileFile::ReadProblem(FFileName);
 }
 
-QString TIniPlus::ReadString(const QString &section, const QString &ident,
-                             const QString &defaultValue) const
+QString TIniPlus::ReadString(const QString &section, const QString &ident, const QString &defaultValue) const
 {
     return ProfileFile::ReadValue(FFileName, section, ident).value_or(defaultValue);
 }

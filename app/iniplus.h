@@ -36,8 +36,7 @@ public:
 
     // A present key with an empty value reads as the empty text, not as
     // `defaultValue`. Reading never fails.
-    QString ReadString(const QString &section, const QString &ident,
-                       const QString &defaultValue) const;
+    QString ReadString(const QString &section, const QString &ident, const QString &defaultValue) const;
     // `defaultValue` when the key is missing or its text is no 32-bit integer.
     int ReadInteger(const QString &section, const QString &ident, int defaultValue) const;
 

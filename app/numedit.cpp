@@ -19,16 +19,19 @@ namespace numedit {
 
 namespace {
 
-bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // One section of a display format, taken apart.
 struct FormatSection {
-    QString Prefix;          // literal text before the number
-    QString Suffix;          // literal text after its first placeholder
-    int IntegerZeros = 0;    // integer digits always shown
-    int FractionZeros = 0;   // decimals always shown
-    int FractionDigits = 0;  // decimals shown at most; the rounding place
-    bool HasNumber = false;  // any placeholder or point at all
+    QString Prefix;         // literal text before the number
+    QString Suffix;         // literal text after its first placeholder
+    int IntegerZeros = 0;   // integer digits always shown
+    int FractionZeros = 0;  // decimals always shown
+    int FractionDigits = 0; // decimals shown at most; the rounding place
+    bool HasNumber = false; // any placeholder or point at all
 };
 
 // Splits at ";" outside quoted text; at most three sections count.
@@ -89,8 +92,7 @@ FormatSection ParseSection(const QString &section)
 TRoundedDecimal RoundDecimal(long double magnitude, int places)
 {
     char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                                       std::chars_format::scientific, 17);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 17);
     return RoundDecimalDigits(ParseScientific(std::string_view(buffer, written.ptr)), places);
 }
 
@@ -99,14 +101,12 @@ TRoundedDecimal RoundDecimal(long double magnitude, int places)
 QString GeneralNotation(long double value, QChar decimalSeparator)
 {
     char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                       std::chars_format::general, 15);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     QString text = QString::fromLatin1(buffer, written.ptr - buffer).toUpper();
     return text.replace(u'.', decimalSeparator);
 }
 
-QString Render(const FormatSection &section, const TRoundedDecimal &number,
-               bool minus, QChar decimalSeparator)
+QString Render(const FormatSection &section, const TRoundedDecimal &number, bool minus, QChar decimalSeparator)
 {
     QString text;
     if (minus)
@@ -117,8 +117,7 @@ QString Render(const FormatSection &section, const TRoundedDecimal &number,
         if (integer.size() < section.IntegerZeros)
             integer.prepend(QString(section.IntegerZeros - integer.size(), u'0'));
         std::string fraction = number.Fraction;
-        while (fraction.size() > static_cast<std::size_t>(section.FractionZeros)
-               && fraction.back() == '0')
+        while (fraction.size() > static_cast<std::size_t>(section.FractionZeros) && fraction.back() == '0')
             fraction.pop_back();
         text += integer;
         if (!fraction.empty())
@@ -153,8 +152,7 @@ bool WithinTypedRange(TNumberEditType type, const QString &candidate)
         }
         return digits.size() < 10 || (digits.size() == 10 && digits <= limit);
     }
-    case TNumberEditType::floatingpointvalue:
-        return true;
+    case TNumberEditType::floatingpointvalue: return true;
     }
     return true;
 }
@@ -180,8 +178,7 @@ QChar RegionalDecimalSeparator()
 
 QString DefaultDisplayFormat(TNumberEditType type)
 {
-    return type == TNumberEditType::floatingpointvalue ? QStringLiteral("0.00;-0.00")
-                                                       : QStringLiteral("0;-0");
+    return type == TNumberEditType::floatingpointvalue ? QStringLiteral("0.00;-0.00") : QStringLiteral("0;-0");
 }
 
 QString FormatValue(long double value, const QString &format, QChar decimalSeparator)
@@ -244,9 +241,8 @@ std::optional<long double> ReadFieldText(const QString &text, QChar decimalSepar
     return negative && number != 0 ? -number : number;
 }
 
-QChar FilterTypedKey(TNumberEditType type, QChar key, const QString &text,
-                     qsizetype selectionStart, qsizetype selectionEnd,
-                     QChar decimalSeparator)
+QChar FilterTypedKey(TNumberEditType type, QChar key, const QString &text, qsizetype selectionStart,
+                     qsizetype selectionEnd, QChar decimalSeparator)
 {
     if (key == Escape)
         return key;
@@ -280,8 +276,7 @@ QChar FilterTypedKey(TNumberEditType type, QChar key, const QString &text,
 } // namespace numedit
 
 TNumberEdit::TNumberEdit(QWidget *parent)
-    : QLineEdit(parent)
-    , FDisplayFormat(numedit::DefaultDisplayFormat(FEntryRequired))
+    : QLineEdit(parent), FDisplayFormat(numedit::DefaultDisplayFormat(FEntryRequired))
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     resize(121, 25);
@@ -376,17 +371,12 @@ std::optional<QString> TypedCharacters(const QKeyEvent &event)
     // Ctrl+Alt is how Windows reports AltGr, which types characters.
     const bool shortcut = control && !modifiers.testFlag(Qt::AltModifier);
     switch (event.key()) {
-    case Qt::Key_Escape:
-        return QString(numedit::Escape);
+    case Qt::Key_Escape: return QString(numedit::Escape);
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QString(numedit::Return);
-    case Qt::Key_Backspace:
-        return shortcut ? std::nullopt : std::optional<QString>(QString(numedit::Backspace));
-    case Qt::Key_Delete:
-        return std::nullopt;
-    default:
-        break;
+    case Qt::Key_Enter: return QString(numedit::Return);
+    case Qt::Key_Backspace: return shortcut ? std::nullopt : std::optional<QString>(QString(numedit::Backspace));
+    case Qt::Key_Delete: return std::nullopt;
+    default: break;
     }
     if (shortcut && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
         return QString(QChar(event.key() - Qt::Key_A + 1));
@@ -435,8 +425,7 @@ void TNumberEdit::TypeCharacter(QChar typed, QKeyEvent *event)
     } else {
         const qsizetype start = hasSelectedText() ? selectionStart() : cursorPosition();
         const qsizetype end = start + selectedText().size();
-        key = numedit::FilterTypedKey(FEntryRequired, key, text(), start, end,
-                                      numedit::RegionalDecimalSeparator());
+        key = numedit::FilterTypedKey(FEntryRequired, key, text(), start, end, numedit::RegionalDecimalSeparator());
     }
     DoKeyPress(key);
     ApplyKey(key, event);
@@ -445,8 +434,7 @@ void TNumberEdit::TypeCharacter(QChar typed, QKeyEvent *event)
 void TNumberEdit::ApplyKey(QChar key, QKeyEvent *event)
 {
     if (key == numedit::Backspace) {
-        QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier,
-                            QString(numedit::Backspace));
+        QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(numedit::Backspace));
         QLineEdit::keyPressEvent(&backspace);
     } else if (key.isPrint()) {
         if (!isReadOnly())

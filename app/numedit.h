@@ -63,9 +63,8 @@ std::optional<long double> ReadFieldText(const QString &text, QChar decimalSepar
 // Returns the character to insert, or a null QChar when it is refused.
 // Escape comes back unchanged; restoring the value is the field's business.
 // Throws ENumberEditConvertError when an integer candidate is no 32-bit integer.
-QChar FilterTypedKey(TNumberEditType type, QChar key, const QString &text,
-                     qsizetype selectionStart, qsizetype selectionEnd,
-                     QChar decimalSeparator);
+QChar FilterTypedKey(TNumberEditType type, QChar key, const QString &text, qsizetype selectionStart,
+                     qsizetype selectionEnd, QChar decimalSeparator);
 
 } // namespace numedit
 

@@ -17,14 +17,14 @@ constexpr int TextInset = 2;
 constexpr int FittedColumnCount = 17;
 constexpr int GridLineWidth = 1;
 
-}  // namespace
+} // namespace
 
 // Paints data cells through the grid and reports the editor's opening.
 class ColorGridDelegate : public QStyledItemDelegate {
 public:
-    explicit ColorGridDelegate(TColorStringGrid* grid) : QStyledItemDelegate(grid), FGrid(grid) {}
+    explicit ColorGridDelegate(TColorStringGrid *grid) : QStyledItemDelegate(grid), FGrid(grid) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         TGridDrawState state;
         if (index.column() == 0)
@@ -37,37 +37,36 @@ public:
                          index.data(Qt::DisplayRole).toString());
     }
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
         // The default 32767 would cut a long label when it is edited.
-        if (auto* line = qobject_cast<QLineEdit*>(editor))
+        if (auto *line = qobject_cast<QLineEdit *>(editor))
             line->setMaxLength(std::numeric_limits<int>::max());
         return editor;
     }
 
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
     {
         QString value = index.data(Qt::EditRole).toString();
         FGrid->GetEditText(index.column(), index.row() + 1, value);
-        if (auto* line = qobject_cast<QLineEdit*>(editor))
+        if (auto *line = qobject_cast<QLineEdit *>(editor))
             line->setText(value);
         else
             QStyledItemDelegate::setEditorData(editor, index);
     }
 
 private:
-    TColorStringGrid* FGrid;
+    TColorStringGrid *FGrid;
 };
 
 // The caption row, painted like the other fixed cells.
 class ColorGridHeader : public QHeaderView {
 public:
-    explicit ColorGridHeader(TColorStringGrid* grid) : QHeaderView(Qt::Horizontal, grid), FGrid(grid) {}
+    explicit ColorGridHeader(TColorStringGrid *grid) : QHeaderView(Qt::Horizontal, grid), FGrid(grid) {}
 
 protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override
     {
         if (!rect.isValid())
             return;
@@ -81,22 +80,22 @@ protected:
     }
 
 private:
-    TColorStringGrid* FGrid;
+    TColorStringGrid *FGrid;
 };
 
-TColorStringGrid::TColorStringGrid(QWidget* parent) : QTableView(parent)
+TColorStringGrid::TColorStringGrid(QWidget *parent) : QTableView(parent)
 {
     setHorizontalHeader(new ColorGridHeader(this));
     setItemDelegate(new ColorGridDelegate(this));
 
-    QHeaderView* rows = verticalHeader();
+    QHeaderView *rows = verticalHeader();
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setMinimumSectionSize(RowHeight);
     rows->setDefaultSectionSize(RowHeight);
     rows->setSectionsMovable(false);
 
-    QHeaderView* columns = horizontalHeader();
+    QHeaderView *columns = horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setSectionsMovable(false);
     columns->setSectionsClickable(false);
@@ -141,7 +140,7 @@ std::array<int, 17> TColorStringGrid::FittedColumnWidths(int clientWidth)
 void TColorStringGrid::FitColumns()
 {
     const auto widths = FittedColumnWidths(ClientWidth());
-    QHeaderView* columns = horizontalHeader();
+    QHeaderView *columns = horizontalHeader();
     columns->setDefaultSectionSize(widths[1]);
     for (int c = 0; c < columns->count(); ++c)
         columns->resizeSection(c, c < int(widths.size()) ? widths[size_t(c)] : widths[1]);
@@ -168,10 +167,10 @@ void TColorStringGrid::WidenNumberColumn()
         horizontalHeader()->resizeSection(0, wanted);
 }
 
-void TColorStringGrid::PaintCell(QPainter* painter, const QRect& rect, int row, int col, TGridDrawState state,
-                                 const QString& text) const
+void TColorStringGrid::PaintCell(QPainter *painter, const QRect &rect, int row, int col, TGridDrawState state,
+                                 const QString &text) const
 {
-    const QPalette& pal = palette();
+    const QPalette &pal = palette();
     QBrush brush = pal.brush(QPalette::Base);
     TCellFont font{this->font(), pal.color(QPalette::Text)};
     if (state & TGridDrawStateFlag::gdFixed) {
@@ -182,7 +181,7 @@ void TColorStringGrid::PaintCell(QPainter* painter, const QRect& rect, int row, 
         font.Color = pal.color(QPalette::HighlightedText);
     }
     if (OnGetCellColor)
-        OnGetCellColor(const_cast<TColorStringGrid*>(this), row, col, state, brush, font);
+        OnGetCellColor(const_cast<TColorStringGrid *>(this), row, col, state, brush, font);
 
     painter->save();
     painter->setClipRect(rect);
@@ -203,7 +202,7 @@ void TColorStringGrid::PaintCell(QPainter* painter, const QRect& rect, int row, 
     painter->restore();
 }
 
-bool TColorStringGrid::event(QEvent* e)
+bool TColorStringGrid::event(QEvent *e)
 {
     const bool handled = QTableView::event(e);
     // The widget's own resizes, not the viewport's: a scroll bar that comes
@@ -213,7 +212,7 @@ bool TColorStringGrid::event(QEvent* e)
     return handled;
 }
 
-void TColorStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+void TColorStringGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     if (current.isValid() && !FRevertingSelection) {
         bool canSelect = true;
@@ -231,15 +230,14 @@ void TColorStringGrid::currentChanged(const QModelIndex& current, const QModelIn
     FChangingCurrent = false;
 }
 
-void TColorStringGrid::keyboardSearch(const QString&)
-{
-}
+void TColorStringGrid::keyboardSearch(const QString &) {}
 
-void TColorStringGrid::keyPressEvent(QKeyEvent* e)
+void TColorStringGrid::keyPressEvent(QKeyEvent *e)
 {
     // While the editor is open, Enter reaches the grid only on its way up
     // from the editor, which ends through closeEditor.
-    const bool enter = e->key() == Qt::Key_Return || (e->key() == Qt::Key_Enter && e->modifiers() == Qt::KeypadModifier);
+    const bool enter =
+        e->key() == Qt::Key_Return || (e->key() == Qt::Key_Enter && e->modifiers() == Qt::KeypadModifier);
     if (enter && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !IsEditing()) {
         MoveDown();
         e->accept();
@@ -248,7 +246,7 @@ void TColorStringGrid::keyPressEvent(QKeyEvent* e)
     QTableView::keyPressEvent(e);
 }
 
-void TColorStringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+void TColorStringGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
     // Enter in the editor ends it with SubmitModelCache, after its text has
     // been committed; Tab, Esc and a lost focus end it otherwise.
@@ -269,7 +267,7 @@ void TColorStringGrid::MoveDown()
         selectionModel()->setCurrentIndex(below, QItemSelectionModel::ClearAndSelect);
 }
 
-void TColorStringGrid::rowsInserted(const QModelIndex& parent, int first, int last)
+void TColorStringGrid::rowsInserted(const QModelIndex &parent, int first, int last)
 {
     QTableView::rowsInserted(parent, first, last);
     WidenNumberColumn();
@@ -281,7 +279,7 @@ void TColorStringGrid::reset()
     WidenNumberColumn();
 }
 
-void TColorStringGrid::GetEditText(int col, int row, QString& value)
+void TColorStringGrid::GetEditText(int col, int row, QString &value)
 {
     if (OnGetEditText)
         OnGetEditText(this, col, row, value);

@@ -30,21 +30,21 @@ struct TCellFont {
 
 // Rows and columns are grid coordinates: row 0 is the caption row, so
 // model row m is grid row m + 1.
-using TColorEvent = std::function<void(TColorStringGrid* Sender, int ARow, int ACol, TGridDrawState AState,
-                                       QBrush& ABrush, TCellFont& AFont)>;
+using TColorEvent = std::function<void(TColorStringGrid *Sender, int ARow, int ACol, TGridDrawState AState,
+                                       QBrush &ABrush, TCellFont &AFont)>;
 // Called whenever a cell is about to become the current cell; CanSelect
 // arrives true, and false keeps the previous cell.
-using TSelectCellEvent = std::function<void(TColorStringGrid* Sender, int ACol, int ARow, bool& CanSelect)>;
+using TSelectCellEvent = std::function<void(TColorStringGrid *Sender, int ACol, int ARow, bool &CanSelect)>;
 // Called each time the in-place editor opens on a cell, with the cell's
 // text; the editor shows Value as the handler leaves it.
-using TGetEditTextEvent = std::function<void(TColorStringGrid* Sender, int ACol, int ARow, QString& Value)>;
+using TGetEditTextEvent = std::function<void(TColorStringGrid *Sender, int ACol, int ARow, QString &Value)>;
 
 class TColorStringGrid : public QTableView {
     Q_OBJECT
 public:
     static constexpr int RowHeight = 24;
 
-    explicit TColorStringGrid(QWidget* parent = nullptr);
+    explicit TColorStringGrid(QWidget *parent = nullptr);
 
     TColorEvent OnGetCellColor;
     TSelectCellEvent OnSelectCell;
@@ -76,22 +76,22 @@ public:
     // Paints one cell the way the grid does (also the captions): the state's
     // colours, then OnGetCellColor, then fill and text 2 pixels in from the
     // top left, clipped to the cell.
-    void PaintCell(QPainter* painter, const QRect& rect, int row, int col, TGridDrawState state,
-                   const QString& text) const;
+    void PaintCell(QPainter *painter, const QRect &rect, int row, int col, TGridDrawState state,
+                   const QString &text) const;
 
 protected:
-    bool event(QEvent* e) override;
-    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool event(QEvent *e) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     // Typing outside an editable cell must not jump around the table.
-    void keyboardSearch(const QString& search) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
-    void rowsInserted(const QModelIndex& parent, int first, int last) override;
+    void keyboardSearch(const QString &search) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void rowsInserted(const QModelIndex &parent, int first, int last) override;
     void reset() override;
 
 private:
     friend class ColorGridDelegate;
-    void GetEditText(int col, int row, QString& value);
+    void GetEditText(int col, int row, QString &value);
     void WidenNumberColumn();
     void MoveDown();
 

@@ -27,26 +27,26 @@ struct Table {
                     ch = s.at(0).unicode();
             }
             if (fromUnicode.contains(ch))
-                ch = char16_t(b);  // keep the mapping one-to-one
+                ch = char16_t(b); // keep the mapping one-to-one
             toUnicode[b] = ch;
             fromUnicode.insert(ch, byte);
         }
     }
 };
 
-const Table& table()
+const Table &table()
 {
     static const Table t;
     return t;
 }
 
-}  // namespace
+} // namespace
 
 QString Decode(QByteArrayView bytes)
 {
-    const Table& t = table();
+    const Table &t = table();
     QString out(bytes.size(), Qt::Uninitialized);
-    char16_t* dst = reinterpret_cast<char16_t*>(out.data());
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
     for (char c : bytes)
         *dst++ = t.toUnicode[static_cast<unsigned char>(c)];
     return out;
@@ -57,9 +57,9 @@ namespace {
 // Appends the bytes of text; a character the code page cannot hold is
 // handed to unmappable, which returns false to stop the encoding.
 template <typename Unmappable>
-bool EncodeInto(QByteArray& out, QStringView text, Unmappable unmappable)
+bool EncodeInto(QByteArray &out, QStringView text, Unmappable unmappable)
 {
-    const Table& t = table();
+    const Table &t = table();
     out.reserve(out.size() + text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
@@ -80,12 +80,12 @@ bool EncodeInto(QByteArray& out, QStringView text, Unmappable unmappable)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 QByteArray Encode(QStringView text)
 {
     QByteArray out;
-    EncodeInto(out, text, [](QByteArray& bytes) {
+    EncodeInto(out, text, [](QByteArray &bytes) {
         bytes.append('?');
         return true;
     });
@@ -95,9 +95,9 @@ QByteArray Encode(QStringView text)
 std::optional<QByteArray> EncodeStrict(QStringView text)
 {
     QByteArray out;
-    if (!EncodeInto(out, text, [](QByteArray&) { return false; }))
+    if (!EncodeInto(out, text, [](QByteArray &) { return false; }))
         return std::nullopt;
     return out;
 }
 
-}  // namespace Cp1251
+} // namespace Cp1251

@@ -33,4 +33,4 @@ QByteArray Encode(QStringView text);
 // code page.
 std::optional<QByteArray> EncodeStrict(QStringView text);
 
-}  // namespace Cp1251
+} // namespace Cp1251

@@ -19,7 +19,10 @@ namespace DurableFile {
 
 namespace {
 
-[[noreturn]] void ThrowErrno() { throw EFileError(errno); }
+[[noreturn]] void ThrowErrno()
+{
+    throw EFileError(errno);
+}
 
 void WriteAll(int Fd, QByteArrayView Bytes)
 {
@@ -70,8 +73,8 @@ void WriteInPlace(const QByteArray &Target, const TProduce &Produce, bool Regula
     TFileDescriptor fd(::open(Target.constData(), O_WRONLY | O_CLOEXEC));
     if (fd.Get() < 0)
         ThrowErrno();
-    if (Regular && !content.isEmpty() && ::fallocate(fd.Get(), 0, 0, off_t(content.size())) != 0
-        && errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
+    if (Regular && !content.isEmpty() && ::fallocate(fd.Get(), 0, 0, off_t(content.size())) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
         ThrowErrno();
     WriteAll(fd.Get(), content);
     if (Regular && ::ftruncate(fd.Get(), off_t(content.size())) != 0)

@@ -6,16 +6,16 @@
 
 #include <QCoreApplication>
 
-JournalDocument::JournalDocument(JournalTexts texts, QObject* parent)
-    : QObject(parent),
-      FTexts(std::move(texts)),
-      FModel(FTexts.Captions),
-      FFileName(FTexts.DefaultJournalFileName()),
-      FPrintDevices(std::make_unique<DefaultPrinterProvider>()),
-      FBetweenPages([] {
-          if (QCoreApplication::instance())
-              QCoreApplication::processEvents();
-      })
+JournalDocument::JournalDocument(JournalTexts texts, QObject *parent)
+    : QObject(parent)
+    , FTexts(std::move(texts))
+    , FModel(FTexts.Captions)
+    , FFileName(FTexts.DefaultJournalFileName())
+    , FPrintDevices(std::make_unique<DefaultPrinterProvider>())
+    , FBetweenPages([] {
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents();
+    })
 {
 }
 
@@ -29,7 +29,7 @@ void JournalDocument::SetJournalModified(bool modified)
     emit ModifiedChanged(FModified);
 }
 
-void JournalDocument::SetJournalFileName(const QString& fileName)
+void JournalDocument::SetJournalFileName(const QString &fileName)
 {
     if (FFileName == fileName)
         return;
@@ -37,13 +37,13 @@ void JournalDocument::SetJournalFileName(const QString& fileName)
     emit FileNameChanged(FFileName);
 }
 
-void JournalDocument::ShowJournalTitle(const QString& fileName)
+void JournalDocument::ShowJournalTitle(const QString &fileName)
 {
     FTitle = JournalTitle(FTexts.ProgramTitle, fileName);
     emit TitleChanged(FTitle);
 }
 
-void JournalDocument::LoadJournal(const QString& fileName)
+void JournalDocument::LoadJournal(const QString &fileName)
 {
     WaitCursor wait;
     // Read completely before touching the journal: a failed read keeps the
@@ -54,7 +54,7 @@ void JournalDocument::LoadJournal(const QString& fileName)
     SetJournalModified(false);
 }
 
-void JournalDocument::SaveJournal(const QString& fileName)
+void JournalDocument::SaveJournal(const QString &fileName)
 {
     WaitCursor wait;
     SaveJournalFile(FModel.Rows(), fileName);
@@ -70,19 +70,19 @@ void JournalDocument::NewJournal()
     ShowJournalTitle(name);
 }
 
-void JournalDocument::EnterResult(const QStringList& textsFromColumn2)
+void JournalDocument::EnterResult(const QStringList &textsFromColumn2)
 {
     SetJournalModified(true);
     FModel.WriteEntryCells(2, textsFromColumn2);
     FModel.AppendEntryRow();
 }
 
-void JournalDocument::PrintJournal(int lastRow, const QFont& gridFont)
+void JournalDocument::PrintJournal(int lastRow, const QFont &gridFont)
 {
     ::PrintJournal(*FPrintDevices, Printout(lastRow, gridFont), FBetweenPages);
 }
 
-JournalPrintout JournalDocument::Printout(int lastRow, const QFont& gridFont)
+JournalPrintout JournalDocument::Printout(int lastRow, const QFont &gridFont)
 {
     return {FModel.SnapshotRows(), lastRow, FFileName, PrintFont(gridFont), FTexts.Captions};
 }

@@ -20,36 +20,36 @@ class JournalDocument : public QObject {
     Q_OBJECT
 public:
     // The texts are the program's: captions, title, names of new journals.
-    explicit JournalDocument(JournalTexts texts, QObject* parent = nullptr);
+    explicit JournalDocument(JournalTexts texts, QObject *parent = nullptr);
     ~JournalDocument() override;
 
-    JournalModel& Model() { return FModel; }
-    const JournalModel& Model() const { return FModel; }
+    JournalModel &Model() { return FModel; }
+    const JournalModel &Model() const { return FModel; }
 
     bool JournalModified() const { return FModified; }
     void SetJournalModified(bool modified);
 
     // Starts as the base of new names + ".txt" ("Новый.txt"), no folder:
     // the process's current directory.
-    const QString& JournalFileName() const { return FFileName; }
-    void SetJournalFileName(const QString& fileName);
+    const QString &JournalFileName() const { return FFileName; }
+    void SetJournalFileName(const QString &fileName);
 
     // The window title last shown, see ShowJournalTitle.
-    const QString& Title() const { return FTitle; }
+    const QString &Title() const { return FTitle; }
     // Title := program title + "(" + name part + ")", e.g.
     // "Регистрация измерений молока(Новый.txt)"; emits TitleChanged.
-    void ShowJournalTitle(const QString& fileName);
+    void ShowJournalTitle(const QString &fileName);
 
     // Replaces the journal by the file's rows, or by the empty journal when
     // no such file exists; then shows the title and clears the modified
     // flag. Does not change JournalFileName. On a read error throws
     // EJournalFile and changes nothing.
-    void LoadJournal(const QString& fileName);
+    void LoadJournal(const QString &fileName);
     // Writes the whole journal (through a temporary, see SaveJournalFile),
     // then shows the title and clears the modified flag. Does not change
     // JournalFileName. On failure throws EJournalFile, the previous file is
     // intact and nothing else changes.
-    void SaveJournal(const QString& fileName);
+    void SaveJournal(const QString &fileName);
 
     // New, once the question about unsaved changes is settled: empties the
     // journal, names it with the next free "НовыйN.txt" in the current
@@ -60,25 +60,25 @@ public:
     // A result from the analyzer: writes the texts into the entry row from
     // column 2 (date, time, group number, values) keeping its label, adds a
     // new entry row and sets the modified flag.
-    void EnterResult(const QStringList& textsFromColumn2);
+    void EnterResult(const QStringList &textsFromColumn2);
 
     // Prints journal rows 1..lastRow in the given (grid) font on the
     // printer of the provider (the system's default printer unless
     // replaced). Works from a copy of the rows taken now. Between pages it
     // calls the page hook (by default: handle pending events). Throws
     // EJournalPrint.
-    void PrintJournal(int lastRow, const QFont& gridFont);
+    void PrintJournal(int lastRow, const QFont &gridFont);
     // What a printout of rows 1..lastRow shows: a copy of the rows taken
     // now, the journal's name and captions, and the print font for the grid's
     // font (PrintFont). The print preview and the PDF file draw it.
-    JournalPrintout Printout(int lastRow, const QFont& gridFont);
+    JournalPrintout Printout(int lastRow, const QFont &gridFont);
     void SetPrintDeviceProvider(std::unique_ptr<PrintDeviceProvider> provider);
     void SetBetweenPagesHook(std::function<void()> hook);
 
 signals:
-    void TitleChanged(const QString& title);
+    void TitleChanged(const QString &title);
     void ModifiedChanged(bool modified);
-    void FileNameChanged(const QString& fileName);
+    void FileNameChanged(const QString &fileName);
 
 private:
     JournalTexts FTexts;

@@ -23,22 +23,22 @@ constexpr int MaxTabs = JournalRows::FieldCount - 1;
 // never ends, or a file that is not a journal, from exhausting memory.
 constexpr qsizetype MaxJournalBytes = qsizetype(1) << 30;
 
-QString Quoted(const QString& fileName)
+QString Quoted(const QString &fileName)
 {
     return u'"' + QDir::toNativeSeparators(fileName) + u'"';
 }
 
-[[noreturn]] void Fail(const QString& text)
+[[noreturn]] void Fail(const QString &text)
 {
     throw EJournalFile(text.toStdString());
 }
 
 // TABs in [p, end), counted up to limit.
-int CountTabs(const char* p, const char* end, int limit)
+int CountTabs(const char *p, const char *end, int limit)
 {
     int tabs = 0;
     for (; tabs < limit && p != end; ++tabs) {
-        p = static_cast<const char*>(std::memchr(p, '\t', size_t(end - p)));
+        p = static_cast<const char *>(std::memchr(p, '\t', size_t(end - p)));
         if (!p)
             break;
         ++p;
@@ -50,13 +50,13 @@ int CountTabs(const char* p, const char* end, int limit)
 inline int ZeroBytes(std::uint64_t w)
 {
     constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7FULL;
-    const std::uint64_t t = ~(((w & Low7) + Low7) | w | Low7);  // 0x80 at each zero byte
+    const std::uint64_t t = ~(((w & Low7) + Low7) | w | Low7); // 0x80 at each zero byte
     return int(((t >> 7) * 0x0101010101010101ULL) >> 56);      // sums the flags, no popcnt needed
 }
 
 // True when the line needs no change: no CR, at most 15 TABs. Looks at 8
 // bytes per step; a journal line is about 100 bytes.
-bool IsCleanLine(const char* line, qsizetype length)
+bool IsCleanLine(const char *line, qsizetype length)
 {
     constexpr std::uint64_t Tabs = 0x0909090909090909ULL;
     constexpr std::uint64_t Crs = 0x0D0D0D0D0D0D0D0DULL;
@@ -79,16 +79,16 @@ bool IsCleanLine(const char* line, qsizetype length)
 // Drops every CR (the one before the LF belongs to the line end, any other
 // is dropped as well) and the TABs behind the 15th, in place. Returns the
 // new length. Lines as this program writes them pass unchanged.
-qsizetype NormaliseLine(char* line, qsizetype length)
+qsizetype NormaliseLine(char *line, qsizetype length)
 {
     if (length > 0 && line[length - 1] == '\r')
         --length;
     if (IsCleanLine(line, length))
         return length;
-    const char* const end = line + length;
-    char* out = line;
+    const char *const end = line + length;
+    char *out = line;
     int seen = 0;
-    for (const char* in = line; in != end; ++in) {
+    for (const char *in = line; in != end; ++in) {
         if (*in == '\r')
             continue;
         if (*in == '\t' && seen++ >= MaxTabs)
@@ -98,28 +98,28 @@ qsizetype NormaliseLine(char* line, qsizetype length)
     return out - line;
 }
 
-qsizetype CountLines(const char* p, const char* end)
+qsizetype CountLines(const char *p, const char *end)
 {
     qsizetype lines = 0;
-    while (p != end && (p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
+    while (p != end && (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p))))) {
         ++lines;
         ++p;
     }
     return lines;
 }
 
-}  // namespace
+} // namespace
 
-JournalRows ParseJournal(QByteArray&& bytes)
+JournalRows ParseJournal(QByteArray &&bytes)
 {
     JournalRows rows;
     const qsizetype size = bytes.size();
     rows.Reserve(CountLines(bytes.cbegin(), bytes.cend()) + 2);
-    char* const base = size > 0 ? rows.AdoptBlock(std::move(bytes)) : nullptr;
+    char *const base = size > 0 ? rows.AdoptBlock(std::move(bytes)) : nullptr;
     qsizetype pos = 0;
     while (pos < size) {
-        char* line = base + pos;
-        const char* lf = static_cast<const char*>(std::memchr(line, '\n', size_t(size - pos)));
+        char *line = base + pos;
+        const char *lf = static_cast<const char *>(std::memchr(line, '\n', size_t(size - pos)));
         const qsizetype end = lf ? lf - base : size;
         rows.AppendInBlock(line, NormaliseLine(line, end - pos));
         pos = end + 1;
@@ -135,7 +135,7 @@ namespace {
 // one buffer of the expected size: the bytes become the rows' storage, so
 // loading needs little more memory than the file.
 template <typename Read, typename ReadError>
-QByteArray ReadAll(qint64 expected, Read read, ReadError readError, const QString& name = {})
+QByteArray ReadAll(qint64 expected, Read read, ReadError readError, const QString &name = {})
 {
     const auto tooLarge = [&name] {
         Fail(QStringLiteral("Файл %1слишком велик для журнала (больше %2 байт)")
@@ -145,7 +145,7 @@ QByteArray ReadAll(qint64 expected, Read read, ReadError readError, const QStrin
         tooLarge();
     QByteArray bytes;
     qsizetype filled = 0;
-    bytes.resize(qsizetype(expected) + 1);  // +1 sees a file that has grown
+    bytes.resize(qsizetype(expected) + 1); // +1 sees a file that has grown
     for (;;) {
         if (filled > MaxJournalBytes)
             tooLarge();
@@ -162,12 +162,12 @@ QByteArray ReadAll(qint64 expected, Read read, ReadError readError, const QStrin
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
-JournalRows ReadJournal(QIODevice& device)
+JournalRows ReadJournal(QIODevice &device)
 {
     const qint64 expected = device.isSequential() ? 0 : std::max<qint64>(0, device.size() - device.pos());
-    const auto read = [&device](char* data, qint64 room) -> qint64 {
+    const auto read = [&device](char *data, qint64 room) -> qint64 {
         for (;;) {
             const qint64 n = device.read(data, room);
             if (n != 0 || !device.isSequential() || device.atEnd() || !device.waitForReadyRead(30000))
@@ -180,10 +180,10 @@ JournalRows ReadJournal(QIODevice& device)
     return ParseJournal(ReadAll(expected, read, readError));
 }
 
-JournalRows ReadJournalFile(const QString& fileName)
+JournalRows ReadJournalFile(const QString &fileName)
 {
     const QByteArray name = QFile::encodeName(fileName);
-    const auto fail = [&fileName](const QString& cause) {
+    const auto fail = [&fileName](const QString &cause) {
         Fail(QStringLiteral("Не удалось прочитать журнал %1: %2").arg(Quoted(fileName), cause));
     };
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -204,34 +204,35 @@ JournalRows ReadJournalFile(const QString& fileName)
     // Pipes and devices could block or never end.
     if (!S_ISREG(info.st_mode))
         fail(NotARegularFileCause());
-    const auto read = [fd](char* data, qint64 room) -> qint64 {
+    const auto read = [fd](char *data, qint64 room) -> qint64 {
         for (;;) {
             const ssize_t n = ::read(fd, data, size_t(room));
             if (n >= 0 || errno != EINTR)
                 return n;
         }
     };
-    return ParseJournal(ReadAll(info.st_size, read, [&] { fail(FileErrorCause(errno)); }, Quoted(fileName)));
+    return ParseJournal(ReadAll(
+        info.st_size, read, [&] { fail(FileErrorCause(errno)); }, Quoted(fileName)));
 }
 
 namespace {
 
 // Formats the rows into one reused buffer and hands it on a megabyte at a
 // time: no allocation per piece, and few, large writes.
-void FormatJournal(const JournalRows& rows, const DurableFile::TWrite& write)
+void FormatJournal(const JournalRows &rows, const DurableFile::TWrite &write)
 {
     constexpr qsizetype Room = 1024 * 1024;
-    constexpr qsizetype LineEnd = MaxTabs + 2;  // the most a row adds to its text
+    constexpr qsizetype LineEnd = MaxTabs + 2; // the most a row adds to its text
     const std::unique_ptr<char[]> buffer(new char[Room]);
-    char* const begin = buffer.get();
-    char* out = begin;
+    char *const begin = buffer.get();
+    char *out = begin;
     for (qsizetype i = 0; i < rows.Count(); ++i) {
         QByteArrayView line = rows.Line(i);
         const int tabs = MaxTabs - CountTabs(line.begin(), line.end(), MaxTabs);
         if (out - begin + line.size() + LineEnd > Room) {
             write(QByteArrayView(begin, out - begin));
             out = begin;
-            if (line.size() + LineEnd > Room) {  // a row longer than the buffer
+            if (line.size() + LineEnd > Room) { // a row longer than the buffer
                 write(line);
                 line = {};
             }
@@ -247,9 +248,9 @@ void FormatJournal(const JournalRows& rows, const DurableFile::TWrite& write)
     write(QByteArrayView(begin, out - begin));
 }
 
-}  // namespace
+} // namespace
 
-void WriteJournal(const JournalRows& rows, QIODevice& device)
+void WriteJournal(const JournalRows &rows, QIODevice &device)
 {
     FormatJournal(rows, [&device](QByteArrayView piece) {
         if (device.write(piece.data(), piece.size()) != piece.size())
@@ -257,12 +258,12 @@ void WriteJournal(const JournalRows& rows, QIODevice& device)
     });
 }
 
-void SaveJournalFile(const JournalRows& rows, const QString& fileName, const DurableFile::TOptions& options)
+void SaveJournalFile(const JournalRows &rows, const QString &fileName, const DurableFile::TOptions &options)
 {
     try {
-        DurableFile::WriteFile(fileName, [&rows](const DurableFile::TWrite& write) { FormatJournal(rows, write); },
-                               options);
-    } catch (const EFileError& e) {
+        DurableFile::WriteFile(
+            fileName, [&rows](const DurableFile::TWrite &write) { FormatJournal(rows, write); }, options);
+    } catch (const EFileError &e) {
         Fail(QStringLiteral("Не удалось записать журнал %1: %2").arg(Quoted(fileName), e.Cause()));
     }
 }

@@ -4,19 +4,19 @@
 
 namespace {
 
-QByteArray CellBytes(const QString& text)
+QByteArray CellBytes(const QString &text)
 {
     QString clean = text;
-    for (QChar& c : clean) {
+    for (QChar &c : clean) {
         if (c == u'\t' || c == u'\r' || c == u'\n')
             c = u' ';
     }
     return Cp1251::Encode(clean);
 }
 
-}  // namespace
+} // namespace
 
-JournalModel::JournalModel(JournalCaptions captions, QObject* parent)
+JournalModel::JournalModel(JournalCaptions captions, QObject *parent)
     : QAbstractTableModel(parent), FCaptions(std::move(captions))
 {
     FRows.AppendEmpty();
@@ -33,18 +33,18 @@ QString JournalModel::Cell(int col, int row) const
     return Cp1251::Decode(FRows.Field(row - 1, col));
 }
 
-void JournalModel::SetCell(int col, int row, const QString& text)
+void JournalModel::SetCell(int col, int row, const QString &text)
 {
     if (IsJournalRow(row))
         WriteCells(row, col, {text});
 }
 
-void JournalModel::WriteEntryCells(int firstCol, const QStringList& texts)
+void JournalModel::WriteEntryCells(int firstCol, const QStringList &texts)
 {
     WriteCells(EntryRow(), firstCol, texts);
 }
 
-void JournalModel::WriteCells(int row, int firstCol, const QStringList& texts)
+void JournalModel::WriteCells(int row, int firstCol, const QStringList &texts)
 {
     if (firstCol < 1)
         return;
@@ -77,7 +77,7 @@ void JournalModel::Reset()
     endResetModel();
 }
 
-void JournalModel::ReplaceRows(JournalRows&& rows)
+void JournalModel::ReplaceRows(JournalRows &&rows)
 {
     beginResetModel();
     FRows = std::move(rows);
@@ -86,24 +86,24 @@ void JournalModel::ReplaceRows(JournalRows&& rows)
     endResetModel();
 }
 
-int JournalModel::rowCount(const QModelIndex& parent) const
+int JournalModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(FRows.Count());
 }
 
-int JournalModel::columnCount(const QModelIndex& parent) const
+int JournalModel::columnCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : ColCount;
 }
 
-QVariant JournalModel::data(const QModelIndex& index, int role) const
+QVariant JournalModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     return Cell(index.column(), index.row() + 1);
 }
 
-bool JournalModel::setData(const QModelIndex& index, const QVariant& value, int role)
+bool JournalModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (!index.isValid() || role != Qt::EditRole || index.column() != LabelColumn)
         return false;
@@ -116,7 +116,7 @@ bool JournalModel::setData(const QModelIndex& index, const QVariant& value, int 
     return true;
 }
 
-Qt::ItemFlags JournalModel::flags(const QModelIndex& index) const
+Qt::ItemFlags JournalModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid() || index.column() == 0)
         return Qt::NoItemFlags;

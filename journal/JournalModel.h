@@ -23,7 +23,7 @@ public:
     static constexpr int LabelColumn = 1;
 
     // The captions are row 0, as the journal's owner words them.
-    explicit JournalModel(JournalCaptions captions, QObject* parent = nullptr);
+    explicit JournalModel(JournalCaptions captions, QObject *parent = nullptr);
 
     // Row count including the caption row: 2 or more.
     int RowCount() const { return int(FRows.Count()) + 1; }
@@ -35,40 +35,40 @@ public:
     // Writes cell (col, row) of a journal row, columns 1 to 16. A TAB, CR
     // or LF in the text becomes a space, so no text can break the file.
     // Characters outside Windows-1251 become '?'.
-    void SetCell(int col, int row, const QString& text);
+    void SetCell(int col, int row, const QString &text);
     // Writes texts into consecutive cells of the entry row from firstCol
     // on, in one step; other cells (the label among them) keep their text.
-    void WriteEntryCells(int firstCol, const QStringList& texts);
+    void WriteEntryCells(int firstCol, const QStringList &texts);
     // Adds a new, empty entry row behind the current one.
     void AppendEntryRow();
     // The empty journal: RowCount() == 2, row 1 empty.
     void Reset();
     // Replaces the whole journal (as read from a file). Rows with no rows
     // at all give the empty journal.
-    void ReplaceRows(JournalRows&& rows);
+    void ReplaceRows(JournalRows &&rows);
 
-    const JournalRows& Rows() const { return FRows; }
+    const JournalRows &Rows() const { return FRows; }
     // A copy of the rows for work that must not see later changes
     // (printing); cheap, see JournalRows::Snapshot.
     JournalRows SnapshotRows() { return FRows.Snapshot(); }
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 signals:
     // The operator changed the label of journal row `row` (through setData,
     // as the grid's editor does); `text` as given, before normalising.
-    void LabelEdited(int row, const QString& text);
+    void LabelEdited(int row, const QString &text);
 
 private:
     bool IsJournalRow(int row) const { return row >= 1 && row < RowCount(); }
     // Texts into consecutive cells of journal row `row` from firstCol on
     // (columns beyond 16 are left out), in one step.
-    void WriteCells(int row, int firstCol, const QStringList& texts);
+    void WriteCells(int row, int firstCol, const QStringList &texts);
 
     JournalCaptions FCaptions;
     JournalRows FRows;

@@ -6,7 +6,7 @@
 
 namespace {
 
-qsizetype LastSeparator(const QString& fileName)
+qsizetype LastSeparator(const QString &fileName)
 {
     for (qsizetype i = fileName.size() - 1; i >= 0; --i) {
         const QChar c = fileName.at(i);
@@ -16,31 +16,31 @@ qsizetype LastSeparator(const QString& fileName)
     return -1;
 }
 
-bool NameTaken(const QString& fileName)
+bool NameTaken(const QString &fileName)
 {
     // A dangling link counts as taken: saving would write through it.
     const QFileInfo info(fileName);
     return info.exists() || info.isSymLink();
 }
 
-}  // namespace
+} // namespace
 
-QString JournalNamePart(const QString& fileName)
+QString JournalNamePart(const QString &fileName)
 {
     return fileName.mid(LastSeparator(fileName) + 1);
 }
 
-QString JournalFolderPart(const QString& fileName)
+QString JournalFolderPart(const QString &fileName)
 {
     return fileName.left(LastSeparator(fileName) + 1);
 }
 
-QString JournalTitle(const QString& programTitle, const QString& fileName)
+QString JournalTitle(const QString &programTitle, const QString &fileName)
 {
     return programTitle + u'(' + JournalNamePart(fileName) + u')';
 }
 
-QString NextNewJournalName(const QString& newJournalBase, const QString& currentFileName)
+QString NextNewJournalName(const QString &newJournalBase, const QString &currentFileName)
 {
     const QString folder = JournalFolderPart(currentFileName);
     for (qint64 n = 1;; ++n) {

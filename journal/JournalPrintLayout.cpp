@@ -5,12 +5,12 @@
 
 namespace {
 
-[[noreturn]] void Fail(const QString& text)
+[[noreturn]] void Fail(const QString &text)
 {
     throw EJournalPrint(text.toStdString());
 }
 
-}  // namespace
+} // namespace
 
 PrintPageLayout PrintPageLayout::Compute(int pageHeight, int pageWidth, int textHeight)
 {
@@ -52,7 +52,7 @@ int PrintPageLayout::PageCount(int lastRow) const
     return lastRow <= 0 ? 0 : (lastRow + R - 1) / R;
 }
 
-QString PageHeaderText(int page, const QString& fileName)
+QString PageHeaderText(int page, const QString &fileName)
 {
     return JournalTexts::PageLabel() + QString::number(page) + QString(20, u' ') + JournalNamePart(fileName);
 }

@@ -19,13 +19,13 @@ public:
 // Positions on a page, in device pixels from the top left of the printable
 // area; all divisions are integer divisions.
 struct PrintPageLayout {
-    int PH = 0;  // printable height
-    int PW = 0;  // printable width
-    int TH = 0;  // line height of the print font
-    int U = 0;   // column unit, PW / 34
-    int L = 0;   // line slots per page, PH / TH
-    int S = 0;   // line pitch, PH / L
-    int R = 0;   // journal rows per page, L - 4
+    int PH = 0; // printable height
+    int PW = 0; // printable width
+    int TH = 0; // line height of the print font
+    int U = 0;  // column unit, PW / 34
+    int L = 0;  // line slots per page, PH / TH
+    int S = 0;  // line pitch, PH / L
+    int R = 0;  // journal rows per page, L - 4
 
     // Columns 0 to 15; column 16 is left out.
     static constexpr int PrintedColumns = JournalTexts::ColumnCount - 1;
@@ -33,7 +33,7 @@ struct PrintPageLayout {
     // Throws EJournalPrint when not even one journal row fits on a page.
     static PrintPageLayout Compute(int pageHeight, int pageWidth, int textHeight);
 
-    static constexpr int HeaderX = 800;  // device pixels on every printer
+    static constexpr int HeaderX = 800; // device pixels on every printer
     QPoint HeaderPos() const { return {HeaderX, S}; }
     int CaptionY() const { return 3 * S; }
     // The k-th journal row of a page, k = 1..R.
@@ -48,4 +48,4 @@ struct PrintPageLayout {
 };
 
 // "Стр. " + page + 20 spaces + the name part of fileName.
-QString PageHeaderText(int page, const QString& fileName);
+QString PageHeaderText(int page, const QString &fileName);

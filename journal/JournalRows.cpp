@@ -11,22 +11,22 @@ constexpr qsizetype BlockSize = 64 * 1024;
 // cost of rebuilding amortised over the edits that caused it.
 constexpr qsizetype WasteFloor = 4 * 1024 * 1024;
 
-}  // namespace
+} // namespace
 
 QByteArrayView JournalRows::Field(qsizetype i, int field) const
 {
     const QByteArrayView line = Line(i);
-    const char* p = line.data();
-    const char* end = p + line.size();
+    const char *p = line.data();
+    const char *end = p + line.size();
     for (int f = 1; f < field; ++f) {
-        const char* tab = p ? static_cast<const char*>(std::memchr(p, '\t', size_t(end - p))) : nullptr;
+        const char *tab = p ? static_cast<const char *>(std::memchr(p, '\t', size_t(end - p))) : nullptr;
         if (!tab)
             return {};
         p = tab + 1;
     }
     if (!p)
         return {};
-    const char* tab = static_cast<const char*>(std::memchr(p, '\t', size_t(end - p)));
+    const char *tab = static_cast<const char *>(std::memchr(p, '\t', size_t(end - p)));
     return QByteArrayView(p, (tab ? tab : end) - p);
 }
 
@@ -34,10 +34,10 @@ JournalRows::Fields JournalRows::AllFields(qsizetype i) const
 {
     Fields fields{};
     const QByteArrayView line = Line(i);
-    const char* p = line.data();
-    const char* end = p + line.size();
+    const char *p = line.data();
+    const char *end = p + line.size();
     for (int f = 0; f < FieldCount && p; ++f) {
-        const char* tab = static_cast<const char*>(std::memchr(p, '\t', size_t(end - p)));
+        const char *tab = static_cast<const char *>(std::memchr(p, '\t', size_t(end - p)));
         fields[size_t(f)] = QByteArrayView(p, (tab ? tab : end) - p);
         p = tab ? tab + 1 : nullptr;
     }
@@ -54,7 +54,7 @@ bool JournalRows::HasResult(qsizetype i) const
     return std::any_of(rest.begin(), rest.end(), [](char c) { return c != '\t'; });
 }
 
-QByteArray JournalRows::Join(const Fields& fields)
+QByteArray JournalRows::Join(const Fields &fields)
 {
     int used = FieldCount;
     while (used > 0 && fields[size_t(used - 1)].isEmpty())
@@ -72,11 +72,11 @@ QByteArray JournalRows::Join(const Fields& fields)
     return line;
 }
 
-const char* JournalRows::Store(QByteArrayView line)
+const char *JournalRows::Store(QByteArrayView line)
 {
     if (line.isEmpty())
         return nullptr;
-    Block* tail = FBlocks.empty() ? nullptr : FBlocks.back().get();
+    Block *tail = FBlocks.empty() ? nullptr : FBlocks.back().get();
     if (!tail || FTailShared || tail->bytes.size() - tail->used < line.size()) {
         auto block = std::make_shared<Block>();
         block->bytes = QByteArray(std::max(BlockSize, line.size()), Qt::Uninitialized);
@@ -84,25 +84,25 @@ const char* JournalRows::Store(QByteArrayView line)
         tail = FBlocks.back().get();
         FTailShared = false;
     }
-    char* dst = tail->bytes.data() + tail->used;
+    char *dst = tail->bytes.data() + tail->used;
     std::memcpy(dst, line.data(), size_t(line.size()));
     tail->used += line.size();
     FStored += line.size();
     return dst;
 }
 
-void JournalRows::Append(const Fields& fields)
+void JournalRows::Append(const Fields &fields)
 {
     const QByteArray line = Join(fields);
     FRows.push_back(RowRef{Store(line), line.size()});
     FLive += line.size();
 }
 
-void JournalRows::SetFields(qsizetype i, const Fields& fields)
+void JournalRows::SetFields(qsizetype i, const Fields &fields)
 {
     // Join first: the fields may point into the row being replaced.
     const QByteArray line = Join(fields);
-    RowRef& row = FRows[size_t(i)];
+    RowRef &row = FRows[size_t(i)];
     FLive += line.size() - row.length;
     row = RowRef{Store(line), line.size()};
     CompactIfWasteful();
@@ -118,15 +118,15 @@ void JournalRows::Clear()
     FLive = 0;
 }
 
-char* JournalRows::AdoptBlock(QByteArray&& bytes)
+char *JournalRows::AdoptBlock(QByteArray &&bytes)
 {
     auto block = std::make_shared<Block>();
     block->bytes = std::move(bytes);
     block->used = block->bytes.size();
     FStored += block->used;
-    char* data = block->bytes.data();
+    char *data = block->bytes.data();
     FBlocks.push_back(std::move(block));
-    FTailShared = true;  // full: later rows go into a fresh block
+    FTailShared = true; // full: later rows go into a fresh block
     return data;
 }
 
@@ -149,9 +149,9 @@ void JournalRows::CompactIfWasteful()
     if (waste <= FLive || waste <= WasteFloor)
         return;
     std::vector<std::shared_ptr<Block>> old;
-    old.swap(FBlocks);  // keeps the old text alive while it is copied
+    old.swap(FBlocks); // keeps the old text alive while it is copied
     FTailShared = false;
     FStored = 0;
-    for (RowRef& row : FRows)
+    for (RowRef &row : FRows)
         row.data = Store(QByteArrayView(row.data, row.length));
 }

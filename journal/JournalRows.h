@@ -18,10 +18,10 @@ public:
     using Fields = std::array<QByteArrayView, FieldCount>;
 
     JournalRows() = default;
-    JournalRows(JournalRows&&) noexcept = default;
-    JournalRows& operator=(JournalRows&&) noexcept = default;
-    JournalRows(const JournalRows&) = delete;
-    JournalRows& operator=(const JournalRows&) = delete;
+    JournalRows(JournalRows &&) noexcept = default;
+    JournalRows &operator=(JournalRows &&) noexcept = default;
+    JournalRows(const JournalRows &) = delete;
+    JournalRows &operator=(const JournalRows &) = delete;
 
     qsizetype Count() const { return qsizetype(FRows.size()); }
     bool IsEmpty() const { return FRows.empty(); }
@@ -38,17 +38,21 @@ public:
     void Reserve(qsizetype rowCount) { FRows.reserve(size_t(rowCount)); }
     void AppendEmpty() { FRows.push_back(RowRef{}); }
     // Fields must hold no TAB, CR or LF.
-    void Append(const Fields& fields);
-    void SetFields(qsizetype i, const Fields& fields);
+    void Append(const Fields &fields);
+    void SetFields(qsizetype i, const Fields &fields);
     void Clear();
 
     // Hands over a block of bytes that rows added with AppendInBlock point
     // into; returns the block's first byte. Used by the file reader to keep
     // a file's bytes in place instead of copying them line by line.
-    char* AdoptBlock(QByteArray&& bytes);
+    char *AdoptBlock(QByteArray &&bytes);
     // Adds a row whose (already normalised) line lies inside the last
     // adopted block.
-    void AppendInBlock(const char* data, qsizetype length) { FRows.push_back(RowRef{data, length}); FLive += length; }
+    void AppendInBlock(const char *data, qsizetype length)
+    {
+        FRows.push_back(RowRef{data, length});
+        FLive += length;
+    }
 
     // A read-only copy sharing the byte blocks: costs one reference per row.
     // Later changes to either side do not show in the other.
@@ -61,21 +65,21 @@ public:
 
 private:
     struct RowRef {
-        const char* data = nullptr;
+        const char *data = nullptr;
         qsizetype length = 0;
     };
     struct Block {
-        QByteArray bytes;   // capacity is bytes.size()
+        QByteArray bytes; // capacity is bytes.size()
         qsizetype used = 0;
     };
 
-    const char* Store(QByteArrayView line);
+    const char *Store(QByteArrayView line);
     void CompactIfWasteful();
-    static QByteArray Join(const Fields& fields);
+    static QByteArray Join(const Fields &fields);
 
     std::vector<RowRef> FRows;
     std::vector<std::shared_ptr<Block>> FBlocks;
-    bool FTailShared = false;  // the last block is shared with a snapshot
+    bool FTailShared = false; // the last block is shared with a snapshot
     qsizetype FStored = 0;
     qsizetype FLive = 0;
 };

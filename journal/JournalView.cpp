@@ -13,21 +13,21 @@ QFont JournalFont()
     return font;
 }
 
-void MainGridSelectCell(TColorStringGrid& grid, int ACol)
+void MainGridSelectCell(TColorStringGrid &grid, int ACol)
 {
     grid.SetEditing(ACol == JournalModel::LabelColumn);
 }
 
-void MainGridGetEditText(JournalDocument& journal)
+void MainGridGetEditText(JournalDocument &journal)
 {
     journal.SetJournalModified(true);
 }
 
-void AttachJournalGrid(TColorStringGrid& grid, JournalDocument& journal)
+void AttachJournalGrid(TColorStringGrid &grid, JournalDocument &journal)
 {
     grid.setModel(&journal.Model());
     grid.setFont(JournalFont());
-    grid.OnSelectCell = [&grid](TColorStringGrid*, int ACol, int, bool&) { MainGridSelectCell(grid, ACol); };
-    grid.OnGetEditText = [&journal](TColorStringGrid*, int, int, QString&) { MainGridGetEditText(journal); };
+    grid.OnSelectCell = [&grid](TColorStringGrid *, int ACol, int, bool &) { MainGridSelectCell(grid, ACol); };
+    grid.OnGetEditText = [&journal](TColorStringGrid *, int, int, QString &) { MainGridGetEditText(journal); };
     grid.FitColumns();
 }

@@ -13,7 +13,7 @@ class TColorStringGrid;
 // closest sans-serif face (DejaVu Sans on Debian) at the same 8 pt.
 QFont JournalFont();
 
-void MainGridSelectCell(TColorStringGrid& grid, int ACol);
-void MainGridGetEditText(JournalDocument& journal);
+void MainGridSelectCell(TColorStringGrid &grid, int ACol);
+void MainGridGetEditText(JournalDocument &journal);
 
-void AttachJournalGrid(TColorStringGrid& grid, JournalDocument& journal);
+void AttachJournalGrid(TColorStringGrid &grid, JournalDocument &journal);

@@ -5,7 +5,7 @@
 
 WaitCursor::WaitCursor()
 {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
         FShown = true;
     }
@@ -13,6 +13,6 @@ WaitCursor::WaitCursor()
 
 WaitCursor::~WaitCursor()
 {
-    if (FShown && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (FShown && qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         QGuiApplication::restoreOverrideCursor();
 }

@@ -6,8 +6,8 @@ class WaitCursor {
 public:
     WaitCursor();
     ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
 
 private:
     bool FShown = false;

@@ -4,13 +4,25 @@
 
 // ---- settings groups ----------------------------------------------------
 
-void TComTimeouts::Apply() { FComPort.ApplyTimeouts(); }
+void TComTimeouts::Apply()
+{
+    FComPort.ApplyTimeouts();
+}
 
-void TComParity::Apply() { FComPort.ApplyLineSettings(); }
+void TComParity::Apply()
+{
+    FComPort.ApplyLineSettings();
+}
 
-void TComFlowControl::Apply() { FComPort.ApplyLineSettings(); }
+void TComFlowControl::Apply()
+{
+    FComPort.ApplyLineSettings();
+}
 
-void TComBuffer::Apply() { FComPort.ApplyQueueSizes(); }
+void TComBuffer::Apply()
+{
+    FComPort.ApplyQueueSizes();
+}
 
 // ---- port ---------------------------------------------------------------
 
@@ -18,7 +30,8 @@ TCustomComPort::TCustomComPort() : TCustomComPort(CreateComDevice()) {}
 
 TCustomComPort::TCustomComPort(std::unique_ptr<IComDevice> Device) : FDevice(std::move(Device)) {}
 
-TCustomComPort::~TCustomComPort() {
+TCustomComPort::~TCustomComPort()
+{
     try {
         Close();
     } catch (...) {
@@ -29,7 +42,8 @@ TCustomComPort::~TCustomComPort() {
     FConnected = false;
 }
 
-std::string TCustomComPort::ComErrorText(int Code) {
+std::string TCustomComPort::ComErrorText(int Code)
+{
     switch (Code) {
     case ceOpenFailed: return "Unable to open com port";
     case ceWriteFailed: return "WriteFile function failed";
@@ -45,14 +59,15 @@ std::string TCustomComPort::ComErrorText(int Code) {
     }
 }
 
-void TCustomComPort::RaiseError(TComError Code, int32_t OsError) const {
+void TCustomComPort::RaiseError(TComError Code, int32_t OsError) const
+{
     if (OsError == 0)
         throw EComPort(Code, FPort + " Error: " + ComErrorText(Code));
-    throw EComPortExt(Code, static_cast<uint32_t>(OsError),
-                      "COM Port Error: " + ComErrorText(Code) + " on " + FPort);
+    throw EComPortExt(Code, static_cast<uint32_t>(OsError), "COM Port Error: " + ComErrorText(Code) + " on " + FPort);
 }
 
-void TCustomComPort::Open() {
+void TCustomComPort::Open()
+{
     if (FConnected)
         return;
     CreateHandle();
@@ -69,14 +84,16 @@ void TCustomComPort::Open() {
         RaiseError(ceModemStatusFailed, e); // the port stays open; the caller's Close releases it
 }
 
-void TCustomComPort::Close() {
+void TCustomComPort::Close()
+{
     if (!FConnected)
         return;
     DestroyHandle();
     FConnected = false;
 }
 
-void TCustomComPort::CreateHandle() {
+void TCustomComPort::CreateHandle()
+{
     const std::string path = ComDevicePath(FPort);
     if (const TOsError e = FDevice->Open(path)) {
         // The established line stays exactly as it was; the cause follows
@@ -93,39 +110,45 @@ void TCustomComPort::CreateHandle() {
     }
 }
 
-void TCustomComPort::DestroyHandle() {
+void TCustomComPort::DestroyHandle()
+{
     if (const TOsError e = FDevice->Close())
         RaiseError(cePurgeFailed, e);
 }
 
-void TCustomComPort::ApplySettings() {
+void TCustomComPort::ApplySettings()
+{
     ApplyQueueSizes();
     ApplyLineSettings();
     ApplyTimeouts();
 }
 
-void TCustomComPort::ApplyLineSettings() {
+void TCustomComPort::ApplyLineSettings()
+{
     if (!FConnected)
         return;
     if (const TOsError e = FDevice->SetLine(LineSettings()))
         RaiseError(ceSetStateFailed, e);
 }
 
-void TCustomComPort::ApplyTimeouts() {
+void TCustomComPort::ApplyTimeouts()
+{
     if (!FConnected)
         return;
     if (const TOsError e = FDevice->SetTimeouts(FTimeouts.Values()))
         RaiseError(ceSetTimeoutsFailed, e);
 }
 
-void TCustomComPort::ApplyQueueSizes() {
+void TCustomComPort::ApplyQueueSizes()
+{
     if (!FConnected)
         return;
     if (const TOsError e = FDevice->SetQueueSizes(FBuffer.InputSize(), FBuffer.OutputSize()))
         RaiseError(ceSetupComFailed, e);
 }
 
-TLineSettings TCustomComPort::LineSettings() const {
+TLineSettings TCustomComPort::LineSettings() const
+{
     TLineSettings s;
     s.BaudRate = FBaudRate == brCustom ? FCustomBaudRate : BaudRateValue(FBaudRate);
     s.DataBits = FDataBits;
@@ -149,14 +172,16 @@ TLineSettings TCustomComPort::LineSettings() const {
     return s;
 }
 
-void TCustomComPort::ClearBuffer(bool Input, bool Output) {
+void TCustomComPort::ClearBuffer(bool Input, bool Output)
+{
     if (!FConnected)
         RaiseError(cePurgeFailed, EBADF);
     if (const TOsError e = FDevice->Purge(Input, Output))
         RaiseError(cePurgeFailed, e);
 }
 
-int32_t TCustomComPort::Write(const void *Buffer, int32_t Count) {
+int32_t TCustomComPort::Write(const void *Buffer, int32_t Count)
+{
     if (!FConnected)
         RaiseError(ceWriteFailed, EBADF);
     if (Count <= 0)
@@ -169,7 +194,8 @@ int32_t TCustomComPort::Write(const void *Buffer, int32_t Count) {
     return t.Count;
 }
 
-int32_t TCustomComPort::Read(void *Buffer, int32_t Count) {
+int32_t TCustomComPort::Read(void *Buffer, int32_t Count)
+{
     if (!FConnected)
         RaiseError(ceReadFailed, EBADF);
     // No room at all: the destination is not touched.
@@ -185,14 +211,16 @@ int32_t TCustomComPort::Read(void *Buffer, int32_t Count) {
 
 // ---- property setters ---------------------------------------------------
 
-void TCustomComPort::SetConnected(bool Value) {
+void TCustomComPort::SetConnected(bool Value)
+{
     if (Value)
         Open();
     else
         Close();
 }
 
-void TCustomComPort::SetPort(const std::string &Value) {
+void TCustomComPort::SetPort(const std::string &Value)
+{
     if (Value == FPort)
         return;
     FPort = Value;
@@ -202,16 +230,36 @@ void TCustomComPort::SetPort(const std::string &Value) {
     }
 }
 
-template <typename T> void TCustomComPort::SetLineField(T &Field, T Value) {
+template <typename T>
+void TCustomComPort::SetLineField(T &Field, T Value)
+{
     if (Field == Value)
         return;
     Field = Value;
     ApplyLineSettings();
 }
 
-void TCustomComPort::SetBaudRate(TBaudRate Value) { SetLineField(FBaudRate, Value); }
-void TCustomComPort::SetCustomBaudRate(int32_t Value) { SetLineField(FCustomBaudRate, Value); }
-void TCustomComPort::SetDataBits(TDataBits Value) { SetLineField(FDataBits, Value); }
-void TCustomComPort::SetStopBits(TStopBits Value) { SetLineField(FStopBits, Value); }
-void TCustomComPort::SetDiscardNull(bool Value) { SetLineField(FDiscardNull, Value); }
-void TCustomComPort::SetEventChar(uint8_t Value) { SetLineField(FEventChar, Value); }
+void TCustomComPort::SetBaudRate(TBaudRate Value)
+{
+    SetLineField(FBaudRate, Value);
+}
+void TCustomComPort::SetCustomBaudRate(int32_t Value)
+{
+    SetLineField(FCustomBaudRate, Value);
+}
+void TCustomComPort::SetDataBits(TDataBits Value)
+{
+    SetLineField(FDataBits, Value);
+}
+void TCustomComPort::SetStopBits(TStopBits Value)
+{
+    SetLineField(FStopBits, Value);
+}
+void TCustomComPort::SetDiscardNull(bool Value)
+{
+    SetLineField(FDiscardNull, Value);
+}
+void TCustomComPort::SetEventChar(uint8_t Value)
+{
+    SetLineField(FEventChar, Value);
+}

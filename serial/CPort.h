@@ -1,8 +1,8 @@
 #pragma once
 
+#include "CPortTypes.h"
 #include "ComDevice.h"
 #include "ComLine.h"
-#include "CPortTypes.h"
 
 #include <cstdint>
 #include <memory>
@@ -53,8 +53,9 @@ private:
 // A port error caused by a failed platform call; WinCode is that call's error.
 class EComPortExt : public EComPort {
 public:
-    EComPortExt(uint8_t Code, uint32_t WinCode, const std::string &Message)
-        : EComPort(Code, Message), FWinCode(WinCode) {}
+    EComPortExt(uint8_t Code, uint32_t WinCode, const std::string &Message) : EComPort(Code, Message), FWinCode(WinCode)
+    {
+    }
     uint32_t WinCode() const noexcept { return FWinCode; }
 
 private:
@@ -66,7 +67,9 @@ private:
 class EComPortOpen : public EComPortExt {
 public:
     EComPortOpen(uint32_t WinCode, const std::string &Message, TPortOpenFailure Failure)
-        : EComPortExt(ceOpenFailed, WinCode, Message), FFailure(std::move(Failure)) {}
+        : EComPortExt(ceOpenFailed, WinCode, Message), FFailure(std::move(Failure))
+    {
+    }
     const TPortOpenFailure &Failure() const noexcept { return FFailure; }
 
 private:
@@ -89,7 +92,9 @@ protected:
     explicit TComSettingsGroup(TCustomComPort &ComPort) : FComPort(ComPort) {}
     ~TComSettingsGroup() = default;
 
-    template <typename T> void Set(T &Field, T Value) {
+    template <typename T>
+    void Set(T &Field, T Value)
+    {
         if (Field == Value)
             return;
         Field = Value;
@@ -272,7 +277,8 @@ private:
     friend class TComFlowControl;
     friend class TComBuffer;
 
-    template <typename T> void SetLineField(T &Field, T Value);
+    template <typename T>
+    void SetLineField(T &Field, T Value);
 
     std::unique_ptr<IComDevice> FDevice;
     bool FConnected = false;
@@ -294,26 +300,26 @@ class TComPort : public TCustomComPort {
 public:
     using TCustomComPort::TCustomComPort;
 
-    using TCustomComPort::Connected;
-    using TCustomComPort::SetConnected;
-    using TCustomComPort::Port;
-    using TCustomComPort::SetPort;
     using TCustomComPort::BaudRate;
-    using TCustomComPort::SetBaudRate;
-    using TCustomComPort::CustomBaudRate;
-    using TCustomComPort::SetCustomBaudRate;
-    using TCustomComPort::DataBits;
-    using TCustomComPort::SetDataBits;
-    using TCustomComPort::StopBits;
-    using TCustomComPort::SetStopBits;
-    using TCustomComPort::DiscardNull;
-    using TCustomComPort::SetDiscardNull;
-    using TCustomComPort::EventChar;
-    using TCustomComPort::SetEventChar;
-    using TCustomComPort::Events;
-    using TCustomComPort::SetEvents;
-    using TCustomComPort::Parity;
-    using TCustomComPort::FlowControl;
-    using TCustomComPort::Timeouts;
     using TCustomComPort::Buffer;
+    using TCustomComPort::Connected;
+    using TCustomComPort::CustomBaudRate;
+    using TCustomComPort::DataBits;
+    using TCustomComPort::DiscardNull;
+    using TCustomComPort::EventChar;
+    using TCustomComPort::Events;
+    using TCustomComPort::FlowControl;
+    using TCustomComPort::Parity;
+    using TCustomComPort::Port;
+    using TCustomComPort::SetBaudRate;
+    using TCustomComPort::SetConnected;
+    using TCustomComPort::SetCustomBaudRate;
+    using TCustomComPort::SetDataBits;
+    using TCustomComPort::SetDiscardNull;
+    using TCustomComPort::SetEventChar;
+    using TCustomComPort::SetEvents;
+    using TCustomComPort::SetPort;
+    using TCustomComPort::SetStopBits;
+    using TCustomComPort::StopBits;
+    using TCustomComPort::Timeouts;
 };

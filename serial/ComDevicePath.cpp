@@ -6,7 +6,8 @@ namespace {
 
 // "COM<n>" with n a decimal number from 1 without leading zeros, any case:
 // the number, else 0.
-unsigned long WindowsComNumber(const std::string &Port) {
+unsigned long WindowsComNumber(const std::string &Port)
+{
     if (Port.size() < 4 || Port.size() > 12)
         return 0;
     for (int i = 0; i < 3; ++i)
@@ -25,7 +26,8 @@ unsigned long WindowsComNumber(const std::string &Port) {
 
 } // namespace
 
-std::string ComDevicePath(const std::string &Port) {
+std::string ComDevicePath(const std::string &Port)
+{
 #ifdef _WIN32
     return "\\\\.\\" + Port;
 #else
@@ -39,7 +41,8 @@ std::string ComDevicePath(const std::string &Port) {
 #endif
 }
 
-void ComDebugOutput(const std::string &Line) {
+void ComDebugOutput(const std::string &Line)
+{
     std::fprintf(stderr, "%s\n", Line.c_str());
     std::fflush(stderr);
 }

@@ -15,22 +15,26 @@ namespace {
 // Device names are ASCII; folding ASCII case gives the same order as a
 // locale would for letters and digits and keeps the list independent of the
 // machine's settings.
-unsigned char Folded(char c) {
+unsigned char Folded(char c)
+{
     const auto u = static_cast<unsigned char>(c);
     return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
 }
 
-bool LessIgnoringCase(const std::string &a, const std::string &b) {
+bool LessIgnoringCase(const std::string &a, const std::string &b)
+{
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                         [](char x, char y) { return Folded(x) < Folded(y); });
 }
 
-bool EqualIgnoringCase(const std::string &a, const std::string &b) {
+bool EqualIgnoringCase(const std::string &a, const std::string &b)
+{
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Folded(x) == Folded(y); });
 }
 
-bool NeedsQuotes(const std::string &Name) {
+bool NeedsQuotes(const std::string &Name)
+{
     if (Name.empty())
         return true; // an empty name would vanish between two commas
     return std::any_of(Name.begin(), Name.end(), [](char c) {
@@ -42,7 +46,8 @@ bool NeedsQuotes(const std::string &Name) {
 // A serial_core port that found no UART at its address reports type 0
 // (PORT_UNKNOWN): the kernel's placeholder ttyS ports, which cannot be
 // opened. A type that cannot be read does not hide a port.
-bool IsPlaceholderUart(const fs::path &Entry) {
+bool IsPlaceholderUart(const fs::path &Entry)
+{
     std::ifstream in(Entry / "type");
     long type = -1;
     return in && (in >> type) && type == 0;
@@ -50,7 +55,8 @@ bool IsPlaceholderUart(const fs::path &Entry) {
 
 // The name under which a sysfs tty entry is opened: devices whose name
 // holds a "/" appear in sysfs with "!" in its place and are given as paths.
-std::string PortNameOf(const std::string &Entry) {
+std::string PortNameOf(const std::string &Entry)
+{
     if (Entry.find('!') == std::string::npos)
         return Entry;
     std::string path = "/dev/" + Entry;
@@ -60,7 +66,8 @@ std::string PortNameOf(const std::string &Entry) {
 
 } // namespace
 
-std::string GetSerialPortNames(const std::string &SysClassTty) {
+std::string GetSerialPortNames(const std::string &SysClassTty)
+{
     std::vector<std::string> entries;
     std::error_code ec;
     for (fs::directory_iterator it(SysClassTty, ec), end; !ec && it != end; it.increment(ec)) {
@@ -87,7 +94,8 @@ std::string GetSerialPortNames(const std::string &SysClassTty) {
     return JoinPortNames(names);
 }
 
-std::string JoinPortNames(const std::vector<std::string> &Names) {
+std::string JoinPortNames(const std::vector<std::string> &Names)
+{
     std::string text;
     for (size_t i = 0; i < Names.size(); ++i) {
         if (i > 0)
@@ -108,7 +116,8 @@ std::string JoinPortNames(const std::vector<std::string> &Names) {
     return text;
 }
 
-std::vector<std::string> SplitPortNames(const std::string &Text) {
+std::vector<std::string> SplitPortNames(const std::string &Text)
+{
     std::vector<std::string> names;
     if (Text.empty())
         return names;
@@ -149,13 +158,15 @@ namespace {
 const std::string kByIdFolder = "/dev/serial/by-id";
 
 // A /dev path on the given roots (the real one, or a test's fake machine).
-fs::path OnRoots(const std::string &Path, const TSerialRoots &Roots) {
+fs::path OnRoots(const std::string &Path, const TSerialRoots &Roots)
+{
     if (Path.rfind("/dev/", 0) == 0)
         return fs::path(Roots.Dev) / Path.substr(5);
     return fs::path(Path);
 }
 
-std::string FirstLine(const fs::path &File) {
+std::string FirstLine(const fs::path &File)
+{
     std::ifstream in(File);
     std::string line;
     std::getline(in, line);
@@ -167,7 +178,8 @@ std::string FirstLine(const fs::path &File) {
 
 // "maker product (serial)" from the USB device above a tty: its interface
 // and the device itself are parents of the tty's device folder.
-std::string UsbDescription(const std::string &Device, const TSerialRoots &Roots) {
+std::string UsbDescription(const std::string &Device, const TSerialRoots &Roots)
+{
     std::error_code ec;
     fs::path dir = fs::canonical(fs::path(Roots.Sys) / "class" / "tty" / Device / "device", ec);
     if (ec)
@@ -190,7 +202,8 @@ std::string UsbDescription(const std::string &Device, const TSerialRoots &Roots)
 
 // The by-id link that leads to Device, found by the links' targets alone, so
 // that it works on fake trees whose links point nowhere real.
-std::string ByIdPathOf(const std::string &Device, const TSerialRoots &Roots) {
+std::string ByIdPathOf(const std::string &Device, const TSerialRoots &Roots)
+{
     if (Device.empty())
         return {};
     const fs::path folder = OnRoots(kByIdFolder, Roots);
@@ -210,7 +223,8 @@ std::string ByIdPathOf(const std::string &Device, const TSerialRoots &Roots) {
 
 } // namespace
 
-TSerialPortInfo DescribeSerialPort(const std::string &Port, const TSerialRoots &Roots) {
+TSerialPortInfo DescribeSerialPort(const std::string &Port, const TSerialRoots &Roots)
+{
     TSerialPortInfo info;
     info.Name = Port;
     if (Port.empty())
@@ -236,7 +250,8 @@ TSerialPortInfo DescribeSerialPort(const std::string &Port, const TSerialRoots &
     return info;
 }
 
-std::vector<TSerialPortInfo> ListSerialPorts(const TSerialRoots &Roots) {
+std::vector<TSerialPortInfo> ListSerialPorts(const TSerialRoots &Roots)
+{
     std::vector<TSerialPortInfo> ports;
     for (const std::string &name : SplitPortNames(GetSerialPortNames(Roots.Sys + "/class/tty"))) {
         if (name.empty())

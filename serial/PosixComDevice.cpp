@@ -31,13 +31,20 @@ constexpr uint32_t AllOnes = 0xFFFFFFFFu;
 
 // Errors by which a device says it has nothing of the kind (a pty has no
 // modem lines and no output queue of its own).
-bool NotSupportedByDevice(int Error) { return Error == ENOTTY || Error == EINVAL; }
+bool NotSupportedByDevice(int Error)
+{
+    return Error == ENOTTY || Error == EINVAL;
+}
 
 // Errors of a device that has gone away (adapter pulled, far end of a pty
 // closed): the descriptor is hung up and every further call fails.
-bool DeviceGone(int Error) { return Error == EIO || Error == ENXIO || Error == ENODEV; }
+bool DeviceGone(int Error)
+{
+    return Error == EIO || Error == ENXIO || Error == ENODEV;
+}
 
-int RetryIoctl(int Fd, unsigned long Request, void *Arg) {
+int RetryIoctl(int Fd, unsigned long Request, void *Arg)
+{
     int rc;
     do
         rc = ioctl(Fd, Request, Arg);
@@ -45,7 +52,8 @@ int RetryIoctl(int Fd, unsigned long Request, void *Arg) {
     return rc < 0 ? errno : 0;
 }
 
-int RetryIoctl(int Fd, unsigned long Request, long Arg) {
+int RetryIoctl(int Fd, unsigned long Request, long Arg)
+{
     int rc;
     do
         rc = ioctl(Fd, Request, Arg);
@@ -53,7 +61,8 @@ int RetryIoctl(int Fd, unsigned long Request, long Arg) {
     return rc < 0 ? errno : 0;
 }
 
-termios2 ToKernel(const TTermiosRecord &r, cc_t LineDiscipline) {
+termios2 ToKernel(const TTermiosRecord &r, cc_t LineDiscipline)
+{
     termios2 t{};
     t.c_iflag = r.Iflag;
     t.c_oflag = r.Oflag;
@@ -66,7 +75,8 @@ termios2 ToKernel(const TTermiosRecord &r, cc_t LineDiscipline) {
     return t;
 }
 
-TTermiosRecord FromKernel(const termios2 &t) {
+TTermiosRecord FromKernel(const termios2 &t)
+{
     TTermiosRecord r;
     r.Iflag = t.c_iflag;
     r.Oflag = t.c_oflag;
@@ -102,7 +112,8 @@ bool IsPseudoTerminal(const std::string &DevicePath)
 
 // Milliseconds for poll() until Deadline, rounded up so that a wait never
 // ends just short of it; 0 once it has passed.
-int MillisecondsUntil(TClock::time_point Deadline) {
+int MillisecondsUntil(TClock::time_point Deadline)
+{
     const auto left = Deadline - TClock::now();
     if (left <= TClock::duration::zero())
         return 0;
@@ -112,8 +123,9 @@ int MillisecondsUntil(TClock::time_point Deadline) {
 
 // A total time-out, Multiplier * Count + Constant, with the values taken as
 // the unsigned numbers a Windows station means by them. Empty: no limit.
-std::optional<TClock::time_point> TotalDeadline(TClock::time_point Start, int32_t Multiplier,
-                                                int32_t Constant, int32_t Count) {
+std::optional<TClock::time_point> TotalDeadline(TClock::time_point Start, int32_t Multiplier, int32_t Constant,
+                                                int32_t Count)
+{
     const uint64_t m = static_cast<uint32_t>(Multiplier);
     const uint64_t c = static_cast<uint32_t>(Constant);
     if (m == 0 && c == 0)
@@ -160,7 +172,8 @@ private:
     TTimeoutSettings FTimeouts;
 };
 
-TOsError TPosixComDevice::Open(const std::string &DevicePath) {
+TOsError TPosixComDevice::Open(const std::string &DevicePath)
+{
     if (FFd >= 0)
         return EBUSY;
     FBusyHolder.reset();
@@ -191,7 +204,8 @@ TOsError TPosixComDevice::Open(const std::string &DevicePath) {
 
 // Makes the opened device ours, as every other Linux serial program expects:
 // nobody else may be using it, by any of the conventions, or even without one.
-TOsError TPosixComDevice::TakeOver(int Fd, const std::string &DevicePath) {
+TOsError TPosixComDevice::TakeOver(int Fd, const std::string &DevicePath)
+{
     if (!isatty(Fd))
         return ENOTTY; // never configure, read or write anything but a terminal
     // The advisory lock keeps out every other user that locks, root included;
@@ -238,7 +252,8 @@ TOsError TPosixComDevice::TakeOver(int Fd, const std::string &DevicePath) {
     return 0;
 }
 
-TOsError TPosixComDevice::Refuse(int Fd, TOsError Error) {
+TOsError TPosixComDevice::Refuse(int Fd, TOsError Error)
+{
     FUucpLock.Release();
     if (FExclusiveSet)
         ioctl(Fd, TIOCNXCL);
@@ -247,17 +262,20 @@ TOsError TPosixComDevice::Refuse(int Fd, TOsError Error) {
     return Error;
 }
 
-TOsError TPosixComDevice::SetQueueSizes(int32_t, int32_t) {
+TOsError TPosixComDevice::SetQueueSizes(int32_t, int32_t)
+{
     // The kernel's queues have a fixed size; there is nothing to ask for.
     return FFd >= 0 ? 0 : EBADF;
 }
 
-TOsError TPosixComDevice::SetModemLine(int Line, bool On) const {
+TOsError TPosixComDevice::SetModemLine(int Line, bool On) const
+{
     const TOsError e = RetryIoctl(FFd, On ? TIOCMBIS : TIOCMBIC, &Line);
     return NotSupportedByDevice(e) ? 0 : e;
 }
 
-TOsError TPosixComDevice::SetLine(const TLineSettings &Settings) {
+TOsError TPosixComDevice::SetLine(const TLineSettings &Settings)
+{
     if (FFd < 0)
         return EBADF;
     const std::optional<TTermiosLine> line = BuildTermiosLine(Settings);
@@ -286,14 +304,16 @@ TOsError TPosixComDevice::SetLine(const TLineSettings &Settings) {
     return 0;
 }
 
-TOsError TPosixComDevice::SetTimeouts(const TTimeoutSettings &Timeouts) {
+TOsError TPosixComDevice::SetTimeouts(const TTimeoutSettings &Timeouts)
+{
     if (FFd < 0)
         return EBADF;
     FTimeouts = Timeouts;
     return 0;
 }
 
-TOsError TPosixComDevice::QueryModemStatus() {
+TOsError TPosixComDevice::QueryModemStatus()
+{
     if (FFd < 0)
         return EBADF;
     int lines = 0;
@@ -302,7 +322,8 @@ TOsError TPosixComDevice::QueryModemStatus() {
     return NotSupportedByDevice(e) ? 0 : e;
 }
 
-TOsError TPosixComDevice::Purge(bool Input, bool Output) {
+TOsError TPosixComDevice::Purge(bool Input, bool Output)
+{
     if (FFd < 0)
         return EBADF;
     if (!Input && !Output)
@@ -310,7 +331,8 @@ TOsError TPosixComDevice::Purge(bool Input, bool Output) {
     return RetryIoctl(FFd, TCFLSH, Input && Output ? TCIOFLUSH : Input ? TCIFLUSH : TCOFLUSH);
 }
 
-TPosixComDevice::TWait TPosixComDevice::WaitFor(short Events, int TimeoutMs, int &Error) const {
+TPosixComDevice::TWait TPosixComDevice::WaitFor(short Events, int TimeoutMs, int &Error) const
+{
     pollfd p{FFd, Events, 0};
     const int rc = poll(&p, 1, TimeoutMs);
     if (rc < 0) {
@@ -327,7 +349,8 @@ TPosixComDevice::TWait TPosixComDevice::WaitFor(short Events, int TimeoutMs, int
     return TWait::Ready;
 }
 
-TTransfer TPosixComDevice::Read(void *Buffer, int32_t Count) {
+TTransfer TPosixComDevice::Read(void *Buffer, int32_t Count)
+{
     if (FFd < 0)
         return {0, EBADF};
     auto *const dest = static_cast<uint8_t *>(Buffer);
@@ -403,8 +426,8 @@ TTransfer TPosixComDevice::Read(void *Buffer, int32_t Count) {
     return result;
 }
 
-TOsError TPosixComDevice::WaitForOutputDrained(std::optional<TClock::time_point> Deadline,
-                                               int32_t &Sent) const {
+TOsError TPosixComDevice::WaitForOutputDrained(std::optional<TClock::time_point> Deadline, int32_t &Sent) const
+{
     for (;;) {
         int queued = 0;
         const TOsError e = RetryIoctl(FFd, TIOCOUTQ, &queued);
@@ -422,7 +445,8 @@ TOsError TPosixComDevice::WaitForOutputDrained(std::optional<TClock::time_point>
     }
 }
 
-TTransfer TPosixComDevice::Write(const void *Buffer, int32_t Count) {
+TTransfer TPosixComDevice::Write(const void *Buffer, int32_t Count)
+{
     if (FFd < 0)
         return {0, EBADF};
     const auto *const src = static_cast<const uint8_t *>(Buffer);
@@ -458,7 +482,8 @@ TTransfer TPosixComDevice::Write(const void *Buffer, int32_t Count) {
     return {sent, 0};
 }
 
-TOsError TPosixComDevice::Close() {
+TOsError TPosixComDevice::Close()
+{
     if (FFd < 0)
         return 0;
     // Discarding pending output first keeps close() from waiting for it to
@@ -471,14 +496,16 @@ TOsError TPosixComDevice::Close() {
     return 0;
 }
 
-void TPosixComDevice::Release() {
+void TPosixComDevice::Release()
+{
     if (FFd < 0)
         return;
     RetryIoctl(FFd, TCFLSH, TCIOFLUSH);
     CloseDescriptor();
 }
 
-void TPosixComDevice::CloseDescriptor() {
+void TPosixComDevice::CloseDescriptor()
+{
     // Others that share the tty may open it again; the lock goes with the descriptor.
     ioctl(FFd, TIOCNXCL);
     // On Linux the descriptor is released even when close() reports EINTR.
@@ -491,6 +518,7 @@ void TPosixComDevice::CloseDescriptor() {
 
 } // namespace
 
-std::unique_ptr<IComDevice> CreateComDevice(const TSerialSystemPaths &Paths) {
+std::unique_ptr<IComDevice> CreateComDevice(const TSerialSystemPaths &Paths)
+{
     return std::make_unique<TPosixComDevice>(Paths);
 }

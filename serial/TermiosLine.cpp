@@ -17,23 +17,24 @@ struct TSpeedCode {
 };
 
 constexpr TSpeedCode SpeedCodes[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000},
-    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
-    {3500000, B3500000}, {4000000, B4000000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
+    {200, B200},         {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
+    {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
+    {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
+    {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
 };
 
-uint32_t CodeForRate(uint32_t Rate) {
+uint32_t CodeForRate(uint32_t Rate)
+{
     for (const TSpeedCode &s : SpeedCodes)
         if (s.Rate == Rate)
             return s.Code;
     return BOTHER;
 }
 
-uint32_t CharacterSize(TDataBits Bits) {
+uint32_t CharacterSize(TDataBits Bits)
+{
     switch (Bits) {
     case dbFive: return CS5;
     case dbSix: return CS6;
@@ -43,7 +44,8 @@ uint32_t CharacterSize(TDataBits Bits) {
     return CS8;
 }
 
-uint32_t ParityFlags(TParityBits Bits) {
+uint32_t ParityFlags(TParityBits Bits)
+{
     switch (Bits) {
     case prNone: break;
     case prOdd: return PARENB | PARODD;
@@ -57,7 +59,8 @@ uint32_t ParityFlags(TParityBits Bits) {
 
 // What Linux serial drivers cannot do through termios; asking for it is
 // refused rather than silently ignored.
-bool Supported(const TLineSettings &s) {
+bool Supported(const TLineSettings &s)
+{
     if (s.BaudRate <= 0)
         return false;
     // There is no 1.5 stop bit setting; a UART sends 1.5 stop bits for CSTOPB
@@ -78,7 +81,8 @@ bool Supported(const TLineSettings &s) {
 
 } // namespace
 
-std::optional<TTermiosLine> BuildTermiosLine(const TLineSettings &s) {
+std::optional<TTermiosLine> BuildTermiosLine(const TLineSettings &s)
+{
     if (!Supported(s))
         return std::nullopt;
 
@@ -123,9 +127,13 @@ std::optional<TTermiosLine> BuildTermiosLine(const TLineSettings &s) {
     return line;
 }
 
-bool RecordUsesArbitraryRate(const TTermiosRecord &Record) { return (Record.Cflag & CBAUD) == BOTHER; }
+bool RecordUsesArbitraryRate(const TTermiosRecord &Record)
+{
+    return (Record.Cflag & CBAUD) == BOTHER;
+}
 
-uint32_t RecordBaudRate(const TTermiosRecord &Record) {
+uint32_t RecordBaudRate(const TTermiosRecord &Record)
+{
     if (RecordUsesArbitraryRate(Record))
         return Record.Ospeed;
     const uint32_t code = Record.Cflag & CBAUD;
@@ -135,7 +143,8 @@ uint32_t RecordBaudRate(const TTermiosRecord &Record) {
     return 0;
 }
 
-bool RecordsMatch(const TTermiosRecord &Wanted, const TTermiosRecord &Got, bool PseudoTerminal) {
+bool RecordsMatch(const TTermiosRecord &Wanted, const TTermiosRecord &Got, bool PseudoTerminal)
+{
     // Drivers round a rate to what their clock can make; within 2% a UART
     // still reads every character, which is also how far the kernel itself
     // rounds to a standard speed code.

@@ -40,9 +40,12 @@
 namespace {
 
 const int Sizes[] = {100'000, 1'000'000};
-QTemporaryDir* workDir = nullptr;
+QTemporaryDir *workDir = nullptr;
 
-QString JournalPath(int rows) { return workDir->filePath(QStringLiteral("journal%1.txt").arg(rows)); }
+QString JournalPath(int rows)
+{
+    return workDir->filePath(QStringLiteral("journal%1.txt").arg(rows));
+}
 
 QStringList ResultTexts(int i)
 {
@@ -50,18 +53,32 @@ QStringList ResultTexts(int i)
         return QString::number((base + i % 97) / 100.0, 'f', decimals).replace(u'.', u',');
     };
     return {QStringLiteral("%1.%2.2024").arg(1 + i % 28, 2, 10, QChar(u'0')).arg(1 + i % 12, 2, 10, QChar(u'0')),
-            QStringLiteral("%1:%2:%3").arg(8 + i % 10, 2, 10, QChar(u'0')).arg(i % 60, 2, 10, QChar(u'0')).arg(i % 59, 2, 10, QChar(u'0')),
-            QString::number(1 + i % 9), value(1200, 2), value(350, 2), value(820, 2), value(10270, 2), value(310, 2),
-            value(0, 2), value(900, 2), value(470, 2), value(70, 2), value(800, 2), value(-52, 4), value(90, 2)};
+            QStringLiteral("%1:%2:%3")
+                .arg(8 + i % 10, 2, 10, QChar(u'0'))
+                .arg(i % 60, 2, 10, QChar(u'0'))
+                .arg(i % 59, 2, 10, QChar(u'0')),
+            QString::number(1 + i % 9),
+            value(1200, 2),
+            value(350, 2),
+            value(820, 2),
+            value(10270, 2),
+            value(310, 2),
+            value(0, 2),
+            value(900, 2),
+            value(470, 2),
+            value(70, 2),
+            value(800, 2),
+            value(-52, 4),
+            value(90, 2)};
 }
 
 QString Label(int i)
 {
-    static const char* farms[] = {"Ферма Иванова", "Колхоз Заря", "ИП Петров", "Молокозавод №2"};
+    static const char *farms[] = {"Ферма Иванова", "Колхоз Заря", "ИП Петров", "Молокозавод №2"};
     return QString::fromUtf8(farms[i % 4]) + QStringLiteral(" %1").arg(i);
 }
 
-void WriteJournalFile(int rows, const QString& path)
+void WriteJournalFile(int rows, const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -76,11 +93,11 @@ void WriteJournalFile(int rows, const QString& path)
             out.clear();
         }
     }
-    out += QByteArray(15, '\t') + "\r\n";  // the entry row
+    out += QByteArray(15, '\t') + "\r\n"; // the entry row
     file.write(out);
 }
 
-long StatusKb(const char* key)
+long StatusKb(const char *key)
 {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -91,16 +108,16 @@ long StatusKb(const char* key)
     return -1;
 }
 
-std::vector<QByteArrayView> RawReadAndSplit(const QString& path, QByteArray& bytes)
+std::vector<QByteArrayView> RawReadAndSplit(const QString &path, QByteArray &bytes)
 {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     bytes = file.readAll();
     std::vector<QByteArrayView> lines;
-    const char* p = bytes.constData();
-    const char* end = p + bytes.size();
+    const char *p = bytes.constData();
+    const char *end = p + bytes.size();
     while (p < end) {
-        const char* lf = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        const char *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
         lines.emplace_back(p, (lf ? lf : end) - p);
         p = lf ? lf + 1 : end;
     }
@@ -109,7 +126,7 @@ std::vector<QByteArrayView> RawReadAndSplit(const QString& path, QByteArray& byt
 
 // Runs in a fresh process: prints the growth of resident memory during
 // one load into a journal document.
-int MeasurePeak(const char* what, const char* path)
+int MeasurePeak(const char *what, const char *path)
 {
     const long before = StatusKb("VmRSS:");
     long rows = 0;
@@ -125,13 +142,14 @@ int MeasurePeak(const char* what, const char* path)
     return 0;
 }
 
-long PeakKbInFreshProcess(const char* what, const QString& path)
+long PeakKbInFreshProcess(const char *what, const QString &path)
 {
     char self[4096] = {};
     if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
         return -1;
-    const std::string command = "'" + std::string(self) + "' --peak " + std::string(what) + " '" + path.toStdString() + "'";
-    FILE* child = popen(command.c_str(), "r");
+    const std::string command =
+        "'" + std::string(self) + "' --peak " + std::string(what) + " '" + path.toStdString() + "'";
+    FILE *child = popen(command.c_str(), "r");
     long kb = -1, rows = 0;
     if (child) {
         if (std::fscanf(child, "%ld %ld", &kb, &rows) != 2)
@@ -141,15 +159,18 @@ long PeakKbInFreshProcess(const char* what, const QString& path)
     return kb;
 }
 
-double Seconds(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e9; }
+double Seconds(const QElapsedTimer &timer)
+{
+    return timer.nsecsElapsed() / 1e9;
+}
 
 // Runs in a fresh process, as the program's first Save after loading a
 // journal does: loads the journal, saves it to target through the program's
 // own path, then writes the same bytes with a plain write + fsync. Prints
 // both times.
-int MeasureSave(const char* journalPath, const char* target, int argc, char** argv)
+int MeasureSave(const char *journalPath, const char *target, int argc, char **argv)
 {
-    QApplication app(argc, argv);  // the save shows the wait cursor
+    QApplication app(argc, argv); // the save shows the wait cursor
     JournalDocument journal(MyConsts::sJournalTexts());
     journal.LoadJournal(QString::fromLocal8Bit(journalPath));
     QElapsedTimer timer;
@@ -179,7 +200,7 @@ int MeasureSave(const char* journalPath, const char* target, int argc, char** ar
 }
 
 // Best of a few fresh processes, for the save and for its reference.
-std::pair<double, double> SaveInFreshProcess(const QString& path, int runs = 3)
+std::pair<double, double> SaveInFreshProcess(const QString &path, int runs = 3)
 {
     char self[4096] = {};
     if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
@@ -189,17 +210,17 @@ std::pair<double, double> SaveInFreshProcess(const QString& path, int runs = 3)
         "'" + std::string(self) + "' --save '" + path.toStdString() + "' '" + target.toStdString() + "'";
     double save = 1e9, plain = 1e9;
     for (int i = 0; i < runs; ++i) {
-        FILE* child = popen(command.c_str(), "r");
+        FILE *child = popen(command.c_str(), "r");
         if (!child)
             return {-1, -1};
         char line[128] = {};
         const bool read = std::fgets(line, sizeof line, child) != nullptr;
         pclose(child);
         double s = -1, p = -1;
-        const char* end = line + std::strlen(line);
+        const char *end = line + std::strlen(line);
         const auto first = std::from_chars(line, end, s);
-        if (!read || first.ec != std::errc() || *first.ptr != ' '
-            || std::from_chars(first.ptr + 1, end, p).ec != std::errc())
+        if (!read || first.ec != std::errc() || *first.ptr != ' ' ||
+            std::from_chars(first.ptr + 1, end, p).ec != std::errc())
             return {-1, -1};
         save = std::min(save, s);
         plain = std::min(plain, p);
@@ -208,7 +229,7 @@ std::pair<double, double> SaveInFreshProcess(const QString& path, int runs = 3)
 }
 
 template <typename F>
-double BestSeconds(F&& work, int runs = 5)
+double BestSeconds(F &&work, int runs = 5)
 {
     double best = 1e9;
     for (int i = 0; i < runs; ++i) {
@@ -238,15 +259,17 @@ void PrintSummary()
                                                 loadPeak, rawPeak, loadPeak / fileMb, load, raw, load / raw)),
                    stdout);
     }
-    std::printf("\n%-10s %10s %16s %10s %s\n", "rows", "save s", "write+fsync s", "save/ref", "(fresh process, target <= 2)");
+    std::printf("\n%-10s %10s %16s %10s %s\n", "rows", "save s", "write+fsync s", "save/ref",
+                "(fresh process, target <= 2)");
     for (int rows : Sizes) {
         const auto [save, plain] = SaveInFreshProcess(JournalPath(rows));
-        std::fputs(qPrintable(QString::asprintf("%-10d %10.3f %16.3f %10.2f\n", rows, save, plain, save / plain)), stdout);
+        std::fputs(qPrintable(QString::asprintf("%-10d %10.3f %16.3f %10.2f\n", rows, save, plain, save / plain)),
+                   stdout);
     }
     std::fflush(stdout);
 }
 
-void BM_RawReadAndSplit(benchmark::State& state)
+void BM_RawReadAndSplit(benchmark::State &state)
 {
     const QString path = JournalPath(int(state.range(0)));
     for (auto _ : state) {
@@ -256,7 +279,7 @@ void BM_RawReadAndSplit(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * QFileInfo(path).size());
 }
 
-void BM_LoadJournal(benchmark::State& state)
+void BM_LoadJournal(benchmark::State &state)
 {
     const QString path = JournalPath(int(state.range(0)));
     JournalDocument journal(MyConsts::sJournalTexts());
@@ -265,7 +288,7 @@ void BM_LoadJournal(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * QFileInfo(path).size());
 }
 
-void BM_SaveJournal(benchmark::State& state)
+void BM_SaveJournal(benchmark::State &state)
 {
     JournalDocument journal(MyConsts::sJournalTexts());
     journal.LoadJournal(JournalPath(int(state.range(0))));
@@ -276,7 +299,7 @@ void BM_SaveJournal(benchmark::State& state)
 }
 
 // One analyzer result: fill the entry row and append a new one.
-void BM_EnterResult(benchmark::State& state)
+void BM_EnterResult(benchmark::State &state)
 {
     JournalDocument journal(MyConsts::sJournalTexts());
     if (state.range(0) > 0)
@@ -289,7 +312,7 @@ void BM_EnterResult(benchmark::State& state)
 
 // The same with the journal shown in its grid, the window's events handled
 // after each result as the program's message loop would.
-void BM_EnterResultShownInGrid(benchmark::State& state)
+void BM_EnterResultShownInGrid(benchmark::State &state)
 {
     JournalDocument journal(MyConsts::sJournalTexts());
     if (state.range(0) > 0)
@@ -315,9 +338,9 @@ BENCHMARK(BM_SaveJournal)->Arg(Sizes[0])->Arg(Sizes[1])->Unit(benchmark::kMillis
 BENCHMARK(BM_EnterResult)->Arg(0)->Arg(Sizes[1]);
 BENCHMARK(BM_EnterResultShownInGrid)->Arg(0)->Arg(Sizes[1])->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "--peak") == 0)
         return MeasurePeak(argv[2], argv[3]);

@@ -14,8 +14,8 @@
 #include "PtyAnalyzer.h"
 
 #include <QCoreApplication>
-#include <QString>
 #include <QEventLoop>
+#include <QString>
 #include <QTimer>
 
 #include <algorithm>
@@ -39,7 +39,8 @@ public:
     int Passes = 0;
     std::function<void()> AfterPutResult;
 
-    explicit TStation(const Emulator::PtyAnalyzer &Analyzer) {
+    explicit TStation(const Emulator::PtyAnalyzer &Analyzer)
+    {
         FMeas.SetClock(Clock.AsClock());
         FMeas.SetPort(QString::fromStdString(Analyzer.Path()));
         FMeas.OnGetDevNumber = [this](QObject *) {
@@ -56,7 +57,8 @@ public:
     }
 
     // False when the run had to be cut short after TimeoutMs.
-    bool Run(int TimeoutMs) {
+    bool Run(int TimeoutMs)
+    {
         bool TimedOut = false;
         QTimer Deadline;
         Deadline.setSingleShot(true);
@@ -77,13 +79,15 @@ private:
     TFixMeas FMeas; // last: its end handler, run when it goes, uses the loop
 };
 
-double ProcessCpuMs() {
+double ProcessCpuMs()
+{
     timespec Ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &Ts);
     return Ts.tv_sec * 1e3 + Ts.tv_nsec / 1e6;
 }
 
-void MeasureIdleCpu(int Seconds) {
+void MeasureIdleCpu(int Seconds)
+{
     Emulator::PtyAnalyzer Analyzer(Emulator::TEmulatorConfig{});
     TStation Station(Analyzer);
     QObject Scope; // ends the timer below with the function
@@ -115,7 +119,8 @@ void MeasureIdleCpu(int Seconds) {
                stdout);
 }
 
-void PrintDistribution(const char *What, std::vector<double> Values) {
+void PrintDistribution(const char *What, std::vector<double> Values)
+{
     if (Values.empty()) {
         std::printf("  %-28s no samples\n", What);
         return;
@@ -127,7 +132,8 @@ void PrintDistribution(const char *What, std::vector<double> Values) {
                stdout);
 }
 
-void MeasureLatency(int ValueCount, int Samples) {
+void MeasureLatency(int ValueCount, int Samples)
+{
     Emulator::TEmulatorConfig Config;
     Config.Interval = std::chrono::milliseconds(1); // a new result whenever asked
     if (ValueCount == 12)
@@ -188,7 +194,8 @@ void MeasureLatency(int ValueCount, int Samples) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QCoreApplication App(argc, argv);
     const int Seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     const int Samples = argc > 2 ? std::max(1, std::atoi(argv[2])) : 30;

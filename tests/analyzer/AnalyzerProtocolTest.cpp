@@ -79,7 +79,7 @@ TEST(AnalyzerReply, TwelveValuesCarryAStatusWordAndHighNibblesAreIgnored)
     ASSERT_EQ(reply.size(), 106u);
     // Status digits 1, 2, 0, 1 (least significant first); group digits 7, A.
     EXPECT_EQ((Bytes(reply.begin(), reply.begin() + 6)), (Bytes{0x81, 0x82, 0x80, 0x81, 0x87, 0x8A}));
-    reply[0] = 0x31;                    // no range test on status or group bytes
+    reply[0] = 0x31; // no range test on status or group bytes
     reply[5] = 0x0A;
     const TDecodedReply d = DecodeReply(reply, 12);
     EXPECT_EQ(d.Status, 0x1021);
@@ -92,7 +92,7 @@ TEST(AnalyzerReply, TwelveValuesCarryAStatusWordAndHighNibblesAreIgnored)
 TEST(AnalyzerReply, MalformedFieldsDecodeToZeroAlone)
 {
     Bytes reply = kSampleReply;
-    reply[2 + 8 * 2 + 3] = 0x7E;                // third value: byte below the floor
+    reply[2 + 8 * 2 + 3] = 0x7E; // third value: byte below the floor
     const Bytes noIntegerBit = {0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x81, 0x80};
     std::copy(noIntegerBit.begin(), noIntegerBit.end(), reply.begin() + 2); // first value
     const TDecodedReply d = DecodeReply(reply, 4);
@@ -148,8 +148,11 @@ TEST(FetchExchange, SampleExchangeIsAccepted)
 
 TEST(FetchExchange, JudgesTheReceivedLength)
 {
-    struct Case { size_t length; bool accepted; };
-    const Case cases[] = {{38, true}, {54, true}, {62, true}, {106, true},
+    struct Case {
+        size_t length;
+        bool accepted;
+    };
+    const Case cases[] = {{38, true},  {54, true},  {62, true},  {106, true},
                           {37, false}, {39, false}, {46, false}, {105, false}};
     for (const Case &c : cases) {
         ScriptedLine line;
@@ -184,7 +187,12 @@ TEST(FetchExchange, TellsWhyAReplyWasRefused)
     Bytes ownRequest = {0x91, 0xA0, 0xA0, 0xA0, 0x06};
     Bytes requestThenReply = ownRequest;
     requestThenReply.insert(requestThenReply.end(), kSampleReply.begin(), kSampleReply.end());
-    struct Case { const char *what; Bytes reply; TReplyVerdict verdict; TAddress address = kDevice1; };
+    struct Case {
+        const char *what;
+        Bytes reply;
+        TReplyVerdict verdict;
+        TAddress address = kDevice1;
+    };
     const Case cases[] = {
         {"silence", {}, TReplyVerdict::NoReply},
         {"sample", kSampleReply, TReplyVerdict::Accepted},
@@ -257,7 +265,9 @@ TEST(FetchExchange, ShortWriteFailsWithoutWaitingForAnAnswer)
 
 TEST(FetchExchange, PortErrorsPropagate)
 {
-    struct PortFault : std::runtime_error { using std::runtime_error::runtime_error; };
+    struct PortFault : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
     ScriptedLine line;
     line.ThrowOnRead = [] { throw PortFault("ReadFile function failed"); };
     TRxBuffer rx;
@@ -267,7 +277,11 @@ TEST(FetchExchange, PortErrorsPropagate)
 
 TEST(AckExchange, OnlyTheExactEchoCounts)
 {
-    struct Case { const char *name; std::deque<Bytes> pieces; bool acknowledged; };
+    struct Case {
+        const char *name;
+        std::deque<Bytes> pieces;
+        bool acknowledged;
+    };
     const Case cases[] = {
         {"echo", {{0x91, 0xA0, 0xA0, 0xA0}}, true},
         {"silence", {}, false},

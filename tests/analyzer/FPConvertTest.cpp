@@ -11,8 +11,8 @@ struct FP8Case {
     const char *name;
     TFP8Field field;
     uint32_t word;
-    long double value;          // ignored when error is set
-    const char *error;          // expected EConvertError text, or nullptr
+    long double value; // ignored when error is set
+    const char *error; // expected EConvertError text, or nullptr
 };
 
 const FP8Case kFP8Cases[] = {
@@ -30,9 +30,16 @@ const FP8Case kFP8Cases[] = {
     {"HighNibblesIgnored", {0xF0, 0xA0, 0x90, 0xB0, 0xC0, 0xF4, 0xE0, 0xD0}, 0x00400000, 1.0L, nullptr},
     {"SignOnlyIsMalformed", {0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x80, 0x80}, 0x00800000, 0, kInvalidFPText},
     {"ExponentPlus127NegativeIsZero", {0x8F, 0x80, 0x80, 0x80, 0x80, 0x8C, 0x8F, 0x87}, 0x7FC0000F, 0.0L, nullptr},
-    {"SmallestMagnitude", {0x80, 0x80, 0x80, 0x80, 0x80, 0x84, 0x80, 0x88}, 0x80400000, std::ldexp(1.0L, -128), nullptr},
-    {"LargestMagnitude", {0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x87, 0x8E, 0x87}, 0x7E7FFFFF,
-     std::ldexp(static_cast<long double>(0x7FFFFF), 126 - 22), nullptr},
+    {"SmallestMagnitude",
+     {0x80, 0x80, 0x80, 0x80, 0x80, 0x84, 0x80, 0x88},
+     0x80400000,
+     std::ldexp(1.0L, -128),
+     nullptr},
+    {"LargestMagnitude",
+     {0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x87, 0x8E, 0x87},
+     0x7E7FFFFF,
+     std::ldexp(static_cast<long double>(0x7FFFFF), 126 - 22),
+     nullptr},
     {"LastByteBelow7F", {0x80, 0x80, 0x80, 0x80, 0x80, 0x84, 0x80, 0x00}, 0, 0, kInvalidFP8Text},
     // The range test comes first even when the digits also spell a bad word.
     {"RangeTestBeforeWordTest", {0x7E, 0x80, 0x80, 0x80, 0x80, 0x80, 0x81, 0x80}, 0, 0, kInvalidFP8Text},
@@ -77,14 +84,22 @@ TEST(FPConvert, Real6BytesOfDecodedValues)
 
 TEST(FPConvert, Real6RoundTripsEveryKindOfValue)
 {
-    const long double values[] = {1.0L, -1.0L, 20.0L, 1028.0L, 3.44999980926513671875L, -0.52L, 0.1L,
-                                  std::ldexp(1.0L, -128), std::ldexp(1.0L, 126) * 1.5L};
+    const long double values[] = {1.0L,
+                                  -1.0L,
+                                  20.0L,
+                                  1028.0L,
+                                  3.44999980926513671875L,
+                                  -0.52L,
+                                  0.1L,
+                                  std::ldexp(1.0L, -128),
+                                  std::ldexp(1.0L, 126) * 1.5L};
     for (long double v : values) {
         const Real6 r = Real6::FromFloat(v);
         const long double back = r.ToFloat();
         // Exact for anything with at most 40 significant bits, within half
         // a unit of the 39-bit fraction otherwise.
-        EXPECT_NEAR(static_cast<double>(back), static_cast<double>(v), std::fabs(static_cast<double>(v)) * 0x1p-40) << static_cast<double>(v);
+        EXPECT_NEAR(static_cast<double>(back), static_cast<double>(v), std::fabs(static_cast<double>(v)) * 0x1p-40)
+            << static_cast<double>(v);
         EXPECT_EQ(Real6::FromFloat(back), r);
     }
     EXPECT_EQ(Real6::FromFloat(3.44999980926513671875L), FPToReal6(0x016E6666));

@@ -18,14 +18,14 @@ class ScriptedLine : public IComLine {
 public:
     using Bytes = std::vector<uint8_t>;
 
-    std::deque<Bytes> Pieces;           // what successive reads find
-    std::vector<Bytes> Written;         // every block written
-    std::vector<int> ReadRequests;      // Count of every read
+    std::deque<Bytes> Pieces;      // what successive reads find
+    std::vector<Bytes> Written;    // every block written
+    std::vector<int> ReadRequests; // Count of every read
     int Clears = 0;
     bool ClearedInputAndOutput = true;
-    int WriteResult = -1;               // -1: all bytes go out
-    int ReadOverclaim = 0;              // a faulty line claiming extra bytes
-    std::function<void()> ThrowOnRead;  // called before each read; may throw
+    int WriteResult = -1;              // -1: all bytes go out
+    int ReadOverclaim = 0;             // a faulty line claiming extra bytes
+    std::function<void()> ThrowOnRead; // called before each read; may throw
 
     void ClearBuffer(bool Input, bool Output) override
     {

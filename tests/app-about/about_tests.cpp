@@ -69,15 +69,14 @@ TEST_F(AboutWindow, TextsAndPlaces)
         QLabel *label;
         QPoint at;
     };
-    for (const Place &p : {Place{form.lblProgName, {176, 24}}, Place{form.lblCompanyName, {176, 64}},
-                           Place{form.lblTel, {176, 96}}, Place{form.lblSite, {176, 132}},
-                           Place{form.lblemail, {296, 132}}}) {
+    for (const Place &p :
+         {Place{form.lblProgName, {176, 24}}, Place{form.lblCompanyName, {176, 64}}, Place{form.lblTel, {176, 96}},
+          Place{form.lblSite, {176, 132}}, Place{form.lblemail, {296, 132}}}) {
         EXPECT_EQ(p.label->parentWidget(), form.GroupBox1);
         EXPECT_EQ(p.label->pos(), p.at) << p.label->text().toStdString();
         EXPECT_TRUE(p.label->font().bold());
         // Each text must be seen whole: inside the frame, links side by side.
-        EXPECT_LE(p.label->geometry().right(), form.GroupBox1->width() - 4)
-            << p.label->text().toStdString();
+        EXPECT_LE(p.label->geometry().right(), form.GroupBox1->width() - 4) << p.label->text().toStdString();
     }
     EXPECT_LT(form.lblSite->geometry().right(), form.lblemail->x());
     form.show();
@@ -133,8 +132,7 @@ TEST_F(AboutWindow, LinksOpenMailAndSiteAndLeaveTheWindowOpen)
     QTest::mouseClick(form.lblSite, Qt::LeftButton);
     QTest::mouseClick(form.lblSite, Qt::RightButton);
     QTest::mouseClick(form.lblProgName, Qt::LeftButton);
-    EXPECT_EQ(opened, QStringList({QStringLiteral("mailto:") + kMakerEmail,
-                                   QStringLiteral("http://") + kMakerSite}));
+    EXPECT_EQ(opened, QStringList({QStringLiteral("mailto:") + kMakerEmail, QStringLiteral("http://") + kMakerSite}));
     EXPECT_TRUE(form.isVisible());
 
     // A press that is released away from the link is no click.
@@ -149,10 +147,9 @@ TEST_F(AboutWindow, HandCursorOnlyOverTheLinks)
     TAboutForm form(&owner);
     for (QWidget *link : {static_cast<QWidget *>(form.lblSite), static_cast<QWidget *>(form.lblemail)})
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
-    for (QWidget *other : {static_cast<QWidget *>(&form), static_cast<QWidget *>(form.GroupBox1),
-                           static_cast<QWidget *>(form.Image1),
-                           static_cast<QWidget *>(form.lblProgName),
-                           static_cast<QWidget *>(form.Button1)})
+    for (QWidget *other :
+         {static_cast<QWidget *>(&form), static_cast<QWidget *>(form.GroupBox1), static_cast<QWidget *>(form.Image1),
+          static_cast<QWidget *>(form.lblProgName), static_cast<QWidget *>(form.Button1)})
         EXPECT_EQ(other->cursor().shape(), Qt::ArrowCursor) << other->metaObject()->className();
 
     // Closing with Return while the pointer rests on a link: the hand stays
@@ -257,4 +254,4 @@ TEST(ToolbarImages, SixDistinctImagesWithStartGreenAndStopRed)
     EXPECT_TRUE(NivaraIcon(-1).isNull());
 }
 
-}  // namespace
+} // namespace

@@ -100,7 +100,6 @@ public:
     }
 
 private:
-
     void WriteSettings(int DevNumber) const
     {
         QFile ini(Path("Nivara.Ini"));

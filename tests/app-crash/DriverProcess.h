@@ -7,8 +7,8 @@
 #include "AnalyzerEmulator.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStringList>
 
 // A new analysis at every fetch, and no two alike, as real ones.
@@ -33,10 +33,9 @@ inline void StartDriver(QProcess &Child, const QString &Driver, const QString &F
     Child.setProcessEnvironment(env);
     Child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Child.setWorkingDirectory(Folder);
-    Child.start(Driver,
-                QStringList{QDir(Folder).filePath(QStringLiteral("Nivara.Ini")), QString::number(OriginNs),
-                            QString::number(Speed)} +
-                    More);
+    Child.start(Driver, QStringList{QDir(Folder).filePath(QStringLiteral("Nivara.Ini")), QString::number(OriginNs),
+                                    QString::number(Speed)} +
+                            More);
     Child.waitForStarted();
 }
 

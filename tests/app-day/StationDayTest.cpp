@@ -84,10 +84,12 @@ TEST_F(StationDay, FromMorningToClosing)
     form.actSaveAs->trigger();
     const QString saved = Path("15 марта.txt");
     ASSERT_EQ(form.JournalFileName(), saved);
-    const QByteArray expected = Cp1251::Encode(
-        u"Ферма 12\t15.03.2023\t12:00:00\t1\t21,50\t3,45\t8,50\t1028,30\t3,10\t0,00\t12,25\t4,70\t0,70\t9,10\t-0,5204\t77,00\r\n"
-        u"\t15.03.2023\t12:02:10\t1\t21,50\t3,45\t0,00\t1028,30\t3,10\t0,00\t12,25\t4,70\t0,70\t9,10\t-0,5204\t77,00\r\n"
-        u"\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n");
+    const QByteArray expected = Cp1251::Encode(u"Ферма "
+                                               u"12\t15.03.2023\t12:00:00\t1\t21,50\t3,45\t8,50\t1028,30\t3,10\t0,"
+                                               u"00\t12,25\t4,70\t0,70\t9,10\t-0,5204\t77,00\r\n"
+                                               u"\t15.03.2023\t12:02:10\t1\t21,50\t3,45\t0,00\t1028,30\t3,10\t0,00\t12,"
+                                               u"25\t4,70\t0,70\t9,10\t-0,5204\t77,00\r\n"
+                                               u"\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n");
     EXPECT_EQ(ReadFile(saved), expected);
 
     // A label typed, then New, and the operator declines to save.

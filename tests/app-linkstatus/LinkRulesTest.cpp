@@ -18,7 +18,10 @@ constexpr double kSecond = 1.0 / 86'400;
 const TLinkInstant kMonotonicNow{std::chrono::hours(30)};
 
 // On the local clock, for the gate and results.
-double Ago(double Seconds) { return kNow - Seconds * kSecond; }
+double Ago(double Seconds)
+{
+    return kNow - Seconds * kSecond;
+}
 // On the monotonic clock, for the link's durations.
 TLinkInstant Since(int Seconds)
 {

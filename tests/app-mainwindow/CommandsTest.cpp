@@ -405,7 +405,8 @@ TEST_F(Commands, SaveAsPdfAsksForTheNameAndWritesThePrintout)
     Script->SaveNames = {Path("no such folder/day.pdf")};
     form.actSavePdf->trigger();
     ASSERT_EQ(Script->Errors().size(), 1u);
-    EXPECT_TRUE(Script->Errors()[0].Text.startsWith("Не удалось записать файл PDF")) << Script->Errors()[0].Text.toStdString();
+    EXPECT_TRUE(Script->Errors()[0].Text.startsWith("Не удалось записать файл PDF"))
+        << Script->Errors()[0].Text.toStdString();
 
     EXPECT_EQ(TPrintCommands::PdfFileName("Новый.txt"), "Новый.pdf");
     EXPECT_EQ(TPrintCommands::PdfFileName("C:\\данные\\день.2024.txt"), "C:\\данные\\день.2024.pdf");

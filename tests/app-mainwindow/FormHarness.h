@@ -51,7 +51,7 @@ struct TDialogScript {
     // The save dialog's question before it returns an existing file: Yes
     // returns the name, No goes on with the next of SaveNames. Default No.
     std::deque<bool> ReplaceAnswers;
-    std::deque<QString> TextAnswers;      // default: cancelled
+    std::deque<QString> TextAnswers; // default: cancelled
     // Runs while the next box or dialog is "open", before it answers; the
     // event loop may run inside it, so results can arrive meanwhile.
     std::function<void()> WhileOpen;
@@ -130,7 +130,8 @@ private:
         if (auto whileOpen = std::exchange(FScript->WhileOpen, nullptr))
             whileOpen();
     }
-    template <class T> static T Pop(std::deque<T> &Answers, T Default)
+    template <class T>
+    static T Pop(std::deque<T> &Answers, T Default)
     {
         if (Answers.empty())
             return Default;
@@ -258,7 +259,7 @@ protected:
     QTemporaryDir Dir;
     std::shared_ptr<TDialogScript> Script = std::make_shared<TDialogScript>();
     Emulator::TFakeClock Clock;
-    QString LogFileName; // the result log; empty: beside the settings file
+    QString LogFileName;                         // the result log; empty: beside the settings file
     std::unique_ptr<IPrintPreview> PrintPreview; // for the next Create; null: the real dialog
     std::unique_ptr<TForm1> Form;
 

@@ -143,10 +143,9 @@ TEST_F(StartUp, AnUnreadableSettingsFileIsReported)
     ASSERT_TRUE(QDir(Dir.path()).mkdir("Nivara.Ini"));
     TForm1 &form = Create();
     ASSERT_EQ(Script->Errors().size(), 1u);
-    EXPECT_EQ(Script->Errors()[0].Text,
-              QStringLiteral("Не удалось прочитать файл настроек %1: это папка, а не файл.\n"
-                             "Порт, журнал и номер прибора взяты по умолчанию.")
-                  .arg(IniPath()));
+    EXPECT_EQ(Script->Errors()[0].Text, QStringLiteral("Не удалось прочитать файл настроек %1: это папка, а не файл.\n"
+                                                       "Порт, журнал и номер прибора взяты по умолчанию.")
+                                            .arg(IniPath()));
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.FixMeas1->Port(), "COM1");
 }
@@ -154,7 +153,7 @@ TEST_F(StartUp, AnUnreadableSettingsFileIsReported)
 TEST_F(StartUp, RemembersJournalIsLoaded)
 {
     WriteFile(Path("day.txt"), Cp1251::Encode(u"проба 1\t01.02.2023\t10:00:00\t3\t20,00\r\n"
-                                                u"\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"));
+                                              u"\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"));
     WriteIni("[Config]\r\nFileName=" + Path("day.txt") + "\r\n");
     TForm1 &form = Create();
     EXPECT_EQ(form.JournalFileName(), Path("day.txt"));
@@ -198,10 +197,12 @@ TEST_F(StartUp, AJournalThatCouldNotBeReadStaysRemembered)
          },
          Path("folder.txt")},
         {"Save", [](TForm1 &form) { form.actSave->trigger(); }, Path("Новый1.txt")},
-        {"Save As", [this](TForm1 &form) {
+        {"Save As",
+         [this](TForm1 &form) {
              Script->SaveNames = {Path("other.txt")};
              form.actSaveAs->trigger();
-         }, Path("other.txt")},
+         },
+         Path("other.txt")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
@@ -375,8 +376,8 @@ TEST_F(Closing, AnEndOfSessionAsksNothingAndSavesNoJournal)
     EXPECT_TRUE(Script->Calls.empty());
     EXPECT_FALSE(form.FixMeas1->Active());
     EXPECT_EQ(analyzer.Fetches(), analyzer.Acks()) << "every result that came was acknowledged";
-    EXPECT_EQ(ReadIni(), "[Config]\r\nCOM=" + PortName(analyzer) + "\r\nFileName=" + Path("day.txt")
-                             + "\r\nDeviceNumber=1\r\n");
+    EXPECT_EQ(ReadIni(),
+              "[Config]\r\nCOM=" + PortName(analyzer) + "\r\nFileName=" + Path("day.txt") + "\r\nDeviceNumber=1\r\n");
     EXPECT_FALSE(QFile::exists(Path("day.txt")));
     EXPECT_TRUE(form.JournalModified());
     EXPECT_EQ(Cell(1, 2), "проба 7");

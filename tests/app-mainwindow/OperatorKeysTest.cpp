@@ -155,7 +155,8 @@ TEST_F(Placement, SizePlaceAndMaximisedStateComeBackFromAFileOfTheirOwn)
     again.showMaximized();
     ASSERT_TRUE(WaitFor([&] { return again.isMaximized(); }));
     again.close();
-    EXPECT_EQ(Cp1251::Decode(ReadFile(Path("NivaraWindow.ini"))), QString(placed).replace("Maximized=0", "Maximized=1"));
+    EXPECT_EQ(Cp1251::Decode(ReadFile(Path("NivaraWindow.ini"))),
+              QString(placed).replace("Maximized=0", "Maximized=1"));
 
     EXPECT_TRUE(Create().isMaximized());
     EXPECT_EQ(Form->normalGeometry(), QRect(40, 50, 600, 400));

@@ -29,14 +29,20 @@ TEST_F(Polling, ResultsFillTheEntryRowInTheLocaleFormats)
     };
     const QStringList none(8, QString()); // columns 9 to 16
     const Case cases[] = {
-        {"russian, 4 values", QLocale(QLocale::Russian, QLocale::Russia), {20.0, 3.45, 8.5, 1028.0},
+        {"russian, 4 values",
+         QLocale(QLocale::Russian, QLocale::Russia),
+         {20.0, 3.45, 8.5, 1028.0},
          QStringList{"15.03.2023", "12:00:00", "1", "20,00", "3,45", "8,50", "1028,00"} + none},
-        {"russian, 12 values", QLocale(QLocale::Russian, QLocale::Russia), kTwelve,
-         {"15.03.2023", "12:00:00", "1", "21,50", "3,45", "8,50", "1028,30", "3,10", "0,00", "12,25", "4,70",
-          "0,70", "9,10", "-0,5204", "77,00"}},
-        {"C, 12 values", QLocale::c(), kTwelve,
-         {"15 Mar 2023", "12:00:00", "1", "21.50", "3.45", "8.50", "1028.30", "3.10", "0.00", "12.25", "4.70",
-          "0.70", "9.10", "-0.5204", "77.00"}},
+        {"russian, 12 values",
+         QLocale(QLocale::Russian, QLocale::Russia),
+         kTwelve,
+         {"15.03.2023", "12:00:00", "1", "21,50", "3,45", "8,50", "1028,30", "3,10", "0,00", "12,25", "4,70", "0,70",
+          "9,10", "-0,5204", "77,00"}},
+        {"C, 12 values",
+         QLocale::c(),
+         kTwelve,
+         {"15 Mar 2023", "12:00:00", "1", "21.50", "3.45", "8.50", "1028.30", "3.10", "0.00", "12.25", "4.70", "0.70",
+          "9.10", "-0.5204", "77.00"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -168,8 +174,9 @@ TEST_F(Polling, AnUnopenablePortIsShownOnce)
     ASSERT_EQ(Script->Calls.size(), 1u);
     EXPECT_EQ(Script->Calls[0].Kind, "Error");
     // The message's first line stays; the second names the port and the cause.
-    EXPECT_EQ(Script->Calls[0].Text, "Ошибка открытия порта\nПорт " + Path("no-such-tty") +
-                                         " не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт.");
+    EXPECT_EQ(Script->Calls[0].Text,
+              "Ошибка открытия порта\nПорт " + Path("no-such-tty") +
+                  " не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт.");
     EXPECT_EQ(Script->Calls[0].Caption, "Ошибка");
     EXPECT_EQ(form.actOpr->toolTip(), "Включить опрос");
     EXPECT_TRUE(form.NumberEdit1->isEnabled());

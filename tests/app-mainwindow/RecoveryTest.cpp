@@ -116,8 +116,9 @@ TEST_F(Recovery, WorkNeverSavedComesBackAsASaveWouldHaveWrittenIt)
 
     Create();
     ASSERT_EQ(Infos().size(), 1u);
-    EXPECT_EQ(Infos()[0].Text, "Восстановлены данные, не сохранённые при прошлой работе программы: результатов — 2, подписей проб — 2.\n"
-                               "Сохраните журнал.");
+    EXPECT_EQ(Infos()[0].Text,
+              "Восстановлены данные, не сохранённые при прошлой работе программы: результатов — 2, подписей проб — 2.\n"
+              "Сохраните журнал.");
     EXPECT_EQ(Infos()[0].Caption, "Восстановление журнала");
     EXPECT_TRUE(Script->Errors().empty());
     EXPECT_EQ(Form->JournalFileName(), Path("day.txt"));
@@ -299,10 +300,10 @@ TEST_F(Recovery, ALogThatCannotBeCopiedAsideIsNeverWrittenOver)
     }
     const QByteArray before = ReadFile(logName);
     ASSERT_FALSE(before.isEmpty());
-    QFile::setPermissions(Dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                          | QFile::ExeOther);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                      | QFile::ExeOther);
+    QFile::setPermissions(Dir.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(folder,
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
     QFile::setPermissions(logName, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
 
     const int result = RunUnprivileged([&] {
@@ -360,7 +361,7 @@ TEST_F(Recovery, AnAcknowledgementOwedAtACrashIsStillOwedAfterIt)
         ASSERT_TRUE(WaitFor([&] { return analyzer.Acks() >= 2; }));
         const QByteArray expected = SaveBytes();
         ASSERT_EQ(RowCount(), 3); // the result and the entry row
-        Form.reset(); // the crash, in the middle of polling
+        Form.reset();             // the crash, in the middle of polling
         ASSERT_LT(analyzer.Acks(), kLostEchoes) << "no echo reached the window";
 
         Clock.Advance(c.SecondsLater);

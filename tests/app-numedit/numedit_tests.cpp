@@ -88,8 +88,8 @@ QString ConversionError(const char *candidate)
 }
 
 struct TypingCase {
-    const char *before;      // text with caret "|" or selection "[...]"
-    const char *keys;        // typed one by one
+    const char *before; // text with caret "|" or selection "[...]"
+    const char *keys;   // typed one by one
     const char *after;
     const char *badCandidate = nullptr; // expected in the conversion error
 };
@@ -101,8 +101,7 @@ protected:
         const auto localized = [separator](const char *text) {
             return QString::fromUtf8(text).replace(u',', separator);
         };
-        SCOPED_TRACE(QStringLiteral("%1 + %2").arg(localized(c.before), QString::fromUtf8(c.keys))
-                         .toStdString());
+        SCOPED_TRACE(QStringLiteral("%1 + %2").arg(localized(c.before), QString::fromUtf8(c.keys)).toStdString());
         Prepare(type, localized(c.before));
         QTest::keyClicks(edit, QString::fromUtf8(c.keys));
         EXPECT_EQ(edit->text(), localized(c.after));
@@ -136,17 +135,9 @@ TEST_F(TypingTest, WordValue)
 TEST_F(TypingTest, IntegerValue)
 {
     const TypingCase cases[] = {
-        {"", "-32768", "-32768"},
-        {"", "-32769", "-3276"},
-        {"", "32767", "32767"},
-        {"", "32768", "3276"},
-        {"|5", "-", "-5"},
-        {"5", "-", "5"},
-        {"|-5", "3", "-5"},
-        {"[-]5", "3", "35"},
-        {"12", ".,", "12"},
-        {"|-5", "-", "--5"},
-        {"--5", "1", "--5", "--51"},
+        {"", "-32768", "-32768"}, {"", "-32769", "-3276"}, {"", "32767", "32767"},      {"", "32768", "3276"},
+        {"|5", "-", "-5"},        {"5", "-", "5"},         {"|-5", "3", "-5"},          {"[-]5", "3", "35"},
+        {"12", ".,", "12"},       {"|-5", "-", "--5"},     {"--5", "1", "--5", "--51"},
     };
     for (const auto &c : cases)
         Check(Type::integervalue, c);
@@ -193,7 +184,7 @@ TEST_F(TypingTest, FloatingPointValueInBothLocales)
 
 struct CommitCase {
     Type type;
-    const char *typed;  // written with a comma for the separator
+    const char *typed; // written with a comma for the separator
     const char *shown;
     long double value;
     bool beep = false;
@@ -419,7 +410,7 @@ TEST_F(NumberEditTest, NewFieldDefaultsAndEntryTypeResetsTheFormat)
 struct FormatCase {
     const char *format;
     long double value;
-    const char *shown;  // with a comma as separator
+    const char *shown; // with a comma as separator
 };
 
 TEST(FormatValue, SectionsDigitsAndHalfAwayFromZero)

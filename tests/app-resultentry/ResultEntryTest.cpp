@@ -32,18 +32,18 @@ TEST(ResultEntry, ValuesAreRoundedToNineDigitsThenShownWithFixedDecimals)
     };
     const Case cases[] = {
         {20.0L, 2, "20,00"},
-        {3.4499998092651367L, 2, "3,45"},       // 3.45 as the analyzer's format carries it
+        {3.4499998092651367L, 2, "3,45"}, // 3.45 as the analyzer's format carries it
         {-0.5204L, 4, "-0,5204"},
         {-0.5204L, 2, "-0,52"},
         {0.0L, 2, "0,00"},
-        {0.125L, 2, "0,13"},                     // a half goes away from zero
+        {0.125L, 2, "0,13"}, // a half goes away from zero
         {-0.125L, 2, "-0,13"},
-        {-0.004L, 2, "0,00"},                    // no "-0,00"
-        {999.999L, 2, "1000,00"},                // the carry adds a digit
+        {-0.004L, 2, "0,00"},     // no "-0,00"
+        {999.999L, 2, "1000,00"}, // the carry adds a digit
         {12345.678912L, 2, "12345,68"},
-        {1.0049999999L, 2, "1,01"},              // 9 digits first: 1.00500000, then 2 places
-        {123456789.0L, 2, "123456789,00"},       // 9 integer digits stay fixed
-        {1234567891.0L, 2, "1,23456789E+09"},    // 10 do not
+        {1.0049999999L, 2, "1,01"},           // 9 digits first: 1.00500000, then 2 places
+        {123456789.0L, 2, "123456789,00"},    // 9 integer digits stay fixed
+        {1234567891.0L, 2, "1,23456789E+09"}, // 10 do not
         {1e20L, 2, "1E+20"},
         {1e-20L, 2, "0,00"},
     };
@@ -121,9 +121,8 @@ TEST(ResultEntry, RecordTimeIsDaysSince1899)
 TEST(ResultEntry, DeviceNumberIsRoundedHalfToEvenAndKeepsLow16Bits)
 {
     const std::pair<long double, uint16_t> cases[] = {
-        {0, 0},         {1, 1},         {2.5L, 2},          {3.5L, 4},     {65535, 65535},
-        {65536, 0},     {70000, 4464},  {-1, 65535},        {1e30L, 0},
-        {std::numeric_limits<long double>::quiet_NaN(), 0},
+        {0, 0},     {1, 1},        {2.5L, 2},   {3.5L, 4},  {65535, 65535},
+        {65536, 0}, {70000, 4464}, {-1, 65535}, {1e30L, 0}, {std::numeric_limits<long double>::quiet_NaN(), 0},
     };
     for (const auto &[value, device] : cases)
         EXPECT_EQ(DeviceNumberFromValue(value), device) << double(value);

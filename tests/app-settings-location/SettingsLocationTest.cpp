@@ -1,8 +1,8 @@
 // Where the settings file, the result log and journals named without a folder
 // live, for a program folder the user may write and for one they may not.
 
-#include "Cp1251.h"
 #include "SettingsLocation.h"
+#include "Cp1251.h"
 #include "Unprivileged.h"
 #include "WaitFor.h"
 
@@ -113,10 +113,7 @@ protected:
     }
     void TearDown() override { ::chmod(QFile::encodeName(Path("program")).constData(), 0755); }
     QString Path(const QString &Name) const { return Dir.filePath(Name); }
-    TSettingsFolders Folders() const
-    {
-        return {Path("program"), Path("home/.config/Nivara"), Path("home/Documents")};
-    }
+    TSettingsFolders Folders() const { return {Path("program"), Path("home/.config/Nivara"), Path("home/Documents")}; }
 
     QTemporaryDir Dir;
 };
@@ -156,7 +153,8 @@ TEST_F(SettingsLocationOnDisk, TheUsersFoldersAreCreatedOnlyWhenTheProgramsFolde
             const TSettingsFolders folders = Folders();
             if (location.PerUser != c.PerUser)
                 return 1;
-            if (location.IniFileName != QDir(c.PerUser ? folders.UserConfigFolder : folders.ProgramFolder).filePath("Nivara.Ini"))
+            if (location.IniFileName !=
+                QDir(c.PerUser ? folders.UserConfigFolder : folders.ProgramFolder).filePath("Nivara.Ini"))
                 return 2;
             if (QFileInfo::exists(folders.UserConfigFolder) != c.PerUser)
                 return 3;
@@ -199,7 +197,8 @@ protected:
             program.start(copy, {});
         ASSERT_TRUE(program.waitForStarted());
         // SIGTERM is caught once the program's handlers are in place.
-        ASSERT_TRUE(WaitFor([&] { return CatchesSigterm(program.processId()) || program.state() == QProcess::NotRunning; }, 60'000));
+        ASSERT_TRUE(WaitFor(
+            [&] { return CatchesSigterm(program.processId()) || program.state() == QProcess::NotRunning; }, 60'000));
         ASSERT_EQ(program.state(), QProcess::Running) << program.readAllStandardError().toStdString();
         program.terminate();
         ASSERT_TRUE(program.waitForFinished(30'000));
@@ -235,8 +234,8 @@ TEST_F(InstalledProgram, KeepsItsSettingsInTheUsersFolderAndReadsThemBack)
     EXPECT_TRUE(QFileInfo(Path("home/Documents/Nivara")).isDir());
 
     // What the second start reads it writes back at its end.
-    const QByteArray chosen = Cp1251::Encode(
-        QStringLiteral("[Config]\r\nCOM=/dev/ttyUSB7\r\nFileName=Утро.txt\r\nDeviceNumber=7\r\n"));
+    const QByteArray chosen =
+        Cp1251::Encode(QStringLiteral("[Config]\r\nCOM=/dev/ttyUSB7\r\nFileName=Утро.txt\r\nDeviceNumber=7\r\n"));
     WriteBytes(ini, chosen);
     StartAndEnd();
     EXPECT_EQ(ReadBytes(ini), chosen);

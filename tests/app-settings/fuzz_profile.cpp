@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     ProfileDocument document(bytes);
     if (document.toBytes() != bytes)
-        std::abort();  // an untouched document must give back its bytes exactly
+        std::abort(); // an untouched document must give back its bytes exactly
 
     for (const char *key : {"COM", "FileName", "DeviceNumber"}) {
         const auto before = document.value(u"Config", QString::fromLatin1(key));

@@ -1,7 +1,7 @@
 #include "Cp1251.h"
 #include "MyConsts.h"
-#include "iniplus.h"
 #include "Unprivileged.h"
+#include "iniplus.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,10 +41,7 @@ void writeBytes(const QString &path, const QByteArray &bytes)
 
 class SettingsFile : public ::testing::Test {
 protected:
-    QString path(const QString &name = QStringLiteral("Nivara.Ini")) const
-    {
-        return dir.filePath(name);
-    }
+    QString path(const QString &name = QStringLiteral("Nivara.Ini")) const { return dir.filePath(name); }
     QTemporaryDir dir;
 };
 
@@ -68,25 +65,24 @@ TEST_F(SettingsFile, FirstClosingCreatesTheThreeKeysInOrderWithCrLf)
 TEST_F(SettingsFile, ReadingFollowsProfileRules)
 {
     const QString longValue(3000, u'я');
-    QByteArray file = ansi(QStringLiteral(
-        "COM=before any section\r\n"
-        "; comment=COM9\r\n"
-        "[other]\r\n"
-        "COM=COM7\r\n"
-        "  [ CONFIG ]  \r\n"
-        "  com  =  COM3  \r\n"
-        "COM=second of the same name\r\n"
-        "line without equals sign\r\n"
-        "FileName=\"  spaced name.txt \"\r\n"
-        "Single='quoted'\r\n"
-        "Mixed=\"quoted'\r\n"
-        "Inner=a \"b\" c\n"
-        "Empty=\r\n"
-        "Blanks=    \r\n"
-        "Equals=a=b\r\n"
-        "Путь=Новый.txt\r\n"
-        "Long=")) + ansi(longValue) +
-        ansi(QStringLiteral("\r\n[Кириллица]\r\nключ=значение"));
+    QByteArray file = ansi(QStringLiteral("COM=before any section\r\n"
+                                          "; comment=COM9\r\n"
+                                          "[other]\r\n"
+                                          "COM=COM7\r\n"
+                                          "  [ CONFIG ]  \r\n"
+                                          "  com  =  COM3  \r\n"
+                                          "COM=second of the same name\r\n"
+                                          "line without equals sign\r\n"
+                                          "FileName=\"  spaced name.txt \"\r\n"
+                                          "Single='quoted'\r\n"
+                                          "Mixed=\"quoted'\r\n"
+                                          "Inner=a \"b\" c\n"
+                                          "Empty=\r\n"
+                                          "Blanks=    \r\n"
+                                          "Equals=a=b\r\n"
+                                          "Путь=Новый.txt\r\n"
+                                          "Long=")) +
+                      ansi(longValue) + ansi(QStringLiteral("\r\n[Кириллица]\r\nключ=значение"));
     writeBytes(path(), file);
 
     struct Case {
@@ -125,14 +121,32 @@ TEST(ProfileInteger, ConvertsDecimalAndHexWithin32Bits)
         std::optional<int> expected;
     };
     const Case cases[] = {
-        {"0", 0},           {"70000", 70000},   {"-12", -12},       {"+7", 7},
-        {"007", 7},         {"0x10", 16},       {"0X1f", 31},       {"$FF", 255},
-        {"$7fffffff", 2147483647},              {"2147483647", 2147483647},
+        {"0", 0},
+        {"70000", 70000},
+        {"-12", -12},
+        {"+7", 7},
+        {"007", 7},
+        {"0x10", 16},
+        {"0X1f", 31},
+        {"$FF", 255},
+        {"$7fffffff", 2147483647},
+        {"2147483647", 2147483647},
         {"-2147483648", -2147483647 - 1},
-        {"2147483648", {}}, {"-2147483649", {}}, {"0x80000000", {}}, {"$FFFFFFFF", {}},
-        {"99999999999999999999999", {}},        {"0x", {}},         {"$", {}},
-        {"0x-1", {}},       {"-0x10", {}},      {"abc", {}},        {"12a", {}},
-        {"1 2", {}},        {"", {}},           {"-", {}},          {"+", {}},
+        {"2147483648", {}},
+        {"-2147483649", {}},
+        {"0x80000000", {}},
+        {"$FFFFFFFF", {}},
+        {"99999999999999999999999", {}},
+        {"0x", {}},
+        {"$", {}},
+        {"0x-1", {}},
+        {"-0x10", {}},
+        {"abc", {}},
+        {"12a", {}},
+        {"1 2", {}},
+        {"", {}},
+        {"-", {}},
+        {"+", {}},
         {"1.5", {}},
     };
     for (const Case &c : cases)
@@ -155,7 +169,7 @@ TEST_F(SettingsFile, ReadIntegerGivesTheDefaultForMissingEmptyAndGarbage)
 // Reads give the defaults; the owner learns why, so that it can say so.
 TEST_F(SettingsFile, UnreadableFileReadsLikeAMissingOneAndNamesWhy)
 {
-    ASSERT_TRUE(QDir(dir.path()).mkdir("Nivara.Ini"));  // a folder where the file should be
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Nivara.Ini")); // a folder where the file should be
     TIniPlus ini(path());
     EXPECT_EQ(ini.ReadString("Config", "COM", "COM1"), "COM1");
     EXPECT_EQ(ini.ReadInteger("Config", "DeviceNumber", 0), 0);
@@ -182,7 +196,8 @@ TEST_F(SettingsFile, UnreadableFileReadsLikeAMissingOneAndNamesWhy)
 TEST_F(SettingsFile, FileWithAByteOrderMarkIsReadAsUtf8AndStaysSo)
 {
     const QByteArray bom = "\xEF\xBB\xBF";
-    writeBytes(path(), bom + QStringLiteral("[Config]\r\nCOM=COM2\r\nFileName=Журнал.txt\r\nDeviceNumber=5\r\n").toUtf8());
+    writeBytes(path(),
+               bom + QStringLiteral("[Config]\r\nCOM=COM2\r\nFileName=Журнал.txt\r\nDeviceNumber=5\r\n").toUtf8());
     TIniPlus ini(path());
     EXPECT_EQ(ini.ReadString("Config", "COM", "COM1"), "COM2");
     EXPECT_EQ(ini.ReadString("Config", "FileName", ""), QStringLiteral("Журнал.txt"));
@@ -191,8 +206,9 @@ TEST_F(SettingsFile, FileWithAByteOrderMarkIsReadAsUtf8AndStaysSo)
     ini.WriteString("Config", "FileName", QStringLiteral("Проба.txt"));
     ini.WriteInteger("Config", "DeviceNumber", 5);
     ini.WriteString("Config", "Новый", QStringLiteral("ключ"));
-    EXPECT_EQ(readBytes(path()),
-              bom + QStringLiteral("[Config]\r\nCOM=COM2\r\nFileName=Проба.txt\r\nDeviceNumber=5\r\nНовый=ключ\r\n").toUtf8())
+    EXPECT_EQ(
+        readBytes(path()),
+        bom + QStringLiteral("[Config]\r\nCOM=COM2\r\nFileName=Проба.txt\r\nDeviceNumber=5\r\nНовый=ключ\r\n").toUtf8())
         << "one Config section, UTF-8 behind the mark";
 }
 
@@ -215,7 +231,10 @@ TEST_F(SettingsFile, WritingWorksInAFolderWithoutCreateRights)
         try {
             TIniPlus(path("program/new.ini")).WriteString("Config", "COM", "COM3");
         } catch (const EIniFileException &e) {
-            return QString::fromUtf8(e.what()) == "Unable to write to " + path("program/new.ini") + QStringLiteral(": нет прав доступа") ? 0 : 3;
+            return QString::fromUtf8(e.what()) ==
+                           "Unable to write to " + path("program/new.ini") + QStringLiteral(": нет прав доступа")
+                       ? 0
+                       : 3;
         }
         return 2;
     });
@@ -229,41 +248,39 @@ TEST_F(SettingsFile, WritingWorksInAFolderWithoutCreateRights)
 
 TEST_F(SettingsFile, WritingChangesOnlyTheKeysLinesAndKeepsEverythingElse)
 {
-    const QByteArray before = ansi(QStringLiteral(
-        "; настройки станции\r\n"
-        "[Other]\n"
-        "COM=COM9\r\n"
-        "\r\n"
-        "[config]\r\n"
-        "  com =  COM1  \r\n"
-        "; порт выбран оператором\r\n"
-        "DeviceNumber=3\r\n"
-        "\r\n"
-        "[Tail]\r\n"
-        "x=1"));
+    const QByteArray before = ansi(QStringLiteral("; настройки станции\r\n"
+                                                  "[Other]\n"
+                                                  "COM=COM9\r\n"
+                                                  "\r\n"
+                                                  "[config]\r\n"
+                                                  "  com =  COM1  \r\n"
+                                                  "; порт выбран оператором\r\n"
+                                                  "DeviceNumber=3\r\n"
+                                                  "\r\n"
+                                                  "[Tail]\r\n"
+                                                  "x=1"));
     writeBytes(path(), before);
     {
         TIniPlus ini(path());
         ini.WriteString("Config", "COM", "COM4");
         ini.WriteString("Config", "FileName", QStringLiteral("Журнал 1.txt"));
-        ini.WriteInteger("Config", "DeviceNumber", 3);  // unchanged: line stays as it was
+        ini.WriteInteger("Config", "DeviceNumber", 3); // unchanged: line stays as it was
         ini.WriteString("Новая", "Key", "v");
     }
-    EXPECT_EQ(readBytes(path()), ansi(QStringLiteral(
-        "; настройки станции\r\n"
-        "[Other]\n"
-        "COM=COM9\r\n"
-        "\r\n"
-        "[config]\r\n"
-        "  com =  COM4\r\n"
-        "; порт выбран оператором\r\n"
-        "DeviceNumber=3\r\n"
-        "FileName=Журнал 1.txt\r\n"
-        "\r\n"
-        "[Tail]\r\n"
-        "x=1\r\n"
-        "[Новая]\r\n"
-        "Key=v\r\n")));
+    EXPECT_EQ(readBytes(path()), ansi(QStringLiteral("; настройки станции\r\n"
+                                                     "[Other]\n"
+                                                     "COM=COM9\r\n"
+                                                     "\r\n"
+                                                     "[config]\r\n"
+                                                     "  com =  COM4\r\n"
+                                                     "; порт выбран оператором\r\n"
+                                                     "DeviceNumber=3\r\n"
+                                                     "FileName=Журнал 1.txt\r\n"
+                                                     "\r\n"
+                                                     "[Tail]\r\n"
+                                                     "x=1\r\n"
+                                                     "[Новая]\r\n"
+                                                     "Key=v\r\n")));
 }
 
 TEST_F(SettingsFile, NewLinesFollowTheFilesOwnLineEnds)
@@ -292,9 +309,9 @@ TEST_F(SettingsFile, ValueThatCannotBeStoredIsRefusedAndTheFileKept)
 {
     writeBytes(path(), "[Config]\r\nFileName=old.txt\r\n");
     const QString values[] = {
-        QStringLiteral("a.txt\r\nDeviceNumber=99"),  // would add a key of its own
-        QStringLiteral("журнал-日本.txt"),           // outside Windows-1251
-        QString(kProfileMaxValueLength + 1, u'a'),   // would read back cut
+        QStringLiteral("a.txt\r\nDeviceNumber=99"), // would add a key of its own
+        QStringLiteral("журнал-日本.txt"),          // outside Windows-1251
+        QString(kProfileMaxValueLength + 1, u'a'),  // would read back cut
     };
     TIniPlus ini(path());
     for (const QString &value : values) {
@@ -302,8 +319,7 @@ TEST_F(SettingsFile, ValueThatCannotBeStoredIsRefusedAndTheFileKept)
             ini.WriteString("Config", "FileName", value);
             ADD_FAILURE() << "accepted " << value.left(40).toStdString();
         } catch (const EIniFileException &e) {
-            EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith("Unable to write to " + path() + ": "))
-                << e.what();
+            EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith("Unable to write to " + path() + ": ")) << e.what();
         }
     }
     EXPECT_EQ(readBytes(path()), "[Config]\r\nFileName=old.txt\r\n");
@@ -327,7 +343,7 @@ TEST_F(SettingsFile, UnwritableTargetRaisesAndKeepsThePreviousFile)
         {path("missing/Nivara.Ini"), QStringLiteral("папка или файл не найдены")},
         {path("plain/Nivara.Ini"), QStringLiteral("часть пути не является папкой")},
         {path("folder.ini"), QStringLiteral("это папка, а не файл")},
-        {"/dev/zero", QStringLiteral("это не обычный файл")},  // never read: it has no end
+        {"/dev/zero", QStringLiteral("это не обычный файл")}, // never read: it has no end
     };
     for (const auto &[target, cause] : cases) {
         TIniPlus ini(target);
@@ -356,4 +372,4 @@ TEST(ProgramTexts, ColumnCaptionsInOrder)
     EXPECT_TRUE(MyConsts::sColumnCaption(-1).isEmpty());
 }
 
-}  // namespace
+} // namespace

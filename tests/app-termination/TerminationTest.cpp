@@ -21,7 +21,10 @@
 namespace {
 
 volatile std::sig_atomic_t gMarks = 0;
-extern "C" void MarkSignal(int) { gMarks = gMarks + 1; }
+extern "C" void MarkSignal(int)
+{
+    gMarks = gMarks + 1;
+}
 
 TEST(TerminationSignals, EachSignalArrivesInTheEventLoopAndTheOldHandlersComeBack)
 {

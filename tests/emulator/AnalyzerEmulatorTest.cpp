@@ -114,8 +114,8 @@ TEST(AnalyzerEmulator, FramesInPiecesAndAmongNoise)
 
     // A broken frame is skipped and the one behind it still found; frames
     // for other devices and unknown commands get no answer.
-    const Bytes mixed = {0x91, 0xA0, 0x55, 0x92, 0xA0, 0xA0, 0xA0, 0x06, 0x91, 0xA0, 0xA0, 0xA0, 0x07,
-                         0x91, 0xA0, 0xA0, 0xA0, 0x09};
+    const Bytes mixed = {0x91, 0xA0, 0x55, 0x92, 0xA0, 0xA0, 0xA0, 0x06, 0x91,
+                         0xA0, 0xA0, 0xA0, 0x07, 0x91, 0xA0, 0xA0, 0xA0, 0x09};
     const auto many = emu.Feed(mixed, t0);
     ASSERT_EQ(many.size(), 3u);
     EXPECT_TRUE(many[0].Reply.empty());
@@ -219,8 +219,8 @@ TEST(AnalyzerEmulator, InjectedFaults)
 TEST(EmulatorOptions, ParsesWhatTheUserTypes)
 {
     const TRunOptions o = ParseOptions({"--device", "0x1234", "--count=12", "--group", "7", "--status", "0x1000",
-                                        "--interval", "2.5", "--idle-reply", "last", "--link", "/tmp/x",
-                                        "--split-at", "10", "--split-gap=250", "--ack-fail", "3"});
+                                        "--interval", "2.5", "--idle-reply", "last", "--link", "/tmp/x", "--split-at",
+                                        "10", "--split-gap=250", "--ack-fail", "3"});
     EXPECT_EQ(o.Config.DevNumber, 0x1234);
     EXPECT_EQ(o.Config.Values, DefaultValues());
     EXPECT_EQ(o.Config.GroupNumber, 7);
@@ -241,12 +241,14 @@ TEST(EmulatorOptions, ParsesWhatTheUserTypes)
 TEST(EmulatorOptions, RefusesBadInputWithAReason)
 {
     const std::vector<std::vector<std::string>> bad = {
-        {"--device", "0"},           {"--device", "65536"},     {"--device", "1x"},
-        {"--count", "5"},            {"--values", "1,2,3"},     {"--values", "1,2,,4"},
-        {"--values", "1,2,3,1e40"},  {"--count", "6", "--values", "1,2,3,4"},
-        {"--interval", "0"},         {"--interval", "nan"},     {"--idle-reply", "maybe"},
-        {"--bad-value", "4"},        {"--group", "256"},        {"--device"},
-        {"--no-answer=1"},           {"--frobnicate"},
+        {"--device", "0"},          {"--device", "65536"},
+        {"--device", "1x"},         {"--count", "5"},
+        {"--values", "1,2,3"},      {"--values", "1,2,,4"},
+        {"--values", "1,2,3,1e40"}, {"--count", "6", "--values", "1,2,3,4"},
+        {"--interval", "0"},        {"--interval", "nan"},
+        {"--idle-reply", "maybe"},  {"--bad-value", "4"},
+        {"--group", "256"},         {"--device"},
+        {"--no-answer=1"},          {"--frobnicate"},
     };
     for (const auto &args : bad) {
         try {

@@ -31,7 +31,8 @@ struct Station {
 };
 
 using Ms = std::chrono::milliseconds;
-template <typename F> Ms Timed(F &&f)
+template <typename F>
+Ms Timed(F &&f)
 {
     const auto start = std::chrono::steady_clock::now();
     f();
@@ -60,11 +61,16 @@ TEST(ComPortWithEmulator, SampleExchange)
 
 TEST(ComPortWithEmulator, LengthAndEchoRules)
 {
-    struct Case { int valueCount; int replyLength; bool wrongEcho; bool accepted; };
+    struct Case {
+        int valueCount;
+        int replyLength;
+        bool wrongEcho;
+        bool accepted;
+    };
     const Case cases[] = {
-        {4, 0, false, true},   {6, 0, false, true},   {7, 0, false, true},   {12, 0, false, true},
-        {4, 37, false, false}, {4, 39, false, false}, {6, 46, false, false}, {12, 105, false, false},
-        {4, 0, true, false},
+        {4, 0, false, true},   {6, 0, false, true},     {7, 0, false, true},
+        {12, 0, false, true},  {4, 37, false, false},   {4, 39, false, false},
+        {6, 46, false, false}, {12, 105, false, false}, {4, 0, true, false},
     };
     for (const Case &c : cases) {
         TEmulatorConfig config;
@@ -92,7 +98,7 @@ TEST(ComPortWithEmulator, SplitReplyAndTheGapThatEndsIt)
         EXPECT_TRUE(out.Accepted);
         EXPECT_EQ(out.Length, 38);
     }
-    c.SplitGap = 900ms;     // far beyond the 200 ms read
+    c.SplitGap = 900ms; // far beyond the 200 ms read
     {
         Station s(c);
         TRxBuffer rx;

@@ -94,7 +94,8 @@ TEST(EmulatorProgram, ServesOnItsLinkLogsFramesAndCleansUp)
     const auto dir = TempDir();
     const auto link = dir / "ttyANALYZER";
     const auto log = dir / "frames.log";
-    Program p({"--device", "4660", "--count", "12", "--status", "0x0002", "--link", link.string(), "--log", log.string()});
+    Program p(
+        {"--device", "4660", "--count", "12", "--status", "0x0002", "--link", link.string(), "--log", log.string()});
     const std::string slave = p.FirstLine();
     ASSERT_EQ(slave.rfind("/dev/", 0), 0u) << slave;
     ASSERT_EQ(std::filesystem::read_symlink(link).string(), slave);

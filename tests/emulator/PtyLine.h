@@ -62,7 +62,7 @@ public:
             if (n > 0) {
                 got += static_cast<int32_t>(n);
                 if (waiting > 0)
-                    break;              // what was already there comes back at once
+                    break; // what was already there comes back at once
                 continue;
             }
             if (n < 0 && errno != EAGAIN && errno != EINTR)
@@ -73,7 +73,8 @@ public:
             if (left.count() <= 0)
                 break;
             pollfd p{FFd, POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(left.count())) > 0 && (p.revents & (POLLHUP | POLLERR)) && !(p.revents & POLLIN))
+            if (::poll(&p, 1, static_cast<int>(left.count())) > 0 && (p.revents & (POLLHUP | POLLERR)) &&
+                !(p.revents & POLLIN))
                 throw std::runtime_error("line hung up");
         }
         return got;

@@ -27,9 +27,9 @@ struct Served {
 
     explicit Served(TEmulatorConfig c = {})
         : analyzer(std::move(c), [this](const std::string &line) {
-              std::lock_guard lock(mutex);
-              log.push_back(line);
-          })
+            std::lock_guard lock(mutex);
+            log.push_back(line);
+        })
     {
     }
     std::vector<std::string> Log()
@@ -84,7 +84,11 @@ TEST(EmulatorOnPty, SampleExchangeAndItsAcknowledgement)
 
 TEST(EmulatorOnPty, LengthAndEchoFaultsFailTheFetch)
 {
-    struct Case { const char *name; TEmulatorConfig config; int length; };
+    struct Case {
+        const char *name;
+        TEmulatorConfig config;
+        int length;
+    };
     std::vector<Case> cases;
     for (int length : {37, 39, 46, 105}) {
         TEmulatorConfig c;
@@ -125,7 +129,7 @@ TEST(EmulatorOnPty, SplitReplyIsJoinedOnlyWithinTheReadTimeout)
         EXPECT_TRUE(out.Accepted);
         EXPECT_EQ(out.Length, 38);
     }
-    c.SplitGap = 900ms;     // far beyond the 200 ms read
+    c.SplitGap = 900ms; // far beyond the 200 ms read
     {
         Served s(c);
         PtyLine line(s.analyzer.Path());

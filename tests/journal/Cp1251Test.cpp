@@ -11,7 +11,10 @@
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 TEST(Cp1251, EveryByteRoundTripsThroughText)
 {
@@ -56,7 +59,7 @@ TEST(Cp1251, StrictEncodingRefusesWhatTheCodePageCannotHold)
         {U("a😀"), std::nullopt},
         {QString(QChar::ReplacementCharacter), std::nullopt},
     };
-    for (const Case& c : cases)
+    for (const Case &c : cases)
         EXPECT_EQ(Cp1251::EncodeStrict(c.text), c.bytes) << c.text.toStdString();
 
     QByteArray all;
@@ -65,4 +68,4 @@ TEST(Cp1251, StrictEncodingRefusesWhatTheCodePageCannotHold)
     EXPECT_EQ(Cp1251::EncodeStrict(Cp1251::Decode(all)), all);
 }
 
-}  // namespace
+} // namespace

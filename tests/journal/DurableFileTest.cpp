@@ -32,12 +32,12 @@ JournalRows Rows(int count)
 }
 
 // The folder refuses the temporary file, as one without create rights does.
-const DurableFile::TOptions NoNewFiles{[](const QByteArray&, mode_t) {
+const DurableFile::TOptions NoNewFiles{[](const QByteArray &, mode_t) {
     errno = EACCES;
     return -1;
 }};
 
-struct stat Stat(const QString& path)
+struct stat Stat(const QString &path)
 {
     struct stat st {};
     ::stat(QFile::encodeName(path).constData(), &st);
@@ -47,14 +47,14 @@ struct stat Stat(const QString& path)
 class DurableSave : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    QString Path(const QString& name = "journal.txt") const { return dir.filePath(name); }
+    QString Path(const QString &name = "journal.txt") const { return dir.filePath(name); }
     QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
 };
 
 TEST_F(DurableSave, AFolderRefusingNewFilesGetsTheExistingFileWrittenInPlace)
 {
     const QString path = Path();
-    WriteBytes(path, QByteArray(100000, 'x'));  // longer than the new content: cut to size
+    WriteBytes(path, QByteArray(100000, 'x')); // longer than the new content: cut to size
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
     const ino_t inode = Stat(path).st_ino;
     const JournalRows rows = Rows(10);
@@ -69,7 +69,7 @@ TEST_F(DurableSave, AFolderRefusingNewFilesGetsTheExistingFileWrittenInPlace)
     try {
         SaveJournalFile(rows, Path("new.txt"), NoNewFiles);
         FAIL() << "no error";
-    } catch (const EJournalFile& e) {
+    } catch (const EJournalFile &e) {
         EXPECT_EQ(QString::fromUtf8(e.what()),
                   QString::fromUtf8("Не удалось записать журнал \"%1\": нет прав доступа").arg(Path("new.txt")));
     }
@@ -112,7 +112,7 @@ TEST_F(DurableSave, SavingWorksInAFolderWithoutCreateRights)
         }
         try {
             SaveJournalFile(rows, readOnly);
-        } catch (const EJournalFile& e) {
+        } catch (const EJournalFile &e) {
             return QString::fromUtf8(e.what()).endsWith(QString::fromUtf8(": нет прав доступа")) ? 0 : 3;
         }
         return 2;
@@ -131,30 +131,31 @@ TEST_F(DurableSave, FailuresNameTheirCause)
     WriteBytes(Path("plain.txt"), "x");
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
     const struct {
-        const char* name;
+        const char *name;
         QString path;
         int error;
-        const char* cause;
+        const char *cause;
     } cases[] = {
         {"disk full", "/dev/full", ENOSPC, "на диске нет места"},
         {"missing folder", Path("no such folder/journal.txt"), ENOENT, "папка или файл не найдены"},
         {"a file in the path", Path("plain.txt/journal.txt"), ENOTDIR, "часть пути не является папкой"},
         {"a folder", Path("folder.txt"), EISDIR, "это папка, а не файл"},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         try {
-            DurableFile::WriteFile(c.path, [](const DurableFile::TWrite& write) { write("abc\r\n"); });
+            DurableFile::WriteFile(c.path, [](const DurableFile::TWrite &write) { write("abc\r\n"); });
             ADD_FAILURE() << "no error";
-        } catch (const EFileError& e) {
+        } catch (const EFileError &e) {
             EXPECT_EQ(e.ErrorCode(), c.error);
         }
         try {
             SaveJournalFile(Rows(1), c.path);
             ADD_FAILURE() << "no error";
-        } catch (const EJournalFile& e) {
-            EXPECT_EQ(QString::fromUtf8(e.what()),
-                      QString::fromUtf8("Не удалось записать журнал \"%1\": %2").arg(c.path, QString::fromUtf8(c.cause)));
+        } catch (const EJournalFile &e) {
+            EXPECT_EQ(
+                QString::fromUtf8(e.what()),
+                QString::fromUtf8("Не удалось записать журнал \"%1\": %2").arg(c.path, QString::fromUtf8(c.cause)));
         }
     }
     EXPECT_EQ(FileErrorCause(EROFS), QString::fromUtf8("диск доступен только для чтения"));
@@ -169,19 +170,20 @@ TEST_F(DurableSave, ReadFailuresNameTheirCause)
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
     const struct {
         QString path;
-        const char* cause;
+        const char *cause;
     } cases[] = {
         {Path("plain.txt/journal.txt"), "часть пути не является папкой"},
         {Path("folder.txt"), "это папка, а не файл"},
         {"/dev/null", "это не обычный файл"},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         try {
             ReadJournalFile(c.path);
             ADD_FAILURE() << "no error for " << Utf8(c.path);
-        } catch (const EJournalFile& e) {
-            EXPECT_EQ(QString::fromUtf8(e.what()),
-                      QString::fromUtf8("Не удалось прочитать журнал \"%1\": %2").arg(c.path, QString::fromUtf8(c.cause)));
+        } catch (const EJournalFile &e) {
+            EXPECT_EQ(
+                QString::fromUtf8(e.what()),
+                QString::fromUtf8("Не удалось прочитать журнал \"%1\": %2").arg(c.path, QString::fromUtf8(c.cause)));
         }
     }
     const QString locked = Path("locked.txt");
@@ -191,7 +193,7 @@ TEST_F(DurableSave, ReadFailuresNameTheirCause)
     const int result = RunUnprivileged([&] {
         try {
             ReadJournalFile(locked);
-        } catch (const EJournalFile& e) {
+        } catch (const EJournalFile &e) {
             return QString::fromUtf8(e.what()).endsWith(QString::fromUtf8(": нет прав доступа")) ? 0 : 1;
         }
         return 2;
@@ -272,11 +274,11 @@ TEST_F(DurableSave, ReplacingKeepsPermissionsAndFollowsALink)
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
     ASSERT_TRUE(QFile::link(path, Path("link.txt")));
     const JournalRows rows = Rows(2);
-    EXPECT_EQ(DurableFile::WriteFile(Path("link.txt"), [&](const DurableFile::TWrite& write) { write(Written(rows)); }),
+    EXPECT_EQ(DurableFile::WriteFile(Path("link.txt"), [&](const DurableFile::TWrite &write) { write(Written(rows)); }),
               DurableFile::TWritten::Replaced);
     EXPECT_EQ(ReadBytes(path), Written(rows));
     EXPECT_TRUE(QFileInfo(Path("link.txt")).isSymLink());
     EXPECT_EQ(Stat(path).st_mode & 07777, 0640u);
 }
 
-}  // namespace
+} // namespace

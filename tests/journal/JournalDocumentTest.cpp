@@ -14,14 +14,17 @@
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 class JournalDocumentTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     JournalDocument journal{MyConsts::sJournalTexts()};
 
-    QString Path(const char* name) const { return dir.filePath(U(name)); }
+    QString Path(const char *name) const { return dir.filePath(U(name)); }
 
     // A journal of three results, modified, under a known name and title.
     void FillJournal()
@@ -32,7 +35,7 @@ protected:
             journal.EnterResult({"01.02.2024", "10:00:00", QString::number(i + 1), "4,50"});
     }
 
-    void ExpectUnchanged(const QString& title)
+    void ExpectUnchanged(const QString &title)
     {
         EXPECT_EQ(journal.Model().RowCount(), 5);
         EXPECT_EQ(journal.Model().Cell(4, 3), "3");
@@ -71,7 +74,7 @@ TEST_F(JournalDocumentTest, ResultsMarkTheJournalAndSaveLoadRoundTrips)
     EXPECT_EQ(other.Model().RowCount(), 5);
     EXPECT_EQ(other.Model().Cell(4, 2), "2");
     EXPECT_EQ(other.Title(), journal.Title());
-    EXPECT_EQ(other.JournalFileName(), U("Новый.txt"));  // the caller sets the name
+    EXPECT_EQ(other.JournalFileName(), U("Новый.txt")); // the caller sets the name
     other.SaveJournal(Path("copy.txt"));
     EXPECT_EQ(ReadBytes(Path("copy.txt")), saved);
 }
@@ -111,11 +114,11 @@ TEST_F(JournalDocumentTest, NewEmptiesTheJournalUnderTheNextFreeName)
     EXPECT_EQ(journal.Model().RowCount(), 2);
     EXPECT_EQ(journal.JournalFileName(), Path("Новый2.txt"));
     EXPECT_EQ(journal.Title(), U("Регистрация измерений молока(Новый2.txt)"));
-    EXPECT_TRUE(journal.JournalModified());  // New leaves the flag alone
+    EXPECT_TRUE(journal.JournalModified()); // New leaves the flag alone
     EXPECT_FALSE(QFile::exists(Path("Новый2.txt")));
 
     journal.SaveJournal(journal.JournalFileName());
     EXPECT_EQ(ReadBytes(Path("Новый2.txt")), QByteArray(15, '\t') + "\r\n");
 }
 
-}  // namespace
+} // namespace

@@ -1,8 +1,8 @@
 // The journal text file: the exact bytes, every odd input, and saving that
 // never destroys the previous file.
 
-#include "Cp1251.h"
 #include "JournalFile.h"
+#include "Cp1251.h"
 #include "TestFiles.h"
 
 #include <QBuffer>
@@ -20,9 +20,9 @@
 
 namespace {
 
-using Row = std::vector<std::string>;  // fields 1..16 as bytes, trailing empties left out
+using Row = std::vector<std::string>; // fields 1..16 as bytes, trailing empties left out
 
-Row RowOf(const JournalRows& rows, qsizetype i)
+Row RowOf(const JournalRows &rows, qsizetype i)
 {
     Row row;
     for (int f = 1; f <= JournalRows::FieldCount; ++f)
@@ -32,7 +32,7 @@ Row RowOf(const JournalRows& rows, qsizetype i)
     return row;
 }
 
-std::vector<Row> RowsOf(const JournalRows& rows)
+std::vector<Row> RowsOf(const JournalRows &rows)
 {
     std::vector<Row> all;
     for (qsizetype i = 0; i < rows.Count(); ++i)
@@ -40,7 +40,7 @@ std::vector<Row> RowsOf(const JournalRows& rows)
     return all;
 }
 
-QByteArray Line(const std::vector<QByteArray>& fields)
+QByteArray Line(const std::vector<QByteArray> &fields)
 {
     QByteArray line = fields.empty() ? QByteArray() : fields[0];
     for (size_t i = 1; i < 16; ++i)
@@ -49,9 +49,9 @@ QByteArray Line(const std::vector<QByteArray>& fields)
 }
 
 struct ParseCase {
-    const char* name;
+    const char *name;
     QByteArray bytes;
-    std::vector<Row> rows;  // including the entry row
+    std::vector<Row> rows; // including the entry row
 };
 
 TEST(JournalFileRead, LinesBecomeRowsWithTheLastAsEntryRow)
@@ -72,10 +72,11 @@ TEST(JournalFileRead, LinesBecomeRowsWithTheLastAsEntryRow)
          {Row{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "xyz"}, Row{}}},
         // A last line with a result would be overwritten by the next one.
         {"last line with a result gets an entry row", "\t01.02.2024\t10:00\n", {Row{"", "01.02.2024", "10:00"}, Row{}}},
-        {"a value alone counts as a result", QByteArray::fromStdString(std::string(15, '\t') + "7"),
+        {"a value alone counts as a result",
+         QByteArray::fromStdString(std::string(15, '\t') + "7"),
          {Row{"", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "7"}, Row{}}},
     };
-    for (const ParseCase& c : cases) {
+    for (const ParseCase &c : cases) {
         SCOPED_TRACE(c.name);
         const JournalRows rows = ParseJournal(QByteArray(c.bytes));
         EXPECT_EQ(RowsOf(rows), c.rows);
@@ -86,11 +87,11 @@ TEST(JournalFileWrite, WritesSixteenFieldsAndCrLfPerRow)
 {
     JournalRows rows;
     rows.AppendEmpty();
-    EXPECT_EQ(Written(rows), QByteArray(15, '\t') + "\r\n");  // 17 bytes
+    EXPECT_EQ(Written(rows), QByteArray(15, '\t') + "\r\n"); // 17 bytes
 
     JournalRows labelled;
     labelled.Append({QByteArrayView("a")});
-    EXPECT_EQ(Written(labelled), "a" + QByteArray(15, '\t') + "\r\n");  // 18 bytes
+    EXPECT_EQ(Written(labelled), "a" + QByteArray(15, '\t') + "\r\n"); // 18 bytes
 
     JournalRows full;
     full.Append({QByteArrayView(Win1251("Проба 1")), "01.02.2024", "10:11:12", "3", "4,50"});
@@ -118,7 +119,7 @@ TEST(JournalFileRead, AnyBytesGiveNumberedRowsAndAStableFile)
     std::mt19937 random(1234);
     for (int round = 0; round < 20; ++round) {
         QByteArray bytes(int(random() % 4000), Qt::Uninitialized);
-        for (char& b : bytes)
+        for (char &b : bytes)
             b = char(random() % 4 == 0 ? "\t\r\n\0"[random() % 4] : random());
         const JournalRows rows = ParseJournal(QByteArray(bytes));
         ASSERT_GE(rows.Count(), 1);
@@ -169,7 +170,7 @@ public:
     qint64 size() const override { return 1 << 20; }
 
 protected:
-    qint64 readData(char* data, qint64 max) override
+    qint64 readData(char *data, qint64 max) override
     {
         if (FGiven) {
             setErrorString("I/O error 5");
@@ -180,7 +181,7 @@ protected:
         memcpy(data, FFirst.constData(), size_t(n));
         return n;
     }
-    qint64 writeData(const char*, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
     QByteArray FFirst;
@@ -193,7 +194,7 @@ TEST(JournalFileRead, ReadErrorMidwayThrowsWithTheSystemText)
     try {
         ReadJournal(device);
         FAIL() << "no error";
-    } catch (const EJournalFile& e) {
+    } catch (const EJournalFile &e) {
         EXPECT_NE(std::string(e.what()).find("I/O error 5"), std::string::npos) << e.what();
     }
 }
@@ -242,4 +243,4 @@ TEST_F(JournalFileSave, UnwritablePlacesThrow)
     EXPECT_TRUE(QFileInfo(dir.filePath("folder.txt")).isDir());
 }
 
-}  // namespace
+} // namespace

@@ -55,7 +55,7 @@ protected:
         return w;
     }
 
-    QLineEdit* Editor() const { return grid.findChild<QLineEdit*>(); }
+    QLineEdit *Editor() const { return grid.findChild<QLineEdit *>(); }
 
     void Select(int journalRow, int col)
     {
@@ -67,7 +67,7 @@ protected:
 TEST_F(JournalGridTest, ResizingRefitsEveryColumnAndDropsDraggedWidths)
 {
     EXPECT_EQ(Widths(), TColorStringGrid::FittedColumnWidths(grid.ClientWidth()));
-    grid.horizontalHeader()->resizeSection(3, 200);  // the operator drags
+    grid.horizontalHeader()->resizeSection(3, 200); // the operator drags
     grid.resize(700, 300);
     QApplication::processEvents();
     EXPECT_EQ(Widths(), TColorStringGrid::FittedColumnWidths(grid.ClientWidth()));
@@ -94,7 +94,7 @@ TEST_F(JournalGridTest, TypingInTheLabelColumnEditsAndMarksTheJournal)
     EXPECT_TRUE(journal.JournalModified());
     QTest::keyClicks(Editor(), "yz");
     QTest::keyClick(Editor(), Qt::Key_Return);
-    QApplication::processEvents();  // the editor commits through a queued call
+    QApplication::processEvents(); // the editor commits through a queued call
     EXPECT_EQ(journal.Model().Cell(1, 2), "Xyz");
 }
 
@@ -118,7 +118,7 @@ TEST_F(JournalGridTest, TypingOutsideTheLabelColumnChangesNothing)
         QTest::keyClicks(&grid, "1");
         QTest::keyClick(&grid, Qt::Key_F2);
         EXPECT_EQ(Editor(), nullptr);
-        EXPECT_EQ(grid.currentIndex(), journal.Model().index(1, col));  // no jump to a matching cell
+        EXPECT_EQ(grid.currentIndex(), journal.Model().index(1, col)); // no jump to a matching cell
     }
     EXPECT_FALSE(journal.JournalModified());
     EXPECT_EQ(journal.Model().Cell(2, 2), "01.02.2024");
@@ -127,21 +127,22 @@ TEST_F(JournalGridTest, TypingOutsideTheLabelColumnChangesNothing)
 TEST_F(JournalGridTest, CellColourEventDecidesTheFillOfEachCell)
 {
     std::set<std::pair<int, int>> fixedCells;
-    grid.OnGetCellColor = [&](TColorStringGrid* sender, int row, int col, TGridDrawState state, QBrush& brush,
-                              TCellFont&) {
+    grid.OnGetCellColor = [&](TColorStringGrid *sender, int row, int col, TGridDrawState state, QBrush &brush,
+                              TCellFont &) {
         EXPECT_EQ(sender, &grid);
         if (state & TGridDrawStateFlag::gdFixed)
             fixedCells.insert({row, col});
         if (row == 2 && col == 3)
             brush = QBrush(Qt::red);
     };
-    grid.setCurrentIndex(journal.Model().index(0, 8));  // the red cell is neither current nor selected
+    grid.setCurrentIndex(journal.Model().index(0, 8)); // the red cell is neither current nor selected
     const QImage image = grid.grab().toImage();
 
     const QModelIndex red = journal.Model().index(1, 3);
     const QPoint inCell = grid.visualRect(red).bottomRight() - QPoint(2, 2) + grid.viewport()->pos();
     EXPECT_EQ(image.pixelColor(inCell), QColor(Qt::red));
-    const QPoint other = grid.visualRect(journal.Model().index(2, 3)).bottomRight() - QPoint(2, 2) + grid.viewport()->pos();
+    const QPoint other =
+        grid.visualRect(journal.Model().index(2, 3)).bottomRight() - QPoint(2, 2) + grid.viewport()->pos();
     EXPECT_NE(image.pixelColor(other), QColor(Qt::red));
     // The caption row and the number column are drawn as fixed cells.
     EXPECT_TRUE(fixedCells.count({0, 3}));
@@ -152,14 +153,14 @@ TEST_F(JournalGridTest, CellColourEventDecidesTheFillOfEachCell)
 TEST_F(JournalGridTest, NumberColumnShowsTheLargestRowNumberInFull)
 {
     const QFontMetrics metrics(grid.font());
-    const auto shows = [&](const QString& number) {
+    const auto shows = [&](const QString &number) {
         // 2 pixels of inset before the text, 1 for the grid line after it.
         return grid.columnWidth(0) - 3 >= metrics.horizontalAdvance(number);
     };
     while (journal.Model().RowCount() <= 1000)
         journal.EnterResult({"01.02.2024"});
     EXPECT_TRUE(shows("1000")) << grid.columnWidth(0);
-    grid.resize(700, 300);  // refitting keeps it
+    grid.resize(700, 300); // refitting keeps it
     QApplication::processEvents();
     EXPECT_TRUE(shows("1000")) << grid.columnWidth(0);
 }
@@ -168,7 +169,7 @@ TEST_F(JournalGridTest, EnterCommitsTheLabelAndMovesToTheNextRowsLabel)
 {
     const auto current = [&] { return std::pair(grid.currentIndex().row() + 1, grid.currentIndex().column()); };
     // The editor that is open now; closed ones linger until deleted.
-    const auto editor = [] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
+    const auto editor = [] { return qobject_cast<QLineEdit *>(QApplication::focusWidget()); };
     Select(1, 1);
     QTest::keyClicks(QApplication::focusWidget(), "A");
     QTest::keyClick(editor(), Qt::Key_Return);
@@ -222,7 +223,7 @@ TEST_F(JournalGridTest, ResultsAreFollowedAtTheEndAndLeaveOlderRowsAndTheEditorA
     FollowAppendedRows(grid);
     while (journal.Model().RowCount() < 40)
         journal.EnterResult({"01.02.2024"});
-    QScrollBar* bar = grid.verticalScrollBar();
+    QScrollBar *bar = grid.verticalScrollBar();
     const auto entryRowInView = [&] {
         const QRect cell = grid.visualRect(journal.Model().index(journal.Model().EntryRow() - 1, 1));
         return grid.viewport()->rect().contains(cell);
@@ -247,7 +248,7 @@ TEST_F(JournalGridTest, ResultsAreFollowedAtTheEndAndLeaveOlderRowsAndTheEditorA
     Select(row, 1);
     QTest::keyClicks(&grid, "x");
     ASSERT_TRUE(grid.IsEditing());
-    QLineEdit* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QLineEdit *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr);
     const int before = bar->value();
     journal.EnterResult({"01.02.2024"});
@@ -259,4 +260,4 @@ TEST_F(JournalGridTest, ResultsAreFollowedAtTheEndAndLeaveOlderRowsAndTheEditorA
     EXPECT_EQ(grid.currentIndex(), journal.Model().index(row - 1, 1));
 }
 
-}  // namespace
+} // namespace

@@ -11,7 +11,10 @@
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 TEST(JournalModel, EmptyJournalHasCaptionsAndOneNumberedEntryRow)
 {
@@ -19,8 +22,9 @@ TEST(JournalModel, EmptyJournalHasCaptionsAndOneNumberedEntryRow)
     EXPECT_EQ(model.RowCount(), 2);
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.columnCount(), 17);
-    const char* captions[] = {"№ ст", "Проба", "Дата", "Время", "№ гр.", "Температура", "Жир", "СОМО", "Плотность",
-                              "Белок", "Доб.вода", "ГСО", "Лактоза", "Соли", "СМО", "Т.замерзания", "Ст.гомогенизации"};
+    const char *captions[] = {"№ ст",    "Проба", "Дата",      "Время",        "№ гр.",           "Температура",
+                              "Жир",     "СОМО",  "Плотность", "Белок",        "Доб.вода",        "ГСО",
+                              "Лактоза", "Соли",  "СМО",       "Т.замерзания", "Ст.гомогенизации"};
     for (int c = 0; c < 17; ++c) {
         EXPECT_EQ(model.Cell(c, 0), U(captions[c]));
         EXPECT_EQ(model.headerData(c, Qt::Horizontal).toString(), U(captions[c]));
@@ -136,4 +140,4 @@ TEST(JournalRows, ManyEditsKeepTextAndBoundTheStorage)
     EXPECT_LE(rows.StoredBytes(), 2 * rows.LiveBytes() + 5 * 1024 * 1024);
 }
 
-}  // namespace
+} // namespace

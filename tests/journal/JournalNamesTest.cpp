@@ -12,14 +12,17 @@
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 TEST(JournalNames, NameAndFolderParts)
 {
     struct Case {
-        const char* path;
-        const char* folder;
-        const char* name;
+        const char *path;
+        const char *folder;
+        const char *name;
     };
     const Case cases[] = {
         {"Новый.txt", "", "Новый.txt"},
@@ -30,7 +33,7 @@ TEST(JournalNames, NameAndFolderParts)
         {"dir/", "dir/", ""},
         {"", "", ""},
     };
-    for (const Case& c : cases) {
+    for (const Case &c : cases) {
         EXPECT_EQ(JournalFolderPart(U(c.path)), U(c.folder)) << c.path;
         EXPECT_EQ(JournalNamePart(U(c.path)), U(c.name)) << c.path;
     }
@@ -71,4 +74,4 @@ TEST(JournalNames, NewWithoutFolderStaysInTheCurrentDirectory)
     EXPECT_EQ(name, U("Новый2.txt"));
 }
 
-}  // namespace
+} // namespace

@@ -1,8 +1,8 @@
 // The printout: what lands where on which page, through a recording
 // device, and whole printouts through the real path into a PDF.
 
-#include "JournalDocument.h"
 #include "JournalPrint.h"
+#include "JournalDocument.h"
 #include "JournalPrintPreview.h"
 #include "JournalView.h"
 #include "MyConsts.h"
@@ -29,11 +29,14 @@
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 struct Written {
     int page;
-    QPoint topLeft;  // of the text's opaque background
+    QPoint topLeft; // of the text's opaque background
     QString text;
 };
 
@@ -41,29 +44,29 @@ struct Written {
 class RecordingEngine : public QPaintEngine {
 public:
     RecordingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
-    bool begin(QPaintDevice*) override { return true; }
+    bool begin(QPaintDevice *) override { return true; }
     bool end() override { return true; }
-    void updateState(const QPaintEngineState& state) override
+    void updateState(const QPaintEngineState &state) override
     {
         if (state.state() & QPaintEngine::DirtyBrush)
             FBrush = state.brush();
     }
-    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-    void drawRects(const QRectF* rects, int count) override
+    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+    void drawRects(const QRectF *rects, int count) override
     {
         if (count > 0)
             FBox = rects[count - 1].toRect();
         FTextsSinceBox = 0;
         FWhite = FBrush.color() == Qt::white && FBrush.style() == Qt::SolidPattern;
     }
-    void drawRects(const QRect* rects, int count) override
+    void drawRects(const QRect *rects, int count) override
     {
         if (count > 0)
             FBox = rects[count - 1];
         FTextsSinceBox = 0;
         FWhite = FBrush.color() == Qt::white && FBrush.style() == Qt::SolidPattern;
     }
-    void drawTextItem(const QPointF&, const QTextItem& item) override
+    void drawTextItem(const QPointF &, const QTextItem &item) override
     {
         // A text of mixed scripts arrives in several items over one box.
         if (!FWhite && !written.empty() && FTextsSinceBox > 0) {
@@ -90,7 +93,7 @@ private:
 class RecordingDevice : public QPaintDevice {
 public:
     RecordingDevice(int width, int height) : FWidth(width), FHeight(height) {}
-    QPaintEngine* paintEngine() const override { return &engine; }
+    QPaintEngine *paintEngine() const override { return &engine; }
     mutable RecordingEngine engine;
 
 protected:
@@ -101,7 +104,10 @@ protected:
         case PdmHeight: return FHeight;
         case PdmWidthMM: return FWidth * 254 / 6000;
         case PdmHeightMM: return FHeight * 254 / 6000;
-        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 600;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return 600;
         case PdmDepth: return 32;
         case PdmNumColors: return 1 << 24;
         case PdmDevicePixelRatio: return 1;
@@ -117,7 +123,7 @@ private:
 class RecordingSink : public PrintPageSink {
 public:
     RecordingSink() : device(4760, 6600), painter(&device) {}
-    QPainter& Painter() override { return painter; }
+    QPainter &Painter() override { return painter; }
     void NewPage() override { ++device.engine.page; }
 
     RecordingDevice device;
@@ -136,18 +142,18 @@ JournalRows RowsOfResults(int results)
     return model.SnapshotRows();
 }
 
-std::vector<Written> Print(int results, const std::function<void()>& betweenPages = {})
+std::vector<Written> Print(int results, const std::function<void()> &betweenPages = {})
 {
     RecordingSink sink;
-    JournalPrintout printout{RowsOfResults(results), results + 1, U("C:\\Данные\\Журнал.txt"),
-                             PrintFont(JournalFont()), MyConsts::sJournalTexts().Captions};
+    JournalPrintout printout{RowsOfResults(results), results + 1, U("C:\\Данные\\Журнал.txt"), PrintFont(JournalFont()),
+                             MyConsts::sJournalTexts().Captions};
     PaintJournal(sink, PrintPageLayout::Compute(6600, 4760, 66), printout, betweenPages);
     return sink.device.engine.written;
 }
 
-const Written* Find(const std::vector<Written>& all, int page, const QString& text)
+const Written *Find(const std::vector<Written> &all, int page, const QString &text)
 {
-    for (const Written& w : all)
+    for (const Written &w : all)
         if (w.page == page && w.text == text)
             return &w;
     return nullptr;
@@ -172,9 +178,9 @@ TEST(JournalPrintout, ExamplePageHoldsHeaderCaptionsAndNinetySixRows)
     ASSERT_TRUE(Find(all, 2, U("Стр. 2                    Журнал.txt")));
     EXPECT_EQ(Find(all, 2, U("Ст.гомогенизации")), nullptr);
     EXPECT_EQ(Find(all, 2, U("Т.замерзания"))->topLeft, QPoint(4200, 198));
-    EXPECT_EQ(Find(all, 2, "97")->topLeft, QPoint(140, 264));  // the entry row, number only
+    EXPECT_EQ(Find(all, 2, "97")->topLeft, QPoint(140, 264)); // the entry row, number only
     int onPage2 = 0;
-    for (const Written& w : all) {
+    for (const Written &w : all) {
         EXPECT_NE(w.text, "COLUMN16");
         EXPECT_LE(w.page, 2);
         onPage2 += w.page == 2;
@@ -186,12 +192,12 @@ TEST(JournalPrintout, ExactlyFullPageAndEmptyJournalPrintOnePage)
 {
     for (int results : {95, 0}) {
         const auto all = Print(results);
-        for (const Written& w : all)
+        for (const Written &w : all)
             EXPECT_EQ(w.page, 1) << results;
         EXPECT_TRUE(Find(all, 1, QString::number(results + 1)));
     }
     const auto empty = Print(0);
-    EXPECT_EQ(empty.size(), 1u + 16u + 1u);  // header, captions, the entry row's number
+    EXPECT_EQ(empty.size(), 1u + 16u + 1u); // header, captions, the entry row's number
 }
 
 // Counts the devices opened, so a refused print can show it opened none.
@@ -206,7 +212,7 @@ public:
     int opened = 0;
 };
 
-int PdfPageCount(const QString& path)
+int PdfPageCount(const QString &path)
 {
     const QByteArray pdf = ReadBytes(path);
     const auto match = QRegularExpression("/Type\\s*/Pages\\b[^>]*?/Count\\s+(\\d+)").match(QString::fromLatin1(pdf));
@@ -217,7 +223,7 @@ class JournalPrintToPdf : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     JournalDocument journal{MyConsts::sJournalTexts()};
-    PdfPrinter* pdf = nullptr;
+    PdfPrinter *pdf = nullptr;
 
     void SetUp() override
     {
@@ -243,7 +249,7 @@ TEST_F(JournalPrintToPdf, PagesFollowTheLayout)
     ASSERT_GT(perPage, 10);
     for (int i = 0; i < perPage; ++i)
         journal.EnterResult({"01.02.2024", "10:00:00", "7", "4,50"});
-    journal.PrintJournal(journal.Model().RowCount() - 1, JournalFont());  // one row too many for a page
+    journal.PrintJournal(journal.Model().RowCount() - 1, JournalFont()); // one row too many for a page
     EXPECT_EQ(PdfPageCount(dir.filePath("out.pdf")), 2);
     journal.PrintJournal(perPage, JournalFont());
     EXPECT_EQ(PdfPageCount(dir.filePath("out.pdf")), 1);
@@ -256,10 +262,10 @@ TEST_F(JournalPrintToPdf, PrintsFromTheRowsItStartedWithAndRefusesASecondPrint)
         journal.EnterResult({"01.02.2024"});
     std::string secondPrint;
     journal.SetBetweenPagesHook([&] {
-        journal.NewJournal();  // the operator starts a new journal meanwhile
+        journal.NewJournal(); // the operator starts a new journal meanwhile
         try {
             journal.PrintJournal(1, JournalFont());
-        } catch (const EJournalPrint& e) {
+        } catch (const EJournalPrint &e) {
             secondPrint = e.what();
         }
     });
@@ -291,7 +297,7 @@ TEST_F(JournalPrintToPdf, SaveAsPdfWritesThePagesOfAPrintoutAndKeepsAnOldFileOnF
         try {
             SaveJournalPdf(path, journal.Printout(1, JournalFont()));
             ADD_FAILURE() << "saved beyond the limit";
-        } catch (const EJournalPrint& e) {
+        } catch (const EJournalPrint &e) {
             EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(U("Не удалось записать файл PDF \"%1\": ").arg(path)))
                 << e.what();
         }
@@ -306,7 +312,7 @@ TEST_F(JournalPrintToPdf, SaveAsPdfWritesThePagesOfAPrintoutAndKeepsAnOldFileOnF
 // printable width a station's A4 printers give (4760 pixels at 600 dpi).
 class InkPage : public PrintPageSink {
 public:
-    InkPage(int dpi, const QFont& font) : FDpi(dpi)
+    InkPage(int dpi, const QFont &font) : FDpi(dpi)
     {
         QImage probe(1, 1, QImage::Format_Grayscale8);
         SetDpi(probe);
@@ -315,12 +321,12 @@ public:
         SetDpi(image);
         image.fill(Qt::white);
     }
-    QPainter& Painter() override { return FPainter; }
+    QPainter &Painter() override { return FPainter; }
     void NewPage() override { ADD_FAILURE() << "one row needs one page"; }
 
     // Draws the first journal row with these texts for columns 1 to 15 (the
     // captions and the journal's name left empty unless given).
-    void DrawRow(const QStringList& cells, const JournalCaptions& captions = {})
+    void DrawRow(const QStringList &cells, const JournalCaptions &captions = {})
     {
         JournalModel model(captions);
         for (int col = 1; col < cells.size() + 1; ++col)
@@ -330,7 +336,7 @@ public:
         FPainter.end();
     }
     // Draws a text freely at a column's place in the row, nothing cut.
-    void DrawFree(int col, const QString& text)
+    void DrawFree(int col, const QString &text)
     {
         QPainter painter(&image);
         painter.setFont(PrintFont(JournalFont()));
@@ -343,7 +349,7 @@ public:
         QRect box;
         const int top = layout.RowY(1);
         for (int y = top; y < top + layout.S; ++y) {
-            const uchar* line = image.constScanLine(y);
+            const uchar *line = image.constScanLine(y);
             for (int x = left; x < (right < 0 ? image.width() : right); ++x)
                 if (line[x] != 255)
                     box |= QRect(x, y, 1, 1);
@@ -355,7 +361,7 @@ public:
     QImage image;
 
 private:
-    void SetDpi(QImage& image) const
+    void SetDpi(QImage &image) const
     {
         image.setDotsPerMeterX(qRound(FDpi / 0.0254));
         image.setDotsPerMeterY(qRound(FDpi / 0.0254));
@@ -365,7 +371,7 @@ private:
 };
 
 // The largest difference in grey between two images of one size, from x on.
-int MaxDifference(const QImage& a, const QImage& b, int fromX)
+int MaxDifference(const QImage &a, const QImage &b, int fromX)
 {
     int most = 0;
     for (int y = 0; y < a.height(); ++y)
@@ -393,12 +399,12 @@ TEST(PrintInk, TheWidestTypicalRowStaysInsideItsColumnsWhole)
             cells[col - 1] = typical[col - 1];
             InkPage page(dpi, font);
             page.DrawRow(cells);
-            const PrintPageLayout& l = page.layout;
+            const PrintPageLayout &l = page.layout;
             EXPECT_EQ(page.RowInk(l.ColumnRight(0), l.ColumnX(col)), QRect()) << "ink left of the column";
             EXPECT_EQ(page.RowInk(l.ColumnRight(col)), QRect()) << "ink right of the column";
             EXPECT_FALSE(page.RowInk(l.ColumnX(col)).isEmpty());
             if (col == JournalModel::LabelColumn)
-                continue;  // cut at the edge; see the next test
+                continue; // cut at the edge; see the next test
             // Whole: drawn freely, nothing cut, the text ends before the edge.
             InkPage free(dpi, font);
             free.DrawFree(col, typical[col - 1]);
@@ -419,7 +425,7 @@ TEST(PrintInk, ALongLabelIsCutAtItsColumnsEdge)
         InkPage withLabel(dpi, font), without(dpi, font);
         withLabel.DrawRow(QStringList{kLongLabel} + WidestTypicalCells(), MyConsts::sJournalTexts().Captions);
         without.DrawRow(QStringList{QString()} + WidestTypicalCells(), MyConsts::sJournalTexts().Captions);
-        const PrintPageLayout& l = withLabel.layout;
+        const PrintPageLayout &l = withLabel.layout;
         const int labelEnd = l.ColumnRight(JournalModel::LabelColumn);
         // The columns after it look as with no label at all (drawing the
         // same glyph twice may shade its edges a little differently).
@@ -445,27 +451,27 @@ TEST(PrintPreviewDialog, ShowsThePaintersPagesAndPassesOnAFailure)
     QElapsedTimer waited;
     waited.start();
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
-        auto* pages = dialog ? dialog->findChild<QPrintPreviewWidget*>() : nullptr;
+        auto *dialog = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+        auto *pages = dialog ? dialog->findChild<QPrintPreviewWidget *>() : nullptr;
         if (pages && pages->pageCount() > 0)
             shownPages = pages->pageCount();
         else if (waited.elapsed() < 30000)
             return;
-        if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();  // never left hanging
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close(); // never left hanging
     });
     watch.start(20);
-    preview->Show(nullptr, [&](QPagedPaintDevice& device) {
+    preview->Show(nullptr, [&](QPagedPaintDevice &device) {
         const QFontMetrics metrics(printout.font, &device);
-        expectedPages = PrintPageLayout::Compute(device.height(), device.width(), metrics.height())
-                            .PageCount(printout.lastRow);
+        expectedPages =
+            PrintPageLayout::Compute(device.height(), device.width(), metrics.height()).PageCount(printout.lastRow);
         PaintJournalPages(device, printout);
     });
     EXPECT_GE(expectedPages, 2);
     EXPECT_EQ(shownPages, expectedPages);
 
     // Pages that cannot be drawn end the preview with the painter's error.
-    EXPECT_THROW(preview->Show(nullptr, [](QPagedPaintDevice&) { throw EJournalPrint("no pages"); }), EJournalPrint);
+    EXPECT_THROW(preview->Show(nullptr, [](QPagedPaintDevice &) { throw EJournalPrint("no pages"); }), EJournalPrint);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -480,7 +486,7 @@ TEST(JournalPrinter, NoDefaultPrinterIsAnError)
     try {
         journal.PrintJournal(1, JournalFont());
         ADD_FAILURE() << "printed without a printer";
-    } catch (const EJournalPrint& e) {
+    } catch (const EJournalPrint &e) {
         EXPECT_STREQ(e.what(), "There is no default printer currently selected");
     }
     // Qt's fallback would have written a PDF somewhere; nothing was printed.
@@ -488,4 +494,4 @@ TEST(JournalPrinter, NoDefaultPrinterIsAnError)
     QDir::setCurrent(previous);
 }
 
-}  // namespace
+} // namespace

@@ -45,9 +45,9 @@ TEST(PrintLayout, LineHeightThatDoesNotDivideThePageSpreadsTheLines)
 
 TEST(PrintLayout, PageWithoutRoomForARowIsAnError)
 {
-    EXPECT_NO_THROW(PrintPageLayout::Compute(500, 100, 100));  // 5 slots: one row
+    EXPECT_NO_THROW(PrintPageLayout::Compute(500, 100, 100)); // 5 slots: one row
     EXPECT_THROW(PrintPageLayout::Compute(499, 100, 100), EJournalPrint);
-    EXPECT_THROW(PrintPageLayout::Compute(50, 100, 100), EJournalPrint);  // would divide by zero
+    EXPECT_THROW(PrintPageLayout::Compute(50, 100, 100), EJournalPrint); // would divide by zero
     EXPECT_THROW(PrintPageLayout::Compute(0, 0, 10), EJournalPrint);
 }
 
@@ -57,4 +57,4 @@ TEST(PrintLayout, HeaderText)
               QString::fromUtf8("Стр. 2                    Новый1.txt"));
 }
 
-}  // namespace
+} // namespace

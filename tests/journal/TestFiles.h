@@ -11,16 +11,16 @@
 
 #include <csignal>
 #include <stdexcept>
-#include <sys/resource.h>
 #include <string>
+#include <sys/resource.h>
 
-inline QByteArray ReadBytes(const QString& path)
+inline QByteArray ReadBytes(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-inline void WriteBytes(const QString& path, const QByteArray& bytes)
+inline void WriteBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
@@ -28,12 +28,18 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes)
 }
 
 // Windows-1251 bytes of a UTF-8 literal.
-inline QByteArray Win1251(const char* utf8) { return Cp1251::Encode(QString::fromUtf8(utf8)); }
+inline QByteArray Win1251(const char *utf8)
+{
+    return Cp1251::Encode(QString::fromUtf8(utf8));
+}
 
-inline std::string Utf8(const QString& s) { return s.toStdString(); }
+inline std::string Utf8(const QString &s)
+{
+    return s.toStdString();
+}
 
 // The bytes the program writes for the rows.
-inline QByteArray Written(const JournalRows& rows)
+inline QByteArray Written(const JournalRows &rows)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);

@@ -29,37 +29,69 @@ TEST(NivaraIni, SetsAndGetsOneKeyByTheProgramsRules)
         std::optional<QByteArray> before; // nullopt: no file
         QStringList args;                 // "%f" stands for the file
         int exitCode;
-        std::optional<QByteArray> after;  // nullopt: still no file
+        std::optional<QByteArray> after; // nullopt: still no file
         QByteArray out;
-        QString errorPart;                // must stand in stderr; empty: stderr empty
+        QString errorPart; // must stand in stderr; empty: stderr empty
     };
     const QByteArray other = "; kept as it is\n[Other]\nCOM=elsewhere\n\n[config]\n"
                              "DeviceNumber = 5\ncom = \"/dev/ttyS0\"\nFileName=a.txt";
     const Case cases[] = {
         {"a missing file is created",
-         std::nullopt, {"set", "%f", "Config", "COM", "/run/analyzer"}, 0,
-         QByteArray("[Config]\r\nCOM=/run/analyzer\r\n"), "", ""},
+         std::nullopt,
+         {"set", "%f", "Config", "COM", "/run/analyzer"},
+         0,
+         QByteArray("[Config]\r\nCOM=/run/analyzer\r\n"),
+         "",
+         ""},
         {"a key is added after the last line of its section",
-         QByteArray("[Config]\r\nCOM=/run/analyzer\r\n\r\n[X]\r\n"), {"set", "%f", "Config", "DeviceNumber", "1"}, 0,
-         QByteArray("[Config]\r\nCOM=/run/analyzer\r\nDeviceNumber=1\r\n\r\n[X]\r\n"), "", ""},
+         QByteArray("[Config]\r\nCOM=/run/analyzer\r\n\r\n[X]\r\n"),
+         {"set", "%f", "Config", "DeviceNumber", "1"},
+         0,
+         QByteArray("[Config]\r\nCOM=/run/analyzer\r\nDeviceNumber=1\r\n\r\n[X]\r\n"),
+         "",
+         ""},
         {"only the key's value changes, in its own section",
-         other, {"set", "%f", "Config", "COM", "/run/analyzer"}, 0,
-         QByteArray(other).replace("com = \"/dev/ttyS0\"", "com = /run/analyzer"), "", ""},
+         other,
+         {"set", "%f", "Config", "COM", "/run/analyzer"},
+         0,
+         QByteArray(other).replace("com = \"/dev/ttyS0\"", "com = /run/analyzer"),
+         "",
+         ""},
         {"a value is written in Windows-1251",
-         QByteArray("[Config]\n"), {"set", "%f", "Config", "FileName", QString::fromUtf8("Журнал.txt")}, 0,
-         QByteArray("[Config]\nFileName=\xC6\xF3\xF0\xED\xE0\xEB.txt\n"), "", ""},
+         QByteArray("[Config]\n"),
+         {"set", "%f", "Config", "FileName", QString::fromUtf8("Журнал.txt")},
+         0,
+         QByteArray("[Config]\nFileName=\xC6\xF3\xF0\xED\xE0\xEB.txt\n"),
+         "",
+         ""},
         {"a value with a line break is refused and the file stays",
-         other, {"set", "%f", "Config", "COM", "a\nb"}, 1,
-         other, "", "Unable to write to %f: the value contains a line break"},
+         other,
+         {"set", "%f", "Config", "COM", "a\nb"},
+         1,
+         other,
+         "",
+         "Unable to write to %f: the value contains a line break"},
         {"get prints the value as the program reads it",
-         other, {"get", "%f", "CONFIG", "Com"}, 0,
-         other, "/dev/ttyS0\n", ""},
+         other,
+         {"get", "%f", "CONFIG", "Com"},
+         0,
+         other,
+         "/dev/ttyS0\n",
+         ""},
         {"get prints the default for a missing key",
-         other, {"get", "%f", "Config", "Missing", "fallback"}, 0,
-         other, "fallback\n", ""},
+         other,
+         {"get", "%f", "Config", "Missing", "fallback"},
+         0,
+         other,
+         "fallback\n",
+         ""},
         {"a wrong command is refused with the usage",
-         std::nullopt, {"put", "%f", "Config", "COM", "x"}, 2,
-         std::nullopt, "", "usage: nivara-ini set"},
+         std::nullopt,
+         {"put", "%f", "Config", "COM", "x"},
+         2,
+         std::nullopt,
+         "",
+         "usage: nivara-ini set"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,7 +116,8 @@ TEST(NivaraIni, SetsAndGetsOneKeyByTheProgramsRules)
         if (c.errorPart.isEmpty())
             EXPECT_EQ(error, QString());
         else
-            EXPECT_TRUE(error.contains(QString(c.errorPart).replace(QStringLiteral("%f"), path))) << error.toStdString();
+            EXPECT_TRUE(error.contains(QString(c.errorPart).replace(QStringLiteral("%f"), path)))
+                << error.toStdString();
         EXPECT_EQ(ReadFile(path), c.after);
     }
 }

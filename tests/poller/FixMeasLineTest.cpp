@@ -4,10 +4,10 @@
 #include "PollerHarness.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QEventLoop>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -20,9 +20,13 @@ namespace {
 using Strings = std::vector<std::string>;
 using Emulator::TEmulatorConfig;
 
-double Value(const TFixMeasResult &Result, int Index) { return Result.Values[Index].ToDouble(); }
+double Value(const TFixMeasResult &Result, int Index)
+{
+    return Result.Values[Index].ToDouble();
+}
 
-TEmulatorConfig TwelveValues() {
+TEmulatorConfig TwelveValues()
+{
     TEmulatorConfig Config;
     Config.Status = 0x0002; // a bit that does not reject the result
     Config.GroupNumber = 0x5A;
@@ -30,7 +34,8 @@ TEmulatorConfig TwelveValues() {
     return Config;
 }
 
-TEST(FixMeasLine, ResultAndAcknowledgementInOnePassThenGateStaysClosed) {
+TEST(FixMeasLine, ResultAndAcknowledgementInOnePassThenGateStaysClosed)
+{
     Emulator::PtyAnalyzer Analyzer(TwelveValues());
     TTestOwner Owner;
     Owner.StartOn(Analyzer);
@@ -66,7 +71,8 @@ TEST(FixMeasLine, ResultAndAcknowledgementInOnePassThenGateStaysClosed) {
     EXPECT_EQ(Acked.GroupNumber, Result.GroupNumber);
 }
 
-TEST(FixMeasLine, ShortReplyKeepsLaterValuesAndZeroesAMalformedOne) {
+TEST(FixMeasLine, ShortReplyKeepsLaterValuesAndZeroesAMalformedOne)
+{
     TEmulatorConfig Config; // 20.0, 3.45, 8.5, 1028.0
     Config.BadValue = 2;
     Emulator::PtyAnalyzer Analyzer(Config);
@@ -91,7 +97,8 @@ TEST(FixMeasLine, ShortReplyKeepsLaterValuesAndZeroesAMalformedOne) {
 
 // Replies that fail the length or echo test end the pass; the next pass tries
 // again. A reply in pieces is joined while each read finds bytes.
-TEST(FixMeasLine, RepliesAreJudgedByLengthAndEcho) {
+TEST(FixMeasLine, RepliesAreJudgedByLengthAndEcho)
+{
     struct TCase {
         const char *Name;
         TEmulatorConfig Config;
@@ -108,15 +115,18 @@ TEST(FixMeasLine, RepliesAreJudgedByLengthAndEcho) {
     Cases.push_back({"37 bytes", With([](auto &C) { C.ReplyLength = 37; }), false});
     Cases.push_back({"39 bytes", With([](auto &C) { C.ReplyLength = 39; }), false});
     Cases.push_back({"wrong echo", With([](auto &C) { C.WrongEcho = true; }), false});
-    Cases.push_back({"105 of 106 bytes", [] {
-        TEmulatorConfig C = TwelveValues();
-        C.ReplyLength = 105;
-        return C;
-    }(), false});
+    Cases.push_back({"105 of 106 bytes",
+                     [] {
+                         TEmulatorConfig C = TwelveValues();
+                         C.ReplyLength = 105;
+                         return C;
+                     }(),
+                     false});
     Cases.push_back({"in two pieces", With([](auto &C) {
-        C.SplitAt = 10;
-        C.SplitGap = std::chrono::milliseconds(100);
-    }), true});
+                         C.SplitAt = 10;
+                         C.SplitGap = std::chrono::milliseconds(100);
+                     }),
+                     true});
 
     for (const TCase &Case : Cases) {
         SCOPED_TRACE(Case.Name);
@@ -138,7 +148,8 @@ TEST(FixMeasLine, RepliesAreJudgedByLengthAndEcho) {
     }
 }
 
-TEST(FixMeasLine, FailingAcknowledgementIsRetriedEachPassWithoutFetchingUntilTheGateOpens) {
+TEST(FixMeasLine, FailingAcknowledgementIsRetriedEachPassWithoutFetchingUntilTheGateOpens)
+{
     TEmulatorConfig Config;
     Config.AckFailures = 1000;
     Config.Interval = std::chrono::milliseconds(1); // a new result whenever asked
@@ -168,7 +179,8 @@ TEST(FixMeasLine, FailingAcknowledgementIsRetriedEachPassWithoutFetchingUntilThe
 // the gate until the clock has caught up with the last result's time: that
 // could be hours, and every analysis made meanwhile would be lost. A small
 // correction keeps the 125-second rhythm.
-TEST(FixMeasLine, ClockSetBackDoesNotKeepTheGateShut) {
+TEST(FixMeasLine, ClockSetBackDoesNotKeepTheGateShut)
+{
     TEmulatorConfig Config;
     Config.Interval = std::chrono::milliseconds(1); // a new result whenever asked
     Emulator::PtyAnalyzer Analyzer(Config);
@@ -190,7 +202,8 @@ TEST(FixMeasLine, ClockSetBackDoesNotKeepTheGateShut) {
 
 // Timing and an owed acknowledgement live in the owner's record, so they
 // carry over into the next run.
-TEST(FixMeasLine, NextRunSendsTheOwedAcknowledgementAndKeepsTheGate) {
+TEST(FixMeasLine, NextRunSendsTheOwedAcknowledgementAndKeepsTheGate)
+{
     TEmulatorConfig Config;
     Config.AckFailures = 1;
     Config.Interval = std::chrono::milliseconds(1);
@@ -223,7 +236,8 @@ TEST(FixMeasLine, NextRunSendsTheOwedAcknowledgementAndKeepsTheGate) {
 // it still holds that analysis and sends it again. The poller acknowledges it
 // (the line sees exactly what it saw before) and marks it as no new result.
 // The same bytes after a confirmed acknowledgement are a new analysis.
-TEST(FixMeasLine, TheSameReplyWhileItsAcknowledgementIsOwedIsMarkedRepeated) {
+TEST(FixMeasLine, TheSameReplyWhileItsAcknowledgementIsOwedIsMarkedRepeated)
+{
     TEmulatorConfig Config;
     Config.AckFailures = 3;
     Config.IdleReply = Emulator::TIdleReply::Last;
@@ -255,7 +269,8 @@ TEST(FixMeasLine, TheSameReplyWhileItsAcknowledgementIsOwedIsMarkedRepeated) {
     EXPECT_GT(Owner.Puts[1].ResultTime, Owner.Puts[0].ResultTime);
 }
 
-TEST(FixMeasLine, DeviceNumberZeroEndsTheRunWithoutSending) {
+TEST(FixMeasLine, DeviceNumberZeroEndsTheRunWithoutSending)
+{
     Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
     TTestOwner Owner;
     Owner.DevNumber = 0;
@@ -271,7 +286,8 @@ TEST(FixMeasLine, DeviceNumberZeroEndsTheRunWithoutSending) {
 // a moment later, on the same path (as an adapter does under its by-id
 // name): the run goes on by itself, the acknowledgement still owed goes to
 // the analyzer that came back, and the next result follows the gate.
-TEST(FixMeasLine, LostLineIsReopenedAndPollingGoesOn) {
+TEST(FixMeasLine, LostLineIsReopenedAndPollingGoesOn)
+{
     QTemporaryDir Dir;
     ASSERT_TRUE(Dir.isValid());
     const QString LinkPath = Dir.filePath(QStringLiteral("analyzer"));
@@ -322,7 +338,8 @@ TEST(FixMeasLine, LostLineIsReopenedAndPollingGoesOn) {
 
 // Stop (and closing the program) must not wait out the pause between two
 // attempts to reopen a lost port.
-TEST(FixMeasLine, StopEndsTheWaitForALostPortAtOnce) {
+TEST(FixMeasLine, StopEndsTheWaitForALostPortAtOnce)
+{
     TEmulatorConfig Config;
     Config.VanishAfterFrames = 1;
     Emulator::PtyAnalyzer Analyzer(Config);
@@ -338,7 +355,8 @@ TEST(FixMeasLine, StopEndsTheWaitForALostPortAtOnce) {
 // With the gate shut nothing goes over the line for two minutes; an adapter
 // pulled meanwhile (its device name goes away) shows as lost at once, not at
 // the next fetch.
-TEST(FixMeasLine, AnIdleRunNoticesThatItsDeviceIsGone) {
+TEST(FixMeasLine, AnIdleRunNoticesThatItsDeviceIsGone)
+{
     QTemporaryDir Dir;
     ASSERT_TRUE(Dir.isValid());
     const QString LinkPath = Dir.filePath(QStringLiteral("usb-adapter"));
@@ -356,7 +374,8 @@ TEST(FixMeasLine, AnIdleRunNoticesThatItsDeviceIsGone) {
 
 // What the window is told about each fetch: refused replies by their cause,
 // silence as such, and since when no fetch was answered.
-TEST(FixMeasLine, TheLinkSnapshotTellsRefusedRepliesFromSilence) {
+TEST(FixMeasLine, TheLinkSnapshotTellsRefusedRepliesFromSilence)
+{
     struct Case {
         const char *what;
         TEmulatorConfig config;
@@ -395,7 +414,8 @@ TEST(FixMeasLine, TheLinkSnapshotTellsRefusedRepliesFromSilence) {
 
 // Stop while the reply is still arriving: the pass ends as usual (result
 // and acknowledgement), then the run.
-TEST(FixMeasLine, StopDuringAFetchTakesEffectAfterThatPass) {
+TEST(FixMeasLine, StopDuringAFetchTakesEffectAfterThatPass)
+{
     TEmulatorConfig Config;
     Config.SplitAt = 10;
     Config.SplitGap = std::chrono::milliseconds(150);
@@ -411,7 +431,8 @@ TEST(FixMeasLine, StopDuringAFetchTakesEffectAfterThatPass) {
 
 // A modal box opened on the main thread for something else: the poller's
 // hand-offs go through its nested loop.
-TEST(FixMeasLine, HandOffsRunInsideANestedModalLoop) {
+TEST(FixMeasLine, HandOffsRunInsideANestedModalLoop)
+{
     Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
     TTestOwner Owner;
     bool InModal = false;
@@ -437,7 +458,8 @@ TEST(FixMeasLine, HandOffsRunInsideANestedModalLoop) {
 
 // The safety net: the component goes while its thread waits for the main
 // thread, which serves nothing meanwhile. No hang; the end handler runs.
-TEST(FixMeasLine, DestroyingAnActiveComponentStopsAndReapsTheThread) {
+TEST(FixMeasLine, DestroyingAnActiveComponentStopsAndReapsTheThread)
+{
     Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
     TTestOwner Owner;
     Owner.StartOn(Analyzer);
@@ -450,7 +472,8 @@ TEST(FixMeasLine, DestroyingAnActiveComponentStopsAndReapsTheThread) {
     QCoreApplication::processEvents(); // nothing queued may reach the dead component
 }
 
-TEST(FixMeasLine, DestroyingTheComponentFromItsOwnHandlerIsSafe) {
+TEST(FixMeasLine, DestroyingTheComponentFromItsOwnHandlerIsSafe)
+{
     TEmulatorConfig Config;
     Config.AckFailures = 1000;
     Emulator::PtyAnalyzer Analyzer(Config);
@@ -468,7 +491,8 @@ TEST(FixMeasLine, DestroyingTheComponentFromItsOwnHandlerIsSafe) {
 // An owner's handler that throws must not unwind through Qt's event
 // dispatch; the run ends as after a port error, and what the owner failed to
 // take is not acknowledged.
-TEST(FixMeasLine, HandlerThatThrowsEndsTheRunWithoutAcknowledging) {
+TEST(FixMeasLine, HandlerThatThrowsEndsTheRunWithoutAcknowledging)
+{
     Emulator::PtyAnalyzer Analyzer(TEmulatorConfig{});
     TTestOwner Owner;
     Owner.AfterPutResult = [] { throw std::runtime_error("journal is full"); };

@@ -15,7 +15,8 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(FixMeasLifeCycle, IdleComponentIgnoresStopAndStartsInactive) {
+TEST(FixMeasLifeCycle, IdleComponentIgnoresStopAndStartsInactive)
+{
     TTestOwner Owner;
     EXPECT_FALSE(Owner.Meas.Active());
     EXPECT_EQ(Owner.Meas.Port(), "COM1");
@@ -25,7 +26,8 @@ TEST(FixMeasLifeCycle, IdleComponentIgnoresStopAndStartsInactive) {
     EXPECT_TRUE(Owner.Events.empty());
 }
 
-TEST(FixMeasLifeCycle, PortThatCannotBeSetUpEndsTheRunWithError) {
+TEST(FixMeasLifeCycle, PortThatCannotBeSetUpEndsTheRunWithError)
+{
     TTestOwner Owner;
     int Created = 0;
     Owner.Meas.SetPortFactory([&](const QString &) -> std::unique_ptr<IPollPort> {
@@ -41,7 +43,8 @@ TEST(FixMeasLifeCycle, PortThatCannotBeSetUpEndsTheRunWithError) {
 
 // The owner's handler shows a modal box; the thread waits for it, a second
 // Start meanwhile is ignored, and the run ends with Error only afterwards.
-TEST(FixMeasLifeCycle, PortThatCannotBeOpenedIsReportedOnceThenEndsWithError) {
+TEST(FixMeasLifeCycle, PortThatCannotBeOpenedIsReportedOnceThenEndsWithError)
+{
     TTestOwner Owner;
     Owner.Meas.SetPort("/nonexistent/nivara-no-such-port");
     bool ActiveDuringBox = false;
@@ -64,11 +67,11 @@ TEST(FixMeasLifeCycle, PortThatCannotBeOpenedIsReportedOnceThenEndsWithError) {
     EXPECT_EQ(Owner.GetDevNumberCount, 0);
 }
 
-TEST(FixMeasLifeCycle, ActiveIsFalseInsideStartingAndTrueRightAfterStart) {
+TEST(FixMeasLifeCycle, ActiveIsFalseInsideStartingAndTrueRightAfterStart)
+{
     TTestOwner Owner;
-    Owner.Meas.SetPortFactory([](const QString &) -> std::unique_ptr<IPollPort> {
-        throw std::runtime_error("refused");
-    });
+    Owner.Meas.SetPortFactory(
+        [](const QString &) -> std::unique_ptr<IPollPort> { throw std::runtime_error("refused"); });
     bool ActiveInStarting = true;
     Owner.Meas.OnStarting = [&](QObject *) { ActiveInStarting = Owner.Meas.Active(); };
     Owner.Meas.Start();

@@ -13,7 +13,8 @@
 
 namespace {
 
-TEST(MainThreadCall, RunsOnTheMainThreadAndWaitsForIt) {
+TEST(MainThreadCall, RunsOnTheMainThreadAndWaitsForIt)
+{
     TMainThreadCall Channel;
     QThread *RanOn = nullptr;
     std::atomic<bool> Returned{false};
@@ -31,7 +32,8 @@ TEST(MainThreadCall, RunsOnTheMainThreadAndWaitsForIt) {
     EXPECT_EQ(RanOn, QCoreApplication::instance()->thread());
 }
 
-TEST(MainThreadCall, IsServedByANestedLoop) {
+TEST(MainThreadCall, IsServedByANestedLoop)
+{
     TMainThreadCall Channel;
     int CallsInModal = 0;
     bool InModal = false;
@@ -59,7 +61,8 @@ TEST(MainThreadCall, IsServedByANestedLoop) {
     EXPECT_EQ(CallsInModal, 3);
 }
 
-TEST(MainThreadCall, CancelReleasesAWaitingWorkerAndRefusesLaterCalls) {
+TEST(MainThreadCall, CancelReleasesAWaitingWorkerAndRefusesLaterCalls)
+{
     TMainThreadCall Channel;
     std::atomic<bool> Started{false};
     bool FirstRan = true, SecondRan = true, AnyRan = false;
@@ -80,7 +83,8 @@ TEST(MainThreadCall, CancelReleasesAWaitingWorkerAndRefusesLaterCalls) {
     EXPECT_FALSE(AnyRan);
 }
 
-TEST(MainThreadCall, AnExceptionReachesTheWorkerNotTheEventLoop) {
+TEST(MainThreadCall, AnExceptionReachesTheWorkerNotTheEventLoop)
+{
     TMainThreadCall Channel;
     std::atomic<bool> Returned{false};
     std::string Caught;

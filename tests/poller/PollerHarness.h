@@ -17,12 +17,16 @@
 class TWatchedPort final : public IPollPort {
 public:
     TWatchedPort(std::unique_ptr<IPollPort> Inner, std::atomic<bool> &IsOpen)
-        : FInner(std::move(Inner)), FIsOpen(IsOpen) {}
-    void Open() override {
+        : FInner(std::move(Inner)), FIsOpen(IsOpen)
+    {
+    }
+    void Open() override
+    {
         FInner->Open();
         FIsOpen = true;
     }
-    void Close() override {
+    void Close() override
+    {
         FInner->Close();
         FIsOpen = false;
     }
@@ -42,9 +46,9 @@ public:
     uint16_t DevNumber = 1;
     Emulator::TFakeClock Clock;
 
-    std::vector<std::string> Events;       // in order, consecutive repeats folded
+    std::vector<std::string> Events; // in order, consecutive repeats folded
     int GetDevNumberCount = 0;
-    std::vector<TFixMeasResult> Puts;      // the record as each OnPutResult saw it
+    std::vector<TFixMeasResult> Puts; // the record as each OnPutResult saw it
     int StopingCount = 0;
     bool StopError = false;
 
@@ -59,7 +63,8 @@ public:
     std::unique_ptr<TFixMeas> Poller = std::make_unique<TFixMeas>();
     TFixMeas &Meas = *Poller;
 
-    TTestOwner() {
+    TTestOwner()
+    {
         Meas.SetClock(Clock.AsClock());
         Meas.SetMonotonicClock(Clock.AsMonotonicClock());
         Meas.OnStarting = [this](QObject *) { Log("Starting"); };
@@ -95,7 +100,8 @@ public:
 
     // Starts a run on the emulated analyzer through the real serial port.
     void StartOn(const Emulator::PtyAnalyzer &Analyzer) { StartOnPort(PortName(Analyzer)); }
-    void StartOnPort(const QString &Name) {
+    void StartOnPort(const QString &Name)
+    {
         Meas.SetPort(Name);
         Meas.SetPortFactory([this](const QString &Name) -> std::unique_ptr<IPollPort> {
             return std::make_unique<TWatchedPort>(CreatePollComPort(Name), PortOpen);
@@ -105,16 +111,19 @@ public:
     void DestroyPoller() { Poller.reset(); }
 
     // The owner's way of waiting for the end: the event loop runs while Active.
-    bool WaitUntilIdle(int TimeoutMs = 15'000) {
+    bool WaitUntilIdle(int TimeoutMs = 15'000)
+    {
         return WaitFor([this] { return !Meas.Active(); }, TimeoutMs);
     }
-    bool StopAndWait(int TimeoutMs = 15'000) {
+    bool StopAndWait(int TimeoutMs = 15'000)
+    {
         Meas.Stop();
         return WaitUntilIdle(TimeoutMs);
     }
 
 private:
-    void Log(const std::string &Event) {
+    void Log(const std::string &Event)
+    {
         if (Events.empty() || Events.back() != Event)
             Events.push_back(Event);
     }

@@ -27,7 +27,8 @@ struct TDeviceLog {
 class TFakeDevice : public IComDevice {
 public:
     explicit TFakeDevice(TDeviceLog &Log) : FLog(Log) {}
-    TOsError Open(const std::string &Path) override {
+    TOsError Open(const std::string &Path) override
+    {
         FLog.Opened.push_back(Path);
         if (FLog.FailOpen)
             return FLog.FailOpen;
@@ -35,15 +36,18 @@ public:
         return 0;
     }
     bool IsOpen() const override { return FOpen; }
-    TOsError SetQueueSizes(int32_t In, int32_t Out) override {
+    TOsError SetQueueSizes(int32_t In, int32_t Out) override
+    {
         FLog.QueueSizes.emplace_back(In, Out);
         return FLog.FailQueues;
     }
-    TOsError SetLine(const TLineSettings &s) override {
+    TOsError SetLine(const TLineSettings &s) override
+    {
         FLog.Lines.push_back(s);
         return FLog.FailLine;
     }
-    TOsError SetTimeouts(const TTimeoutSettings &t) override {
+    TOsError SetTimeouts(const TTimeoutSettings &t) override
+    {
         FLog.Timeouts.push_back(t);
         return FLog.FailTimeouts;
     }
@@ -51,14 +55,16 @@ public:
     TOsError Purge(bool, bool) override { return 0; }
     TTransfer Write(const void *, int32_t Count) override { return {Count, 0}; }
     TTransfer Read(void *, int32_t) override { return {0, 0}; }
-    TOsError Close() override {
+    TOsError Close() override
+    {
         ++FLog.Closes;
         if (FLog.FailClose)
             return FLog.FailClose;
         FOpen = false;
         return 0;
     }
-    void Release() override {
+    void Release() override
+    {
         ++FLog.Releases;
         FOpen = false;
     }
@@ -73,7 +79,8 @@ protected:
     TDeviceLog Log;
     std::unique_ptr<TComPort> Port = std::make_unique<TComPort>(std::make_unique<TFakeDevice>(Log));
 
-    int CodeOf(void (TCustomComPort::*Operation)()) {
+    int CodeOf(void (TCustomComPort::*Operation)())
+    {
         try {
             (Port.get()->*Operation)();
         } catch (const EComPort &e) {
@@ -83,7 +90,8 @@ protected:
     }
 };
 
-TEST_F(ComPortLogic, DefaultsAsCreated) {
+TEST_F(ComPortLogic, DefaultsAsCreated)
+{
     EXPECT_FALSE(Port->Connected());
     EXPECT_EQ(Port->Port(), "COM1");
     EXPECT_EQ(Port->BaudRate(), br9600);
@@ -99,7 +107,8 @@ TEST_F(ComPortLogic, DefaultsAsCreated) {
     EXPECT_EQ(&Port->Timeouts().ComPort(), Port.get());
 }
 
-TEST_F(ComPortLogic, PollerConfigurationReachesTheDeviceAtOpen) {
+TEST_F(ComPortLogic, PollerConfigurationReachesTheDeviceAtOpen)
+{
     Port->SetPort("COM3");
     Port->SetBaudRate(br9600);
     Port->Parity().SetBits(prOdd);
@@ -119,7 +128,8 @@ TEST_F(ComPortLogic, PollerConfigurationReachesTheDeviceAtOpen) {
     EXPECT_EQ(Log.QueueSizes, (std::vector<std::pair<int32_t, int32_t>>{{1024, 1024}}));
 }
 
-TEST_F(ComPortLogic, ChangesOnAnOpenPortApplyTheirGroupOnlyWhenTheValueChanges) {
+TEST_F(ComPortLogic, ChangesOnAnOpenPortApplyTheirGroupOnlyWhenTheValueChanges)
+{
     Port->Open();
     Port->SetBaudRate(br9600);
     Port->Parity().SetBits(prNone);
@@ -148,7 +158,8 @@ TEST_F(ComPortLogic, ChangesOnAnOpenPortApplyTheirGroupOnlyWhenTheValueChanges) 
     EXPECT_EQ(Log.Lines.size(), 4u); // no group applies another's settings
 }
 
-TEST_F(ComPortLogic, CustomRateIsUsedOnlyWithBrCustom) {
+TEST_F(ComPortLogic, CustomRateIsUsedOnlyWithBrCustom)
+{
     Port->SetCustomBaudRate(31250);
     Port->Open();
     EXPECT_EQ(Log.Lines.back().BaudRate, 9600);
@@ -156,7 +167,8 @@ TEST_F(ComPortLogic, CustomRateIsUsedOnlyWithBrCustom) {
     EXPECT_EQ(Log.Lines.back().BaudRate, 31250);
 }
 
-TEST_F(ComPortLogic, PortRenameReopensOnlyAnOpenPort) {
+TEST_F(ComPortLogic, PortRenameReopensOnlyAnOpenPort)
+{
     Port->SetPort("ttyUSB0");
     EXPECT_TRUE(Log.Opened.empty());
     Port->Open();
@@ -168,7 +180,8 @@ TEST_F(ComPortLogic, PortRenameReopensOnlyAnOpenPort) {
     EXPECT_TRUE(Port->Connected());
 }
 
-TEST_F(ComPortLogic, ConnectedPropertyOpensAndCloses) {
+TEST_F(ComPortLogic, ConnectedPropertyOpensAndCloses)
+{
     Port->SetConnected(true);
     EXPECT_TRUE(Port->Connected());
     Port->SetConnected(false);
@@ -176,14 +189,15 @@ TEST_F(ComPortLogic, ConnectedPropertyOpensAndCloses) {
     EXPECT_EQ(Log.Closes, 1);
 }
 
-TEST_F(ComPortLogic, RefusedSettingsDuringOpenReleaseTheDevice) {
+TEST_F(ComPortLogic, RefusedSettingsDuringOpenReleaseTheDevice)
+{
     struct TCase {
         TOsError TDeviceLog::*Failure;
         TComError Code;
     };
-    for (const TCase c : {TCase{&TDeviceLog::FailQueues, ceSetupComFailed},
-                          TCase{&TDeviceLog::FailLine, ceSetStateFailed},
-                          TCase{&TDeviceLog::FailTimeouts, ceSetTimeoutsFailed}}) {
+    for (const TCase c :
+         {TCase{&TDeviceLog::FailQueues, ceSetupComFailed}, TCase{&TDeviceLog::FailLine, ceSetStateFailed},
+          TCase{&TDeviceLog::FailTimeouts, ceSetTimeoutsFailed}}) {
         Log = TDeviceLog{};
         Log.*c.Failure = EINVAL;
         EXPECT_EQ(CodeOf(&TCustomComPort::Open), c.Code);
@@ -192,7 +206,8 @@ TEST_F(ComPortLogic, RefusedSettingsDuringOpenReleaseTheDevice) {
     }
 }
 
-TEST_F(ComPortLogic, ModemStatusFailureLeavesThePortOpenForTheCallerToClose) {
+TEST_F(ComPortLogic, ModemStatusFailureLeavesThePortOpenForTheCallerToClose)
+{
     Log.FailModem = EIO;
     EXPECT_EQ(CodeOf(&TCustomComPort::Open), ceModemStatusFailed);
     EXPECT_TRUE(Port->Connected());
@@ -200,7 +215,8 @@ TEST_F(ComPortLogic, ModemStatusFailureLeavesThePortOpenForTheCallerToClose) {
     EXPECT_FALSE(Port->Connected());
 }
 
-TEST_F(ComPortLogic, FailedAbortKeepsThePortOpenButDestructionReleasesIt) {
+TEST_F(ComPortLogic, FailedAbortKeepsThePortOpenButDestructionReleasesIt)
+{
     Port->Open();
     Log.FailClose = EPERM;
     EXPECT_EQ(CodeOf(&TCustomComPort::Close), cePurgeFailed);
@@ -209,7 +225,8 @@ TEST_F(ComPortLogic, FailedAbortKeepsThePortOpenButDestructionReleasesIt) {
     EXPECT_EQ(Log.Releases, 1);
 }
 
-TEST_F(ComPortLogic, MissingBufferIsAnInvalidParameter) {
+TEST_F(ComPortLogic, MissingBufferIsAnInvalidParameter)
+{
     Port->Open();
     try {
         Port->Read(nullptr, 4);
@@ -224,27 +241,35 @@ TEST_F(ComPortLogic, MissingBufferIsAnInvalidParameter) {
     EXPECT_EQ(Port->Write(nullptr, 0), 0);
 }
 
-TEST(ComErrorText, TableAndUnknownCodes) {
+TEST(ComErrorText, TableAndUnknownCodes)
+{
     const std::pair<int, const char *> table[] = {
-        {1, "Unable to open com port"},       {2, "WriteFile function failed"},
-        {3, "ReadFile function failed"},      {4, "Invalid Async parameter"},
-        {5, "PurgeComm function failed"},     {7, "SetCommState function failed"},
-        {8, "SetCommTimeouts failed"},        {9, "SetupComm function failed"},
-        {10, "ClearCommError function failed"}, {11, "GetCommModemStatus function failed"},
-        {6, "Unknown Error #6"},              {0, "Unknown Error #0"},
+        {1, "Unable to open com port"},
+        {2, "WriteFile function failed"},
+        {3, "ReadFile function failed"},
+        {4, "Invalid Async parameter"},
+        {5, "PurgeComm function failed"},
+        {7, "SetCommState function failed"},
+        {8, "SetCommTimeouts failed"},
+        {9, "SetupComm function failed"},
+        {10, "ClearCommError function failed"},
+        {11, "GetCommModemStatus function failed"},
+        {6, "Unknown Error #6"},
+        {0, "Unknown Error #0"},
         {255, "Unknown Error #255"},
     };
     for (const auto &[code, text] : table)
         EXPECT_EQ(TComPort::ComErrorText(code), text) << code;
 }
 
-TEST(ComDevicePath, PortNamesMapToDevices) {
+TEST(ComDevicePath, PortNamesMapToDevices)
+{
     const std::pair<const char *, const char *> table[] = {
-        {"COM1", "/dev/ttyS0"},          {"com10", "/dev/ttyS9"},
-        {"ttyUSB0", "/dev/ttyUSB0"},     {"ttyACM3", "/dev/ttyACM3"},
-        {"/dev/pts/4", "/dev/pts/4"},    {"/dev/serial/by-id/usb-x", "/dev/serial/by-id/usb-x"},
-        {"COM0", "/dev/COM0"},           {"COM01", "/dev/COM01"},
-        {"COMX", "/dev/COMX"},           {"COM", "/dev/COM"},
+        {"COM1", "/dev/ttyS0"},       {"com10", "/dev/ttyS9"},
+        {"ttyUSB0", "/dev/ttyUSB0"},  {"ttyACM3", "/dev/ttyACM3"},
+        {"/dev/pts/4", "/dev/pts/4"}, {"/dev/serial/by-id/usb-x", "/dev/serial/by-id/usb-x"},
+        {"COM0", "/dev/COM0"},        {"COM01", "/dev/COM01"},
+        {"COMX", "/dev/COMX"},        {"COM", "/dev/COM"},
     };
     for (const auto &[name, path] : table)
         EXPECT_EQ(ComDevicePath(name), path) << name;

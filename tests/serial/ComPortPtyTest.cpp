@@ -17,12 +17,14 @@ namespace {
 using namespace std::chrono;
 using TClock = steady_clock;
 
-long ElapsedMs(TClock::time_point Since) {
+long ElapsedMs(TClock::time_point Since)
+{
     return static_cast<long>(duration_cast<milliseconds>(TClock::now() - Since).count());
 }
 
 // Configured the way the poller configures its port.
-void ConfigureForPolling(TComPort &Port, const std::string &Name) {
+void ConfigureForPolling(TComPort &Port, const std::string &Name)
+{
     Port.SetPort(Name);
     Port.SetBaudRate(br9600);
     Port.Parity().SetBits(prOdd);
@@ -32,7 +34,8 @@ void ConfigureForPolling(TComPort &Port, const std::string &Name) {
 
 class ComPortOnPty : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ConfigureForPolling(FPort, FPty.SlavePath());
         FPort.Open();
         ASSERT_TRUE(FPort.Connected());
@@ -41,7 +44,8 @@ protected:
     TComPort FPort;
 };
 
-TEST_F(ComPortOnPty, ReadWithNothingArrivingTimesOutWithZeroAndMarker) {
+TEST_F(ComPortOnPty, ReadWithNothingArrivingTimesOutWithZeroAndMarker)
+{
     std::array<uint8_t, 4> buf{0x11, 0x22, 0x33, 0x44};
     const auto start = TClock::now();
     EXPECT_EQ(FPort.Read(buf.data(), 4), 0);
@@ -57,7 +61,8 @@ TEST_F(ComPortOnPty, ReadWithNothingArrivingTimesOutWithZeroAndMarker) {
 constexpr int32_t LongTimeoutMs = 3000;
 constexpr long WellBeforeItMs = 1500;
 
-TEST_F(ComPortOnPty, BytesAlreadyWaitingReturnAtOnce) {
+TEST_F(ComPortOnPty, BytesAlreadyWaitingReturnAtOnce)
+{
     FPort.Timeouts().SetReadTotalConstant(LongTimeoutMs);
     FPty.SendAndSettle({0xA1, 0xA2});
     std::array<uint8_t, 4> buf{};
@@ -68,7 +73,8 @@ TEST_F(ComPortOnPty, BytesAlreadyWaitingReturnAtOnce) {
     EXPECT_EQ(buf[1], 0xA2);
 }
 
-TEST_F(ComPortOnPty, ReadReturnsAsSoonAsTheCountIsIn) {
+TEST_F(ComPortOnPty, ReadReturnsAsSoonAsTheCountIsIn)
+{
     FPort.Timeouts().SetReadTotalConstant(LongTimeoutMs);
     std::thread farEnd([&] {
         std::this_thread::sleep_for(milliseconds(40));
@@ -90,7 +96,8 @@ TEST_F(ComPortOnPty, ReadReturnsAsSoonAsTheCountIsIn) {
     EXPECT_EQ(buf[0], 5);
 }
 
-TEST_F(ComPortOnPty, FewerBytesThanAskedReturnAfterTheTimeOut) {
+TEST_F(ComPortOnPty, FewerBytesThanAskedReturnAfterTheTimeOut)
+{
     std::thread farEnd([&] {
         std::this_thread::sleep_for(milliseconds(40));
         FPty.Send({7, 8});
@@ -105,7 +112,8 @@ TEST_F(ComPortOnPty, FewerBytesThanAskedReturnAfterTheTimeOut) {
     EXPECT_LT(ms, 2000);
 }
 
-TEST_F(ComPortOnPty, ShortAnswerIntoLongBufferThenNothing) {
+TEST_F(ComPortOnPty, ShortAnswerIntoLongBufferThenNothing)
+{
     const std::vector<uint8_t> answer = Bytes(38, 0x20);
     std::thread farEnd([&] {
         std::this_thread::sleep_for(milliseconds(30));
@@ -127,7 +135,8 @@ TEST_F(ComPortOnPty, ShortAnswerIntoLongBufferThenNothing) {
     EXPECT_EQ(buf[37], answer[37]);
 }
 
-TEST_F(ComPortOnPty, ClearBufferDiscardsEarlierBytes) {
+TEST_F(ComPortOnPty, ClearBufferDiscardsEarlierBytes)
+{
     FPty.SendAndSettle({9, 9, 9});
     FPort.ClearBuffer(true, true);
     FPty.SendAndSettle({5});
@@ -136,13 +145,15 @@ TEST_F(ComPortOnPty, ClearBufferDiscardsEarlierBytes) {
     EXPECT_EQ(buf[0], 5);
 }
 
-TEST_F(ComPortOnPty, WriteSendsTheWholeBlock) {
+TEST_F(ComPortOnPty, WriteSendsTheWholeBlock)
+{
     const std::vector<uint8_t> frame{0x12, 0x34, 0x56, 0x78, 0x06};
     EXPECT_EQ(FPort.Write(frame.data(), 5), 5);
     EXPECT_EQ(FPty.Receive(), frame);
 }
 
-TEST_F(ComPortOnPty, WriteEndsAtItsTimeOutWhenTheFarEndTakesNothing) {
+TEST_F(ComPortOnPty, WriteEndsAtItsTimeOutWhenTheFarEndTakesNothing)
+{
     FPort.Timeouts().SetWriteTotalMultiplier(0);
     FPort.Timeouts().SetWriteTotalConstant(300);
     const std::vector<uint8_t> block(1 << 20, 0x55); // far more than a pty holds
@@ -155,7 +166,8 @@ TEST_F(ComPortOnPty, WriteEndsAtItsTimeOutWhenTheFarEndTakesNothing) {
     EXPECT_LT(ms, 3000);
 }
 
-TEST_F(ComPortOnPty, NulBytesAreDiscardedOnlyWhenAsked) {
+TEST_F(ComPortOnPty, NulBytesAreDiscardedOnlyWhenAsked)
+{
     FPty.SendAndSettle({0, 1, 0, 2});
     std::array<uint8_t, 8> buf{};
     EXPECT_EQ(FPort.Read(buf.data(), 8), 4);
@@ -171,7 +183,8 @@ TEST_F(ComPortOnPty, NulBytesAreDiscardedOnlyWhenAsked) {
     EXPECT_EQ(buf[0], 0xFF);
 }
 
-TEST_F(ComPortOnPty, OpenTwiceAndCloseTwiceDoNothingMore) {
+TEST_F(ComPortOnPty, OpenTwiceAndCloseTwiceDoNothingMore)
+{
     FPty.SendAndSettle({4, 2});
     FPort.Open(); // must not reopen: the waiting bytes would be gone
     std::array<uint8_t, 4> buf{};
@@ -182,7 +195,8 @@ TEST_F(ComPortOnPty, OpenTwiceAndCloseTwiceDoNothingMore) {
     EXPECT_FALSE(FPort.Connected());
 }
 
-TEST_F(ComPortOnPty, SecondOpenOfTheSameDeviceFails) {
+TEST_F(ComPortOnPty, SecondOpenOfTheSameDeviceFails)
+{
     TComPort other;
     other.SetPort(FPty.SlavePath());
     try {
@@ -198,7 +212,8 @@ TEST_F(ComPortOnPty, SecondOpenOfTheSameDeviceFails) {
     EXPECT_TRUE(other.Connected());
 }
 
-TEST_F(ComPortOnPty, DestroyingAnOpenPortReleasesTheDevice) {
+TEST_F(ComPortOnPty, DestroyingAnOpenPortReleasesTheDevice)
+{
     {
         TComPort temporary;
         temporary.SetPort(FPty.SlavePath());
@@ -208,14 +223,16 @@ TEST_F(ComPortOnPty, DestroyingAnOpenPortReleasesTheDevice) {
     EXPECT_NO_THROW(FPort.Open());
 }
 
-TEST_F(ComPortOnPty, SameNameKeepsThePortOpenAsItIs) {
+TEST_F(ComPortOnPty, SameNameKeepsThePortOpenAsItIs)
+{
     FPty.SendAndSettle({1, 2, 3});
     FPort.SetPort(FPty.SlavePath());
     std::array<uint8_t, 4> buf{};
     EXPECT_EQ(FPort.Read(buf.data(), 4), 3);
 }
 
-TEST_F(ComPortOnPty, NewNameReopensOnTheOtherDevice) {
+TEST_F(ComPortOnPty, NewNameReopensOnTheOtherDevice)
+{
     TPty second;
     FPort.SetPort(second.SlavePath());
     EXPECT_TRUE(FPort.Connected());
@@ -228,7 +245,8 @@ TEST_F(ComPortOnPty, NewNameReopensOnTheOtherDevice) {
     EXPECT_NO_THROW(other.Open());
 }
 
-TEST_F(ComPortOnPty, SettingsChangeOnAnOpenPortIncludingArbitraryRates) {
+TEST_F(ComPortOnPty, SettingsChangeOnAnOpenPortIncludingArbitraryRates)
+{
     for (TBaudRate rate : {br14400, br56000, br128000, br256000, br115200})
         EXPECT_NO_THROW(FPort.SetBaudRate(rate)) << int(rate);
     FPort.SetCustomBaudRate(250000);
@@ -238,7 +256,8 @@ TEST_F(ComPortOnPty, SettingsChangeOnAnOpenPortIncludingArbitraryRates) {
     EXPECT_NO_THROW(FPort.Parity().SetBits(prMark));
 }
 
-TEST_F(ComPortOnPty, RefusedLineSettingOnAnOpenPortRaisesAndKeepsItOpen) {
+TEST_F(ComPortOnPty, RefusedLineSettingOnAnOpenPortRaisesAndKeepsItOpen)
+{
     try {
         FPort.FlowControl().SetControlRTS(rtsToggle);
         FAIL() << "RTS toggling accepted";
@@ -250,7 +269,8 @@ TEST_F(ComPortOnPty, RefusedLineSettingOnAnOpenPortRaisesAndKeepsItOpen) {
 
 // The far end going away (pty master closed, like a USB adapter pulled) must
 // make the next operation fail promptly, never hang or look like a time-out.
-TEST_F(ComPortOnPty, VanishedDeviceFailsTheNextOperation) {
+TEST_F(ComPortOnPty, VanishedDeviceFailsTheNextOperation)
+{
     FPort.Timeouts().SetReadTotalConstant(LongTimeoutMs);
     FPty.CloseMaster();
     std::array<uint8_t, 4> buf{};
@@ -272,7 +292,8 @@ TEST_F(ComPortOnPty, VanishedDeviceFailsTheNextOperation) {
     EXPECT_FALSE(FPort.Connected());
 }
 
-TEST_F(ComPortOnPty, DeviceVanishingDuringAReadEndsIt) {
+TEST_F(ComPortOnPty, DeviceVanishingDuringAReadEndsIt)
+{
     std::thread farEnd([&] {
         std::this_thread::sleep_for(milliseconds(50));
         FPty.CloseMaster();
@@ -285,7 +306,8 @@ TEST_F(ComPortOnPty, DeviceVanishingDuringAReadEndsIt) {
     EXPECT_LT(ElapsedMs(start), WellBeforeItMs);
 }
 
-TEST(ComPortOpen, MissingDeviceFailsWithCodeOneAndStaysClosed) {
+TEST(ComPortOpen, MissingDeviceFailsWithCodeOneAndStaysClosed)
+{
     TComPort port;
     port.SetPort("/nonexistent/ttyNivara");
     testing::internal::CaptureStderr();
@@ -304,7 +326,8 @@ TEST(ComPortOpen, MissingDeviceFailsWithCodeOneAndStaysClosed) {
     EXPECT_NO_THROW(port.Close());
 }
 
-TEST(ComPortOpen, WindowsNameOfAnAbsentPortNamesItInTheMessage) {
+TEST(ComPortOpen, WindowsNameOfAnAbsentPortNamesItInTheMessage)
+{
     TComPort port;
     port.SetPort("COM7");
     testing::internal::CaptureStderr();
@@ -321,7 +344,8 @@ TEST(ComPortOpen, WindowsNameOfAnAbsentPortNamesItInTheMessage) {
     testing::internal::GetCapturedStderr();
 }
 
-TEST(ComPortOpen, AFileThatIsNoTerminalIsNeitherOpenedNorChanged) {
+TEST(ComPortOpen, AFileThatIsNoTerminalIsNeitherOpenedNorChanged)
+{
     char path[] = "/tmp/nivara-notatty-XXXXXX";
     const int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
@@ -346,7 +370,8 @@ TEST(ComPortOpen, AFileThatIsNoTerminalIsNeitherOpenedNorChanged) {
     std::remove(path);
 }
 
-TEST(ComPortOpen, UnusableRateFailsWithCodeSevenAndReleasesTheDevice) {
+TEST(ComPortOpen, UnusableRateFailsWithCodeSevenAndReleasesTheDevice)
+{
     TPty pty;
     TComPort port;
     port.SetPort(pty.SlavePath());
@@ -365,7 +390,8 @@ TEST(ComPortOpen, UnusableRateFailsWithCodeSevenAndReleasesTheDevice) {
     EXPECT_NO_THROW(other.Open());
 }
 
-TEST(ComPortClosed, OperationsRaisePortErrors) {
+TEST(ComPortClosed, OperationsRaisePortErrors)
+{
     TComPort port;
     std::array<uint8_t, 4> buf{0, 0, 0, 0};
     auto codeOf = [](auto &&Operation) {

@@ -13,7 +13,8 @@ namespace {
 
 class FakeSysfs : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         Root = fs::temp_directory_path() /
                ("nivara-sysfs-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -23,7 +24,8 @@ protected:
     void TearDown() override { fs::remove_all(Root); }
 
     // A tty with hardware behind it; Type is the serial_core "type" file, if any.
-    void AddDevice(const std::string &Name, const char *Type = nullptr) {
+    void AddDevice(const std::string &Name, const char *Type = nullptr)
+    {
         fs::create_directories(Root / Name);
         fs::create_directories(Root / "devices" / Name);
         fs::create_directory_symlink(Root / "devices" / Name, Root / Name / "device");
@@ -38,7 +40,8 @@ protected:
     fs::path Root;
 };
 
-TEST_F(FakeSysfs, DevicesWithHardwareBehindThemSortedIgnoringCase) {
+TEST_F(FakeSysfs, DevicesWithHardwareBehindThemSortedIgnoringCase)
+{
     AddDevice("ttyS3", "4");
     AddDevice("ttyS1", "4");
     AddDevice("ttyS10", "4");
@@ -50,37 +53,43 @@ TEST_F(FakeSysfs, DevicesWithHardwareBehindThemSortedIgnoringCase) {
     EXPECT_EQ(Names(), "ttyACM0,ttyS1,ttyS10,ttyS3,ttyUSB0");
 }
 
-TEST_F(FakeSysfs, PlaceholderUartsAreSkipped) {
-    AddDevice("ttyS0", "4");  // a 16550A
-    AddDevice("ttyS1", "0");  // no UART found at that address
-    AddDevice("ttyS2", "x");  // unreadable type: kept
+TEST_F(FakeSysfs, PlaceholderUartsAreSkipped)
+{
+    AddDevice("ttyS0", "4"); // a 16550A
+    AddDevice("ttyS1", "0"); // no UART found at that address
+    AddDevice("ttyS2", "x"); // unreadable type: kept
     AddDevice("ttyAMA0", "0");
     EXPECT_EQ(Names(), "ttyS0,ttyS2");
 }
 
-TEST_F(FakeSysfs, DuplicatesIgnoringCaseGiveOneName) {
+TEST_F(FakeSysfs, DuplicatesIgnoringCaseGiveOneName)
+{
     AddDevice("ttyUSB0");
     AddDevice("TTYUSB0");
     AddDevice("ttyusb0");
     EXPECT_EQ(Names(), "TTYUSB0");
 }
 
-TEST_F(FakeSysfs, BrokenDeviceLinkDoesNotCount) {
+TEST_F(FakeSysfs, BrokenDeviceLinkDoesNotCount)
+{
     AddDevice("ttyUSB1");
     fs::remove_all(Root / "devices" / "ttyUSB1");
     EXPECT_EQ(Names(), "");
 }
 
-TEST_F(FakeSysfs, SlashInADeviceNameGivesItsPath) {
+TEST_F(FakeSysfs, SlashInADeviceNameGivesItsPath)
+{
     AddDevice("tts!0");
     EXPECT_EQ(Names(), "/dev/tts/0");
 }
 
-TEST(GetSerialPortNames, MissingFolderGivesAnEmptyList) {
+TEST(GetSerialPortNames, MissingFolderGivesAnEmptyList)
+{
     EXPECT_EQ(GetSerialPortNames("/nonexistent/sys/class/tty"), "");
 }
 
-TEST(PortNameList, JoinQuotesWhatWouldBreakTheListAndSplitTakesItBack) {
+TEST(PortNameList, JoinQuotesWhatWouldBreakTheListAndSplitTakesItBack)
+{
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{}, ""},
         {{"COM1"}, "COM1"},
@@ -94,7 +103,8 @@ TEST(PortNameList, JoinQuotesWhatWouldBreakTheListAndSplitTakesItBack) {
     }
 }
 
-TEST(PortNameList, SplitIsLenientWithHandWrittenText) {
+TEST(PortNameList, SplitIsLenientWithHandWrittenText)
+{
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"a,", {"a", ""}},
         {",a", {"", "a"}},

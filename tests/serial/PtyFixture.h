@@ -16,7 +16,8 @@
 // plays the far end through the master.
 class TPty {
 public:
-    TPty() {
+    TPty()
+    {
         FMaster = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (FMaster < 0 || grantpt(FMaster) != 0 || unlockpt(FMaster) != 0)
             throw std::runtime_error("no pseudo-terminal");
@@ -31,17 +32,20 @@ public:
 
     const std::string &SlavePath() const { return FSlavePath; }
 
-    void Send(const std::vector<uint8_t> &Bytes) const {
+    void Send(const std::vector<uint8_t> &Bytes) const
+    {
         if (write(FMaster, Bytes.data(), Bytes.size()) != static_cast<ssize_t>(Bytes.size()))
             throw std::runtime_error("pty write failed");
     }
     // Sends, then gives the kernel time to move the bytes to the slave's queue.
-    void SendAndSettle(const std::vector<uint8_t> &Bytes) const {
+    void SendAndSettle(const std::vector<uint8_t> &Bytes) const
+    {
         Send(Bytes);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     // What the port has written, collected until nothing more comes for a while.
-    std::vector<uint8_t> Receive(int QuietMs = 100) const {
+    std::vector<uint8_t> Receive(int QuietMs = 100) const
+    {
         std::vector<uint8_t> out;
         pollfd p{FMaster, POLLIN, 0};
         while (poll(&p, 1, QuietMs) > 0 && (p.revents & POLLIN)) {
@@ -53,7 +57,8 @@ public:
         }
         return out;
     }
-    void CloseMaster() {
+    void CloseMaster()
+    {
         if (FMaster >= 0)
             close(FMaster);
         FMaster = -1;
@@ -64,7 +69,8 @@ private:
     std::string FSlavePath;
 };
 
-inline std::vector<uint8_t> Bytes(size_t Count, uint8_t First = 1) {
+inline std::vector<uint8_t> Bytes(size_t Count, uint8_t First = 1)
+{
     std::vector<uint8_t> v(Count);
     for (size_t i = 0; i < Count; ++i)
         v[i] = static_cast<uint8_t>(First + i);

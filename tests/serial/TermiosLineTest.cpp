@@ -9,20 +9,23 @@
 
 namespace {
 
-TLineSettings PollerSettings() {
+TLineSettings PollerSettings()
+{
     TLineSettings s;
     s.BaudRate = 9600;
     s.Parity = prOdd;
     return s;
 }
 
-TTermiosRecord Built(const TLineSettings &s) {
+TTermiosRecord Built(const TLineSettings &s)
+{
     const auto line = BuildTermiosLine(s);
     EXPECT_TRUE(line.has_value());
     return line ? line->Record : TTermiosRecord{};
 }
 
-TEST(TermiosLine, PollerSettingsMakeA9600O81RawLineWithModemLinesOff) {
+TEST(TermiosLine, PollerSettingsMakeA9600O81RawLineWithModemLinesOff)
+{
     const auto line = BuildTermiosLine(PollerSettings());
     ASSERT_TRUE(line);
     const TTermiosRecord &r = line->Record;
@@ -42,7 +45,8 @@ TEST(TermiosLine, PollerSettingsMakeA9600O81RawLineWithModemLinesOff) {
     EXPECT_FALSE(line->Rts);
 }
 
-TEST(TermiosLine, CharacterFormat) {
+TEST(TermiosLine, CharacterFormat)
+{
     struct TCase {
         TDataBits Data;
         TParityBits Parity;
@@ -69,7 +73,8 @@ TEST(TermiosLine, CharacterFormat) {
     }
 }
 
-TEST(TermiosLine, FlowControlAndModemLines) {
+TEST(TermiosLine, FlowControlAndModemLines)
+{
     struct TCase {
         const char *Name;
         void (*Set)(TLineSettings &);
@@ -111,7 +116,8 @@ TEST(TermiosLine, FlowControlAndModemLines) {
     EXPECT_EQ(r.Cc[VSTOP], 0x15);
 }
 
-TEST(TermiosLine, WhatTheKernelCannotDoIsRefused) {
+TEST(TermiosLine, WhatTheKernelCannotDoIsRefused)
+{
     struct TCase {
         const char *Name;
         void (*Set)(TLineSettings &);
@@ -142,10 +148,11 @@ TEST(TermiosLine, WhatTheKernelCannotDoIsRefused) {
     }
 }
 
-TEST(TermiosLine, RatesWithoutASpeedCodeAreArbitraryRates) {
+TEST(TermiosLine, RatesWithoutASpeedCodeAreArbitraryRates)
+{
     const std::pair<int32_t, bool> rates[] = {
-        {110, false},   {9600, false},   {57600, false}, {115200, false}, {14400, true},
-        {56000, true},  {128000, true},  {256000, true}, {31250, true},   {1, true},
+        {110, false},  {9600, false},  {57600, false}, {115200, false}, {14400, true},
+        {56000, true}, {128000, true}, {256000, true}, {31250, true},   {1, true},
     };
     for (const auto &[rate, arbitrary] : rates) {
         TLineSettings s;
@@ -156,7 +163,8 @@ TEST(TermiosLine, RatesWithoutASpeedCodeAreArbitraryRates) {
     }
 }
 
-TEST(TermiosLine, ReadBackComparison) {
+TEST(TermiosLine, ReadBackComparison)
+{
     const TTermiosRecord wanted = Built(PollerSettings());
 
     // A pty runs 8 bits without parity whatever it is asked.

@@ -62,8 +62,8 @@ TEST(NumberTextRules, TheProgramItsToolsBenchmarksAndTestsKeepThem)
     for (const char *folder : {"analyzer", "app", "journal", "serial", "tools", "bench", "tests"}) {
         for (const fs::directory_entry &entry : fs::recursive_directory_iterator(root / folder)) {
             const std::string extension = entry.path().extension().string();
-            if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h")
-                || entry.path().parent_path().filename() == "source-rules")
+            if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h") ||
+                entry.path().parent_path().filename() == "source-rules")
                 continue;
             std::ifstream in(entry.path(), std::ios::binary);
             const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

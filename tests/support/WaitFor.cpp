@@ -20,12 +20,12 @@ bool WaitFor(const std::function<bool()> &Done, int TimeoutMs)
 
 TWatchdog::TWatchdog(std::chrono::milliseconds Limit, const char *Message)
     : FThread([this, Limit, Message] {
-          std::unique_lock lock(FMutex);
-          if (!FDoneChanged.wait_for(lock, Limit, [this] { return FDone; })) {
-              std::fprintf(stderr, "hang: %s\n", Message);
-              std::abort();
-          }
-      })
+        std::unique_lock lock(FMutex);
+        if (!FDoneChanged.wait_for(lock, Limit, [this] { return FDone; })) {
+            std::fprintf(stderr, "hang: %s\n", Message);
+            std::abort();
+        }
+    })
 {
 }
 

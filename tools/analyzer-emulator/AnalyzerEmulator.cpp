@@ -11,8 +11,14 @@ using namespace AnalyzerProtocol;
 
 namespace {
 
-bool IsFirstAddressByte(uint8_t b) { return (b & 0xF0) == 0x90; }
-bool IsOtherAddressByte(uint8_t b) { return (b & 0xF0) == 0xA0; }
+bool IsFirstAddressByte(uint8_t b)
+{
+    return (b & 0xF0) == 0x90;
+}
+bool IsOtherAddressByte(uint8_t b)
+{
+    return (b & 0xF0) == 0xA0;
+}
 
 // A frame can start at the front of Pending as far as its bytes go.
 bool CanStartFrame(const Bytes &Pending)
@@ -64,8 +70,10 @@ std::string ValidateConfig(const TEmulatorConfig &c)
 }
 
 AnalyzerEmulator::AnalyzerEmulator(TEmulatorConfig Config, Clock::time_point Start)
-    : FConfig(std::move(Config)), FAddress(AddressBytes(FConfig.DevNumber)), FStart(Start),
-      FAckFailuresLeft(FConfig.AckFailures)
+    : FConfig(std::move(Config))
+    , FAddress(AddressBytes(FConfig.DevNumber))
+    , FStart(Start)
+    , FAckFailuresLeft(FConfig.AckFailures)
 {
     if (const std::string problem = ValidateConfig(FConfig); !problem.empty())
         throw std::invalid_argument(problem);
@@ -154,8 +162,10 @@ TFrameEvent AnalyzerEmulator::Handle(const TRequestFrame &Frame, Clock::time_poi
         ev.Action = what + ", " + std::to_string(reply.size()) + " bytes";
         const size_t split = static_cast<size_t>(FConfig.SplitAt);
         if (split > 0 && split < reply.size()) {
-            ev.Reply.push_back({std::chrono::milliseconds(0), Bytes(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(split))});
-            ev.Reply.push_back({FConfig.SplitGap, Bytes(reply.begin() + static_cast<std::ptrdiff_t>(split), reply.end())});
+            ev.Reply.push_back({std::chrono::milliseconds(0),
+                                Bytes(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(split))});
+            ev.Reply.push_back(
+                {FConfig.SplitGap, Bytes(reply.begin() + static_cast<std::ptrdiff_t>(split), reply.end())});
             ev.Action += " in two pieces";
         } else {
             ev.Reply.push_back({std::chrono::milliseconds(0), reply});
@@ -192,9 +202,7 @@ TFrameEvent AnalyzerEmulator::Handle(const TRequestFrame &Frame, Clock::time_poi
             ev.Action = "ack: nothing owed, echoed";
         }
         break;
-    default:
-        ev.Action = "unknown command, ignored";
-        break;
+    default: ev.Action = "unknown command, ignored"; break;
     }
     return ev;
 }

@@ -20,16 +20,16 @@ using Bytes = std::vector<uint8_t>;
 
 // What to answer to a fetch when no unacknowledged result is ready.
 enum class TIdleReply {
-    Silent,     // no answer: the master's read times out
-    Last,       // the last result sent, again
+    Silent, // no answer: the master's read times out
+    Last,   // the last result sent, again
 };
 
 struct TEmulatorConfig {
     uint16_t DevNumber = 1;
-    uint16_t Status = 0;                 // sent only with 12 values
+    uint16_t Status = 0; // sent only with 12 values
     uint8_t GroupNumber = 1;
-    std::vector<double> Values = {20.0, 3.45, 8.5, 1028.0};   // 4, 6, 7 or 12
-    std::chrono::milliseconds Interval{126000};                // between new results
+    std::vector<double> Values = {20.0, 3.45, 8.5, 1028.0}; // 4, 6, 7 or 12
+    std::chrono::milliseconds Interval{126000};             // between new results
     TIdleReply IdleReply = TIdleReply::Silent;
     // Result #n+1 carries Values[0] + n, so that no two analyses are byte for
     // byte alike (as real ones practically never are).
@@ -40,14 +40,14 @@ struct TEmulatorConfig {
     bool Queue = false;
 
     // Faults, for tests of the master.
-    bool NoAnswer = false;               // never answer anything
-    bool WrongEcho = false;              // fetch replies echo A1 A0 A2 A3
-    int ReplyLength = 0;                 // >0: fetch replies padded or cut to this length, echo kept
-    int SplitAt = 0;                     // >0: fetch replies sent in two pieces split here
+    bool NoAnswer = false;  // never answer anything
+    bool WrongEcho = false; // fetch replies echo A1 A0 A2 A3
+    int ReplyLength = 0;    // >0: fetch replies padded or cut to this length, echo kept
+    int SplitAt = 0;        // >0: fetch replies sent in two pieces split here
     std::chrono::milliseconds SplitGap{50};
-    int BadValue = -1;                   // >=0: that value's FP8 field carries a byte 0x7E
-    int AckFailures = 0;                 // the first N acknowledge frames get no answer
-    int VanishAfterFrames = 0;           // >0: answer N frames, vanish at the next one
+    int BadValue = -1;         // >=0: that value's FP8 field carries a byte 0x7E
+    int AckFailures = 0;       // the first N acknowledge frames get no answer
+    int VanishAfterFrames = 0; // >0: answer N frames, vanish at the next one
 };
 
 // Checks a configuration; returns an empty string or what is wrong with it.
@@ -61,9 +61,9 @@ struct TReplyPiece {
 
 struct TFrameEvent {
     AnalyzerProtocol::TRequestFrame Frame{};
-    std::string Action;                  // what the analyzer made of it, for the log
-    std::vector<TReplyPiece> Reply;      // empty: no answer
-    bool Vanish = false;                 // the line goes dead instead of answering
+    std::string Action;             // what the analyzer made of it, for the log
+    std::vector<TReplyPiece> Reply; // empty: no answer
+    bool Vanish = false;            // the line goes dead instead of answering
 };
 
 class AnalyzerEmulator {
@@ -91,12 +91,12 @@ private:
     TEmulatorConfig FConfig;
     AnalyzerProtocol::TAddress FAddress;
     Clock::time_point FStart;
-    Bytes FPending;                      // start of a frame still arriving
+    Bytes FPending; // start of a frame still arriving
     size_t FDiscarded = 0;
     int FFrames = 0;
     int FAckFailuresLeft = 0;
-    long long FAcknowledged = -1;        // index of the last acknowledged result
-    long long FSent = -1;                // index of the last result sent
+    long long FAcknowledged = -1; // index of the last acknowledged result
+    long long FSent = -1;         // index of the last result sent
     bool FVanished = false;
 };
 

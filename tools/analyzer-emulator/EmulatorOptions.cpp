@@ -17,8 +17,8 @@ long long ParseInteger(const std::string &Option, const std::string &Text, long 
     long long value = 0;
     const auto [end, ec] = std::from_chars(first, last, value, hex ? 16 : 10);
     if (ec != std::errc() || end != last || first == last || value < Min || value > Max)
-        throw std::invalid_argument(Option + ": expected a whole number from " + std::to_string(Min) + " to "
-                                    + std::to_string(Max) + ", got '" + Text + "'");
+        throw std::invalid_argument(Option + ": expected a whole number from " + std::to_string(Min) + " to " +
+                                    std::to_string(Max) + ", got '" + Text + "'");
     return value;
 }
 
@@ -55,8 +55,7 @@ const std::vector<double> &DefaultValues()
 {
     // Temperature, fat, solids-not-fat, density, protein, added water, the
     // seventh indicator, lactose, salts, the tenth, freezing point, homogenisation.
-    static const std::vector<double> values = {20.0, 3.45, 8.5, 1028.0, 3.2, 0.0,
-                                               12.0, 4.7, 0.7, 12.1, -0.52, 95.0};
+    static const std::vector<double> values = {20.0, 3.45, 8.5, 1028.0, 3.2, 0.0, 12.0, 4.7, 0.7, 12.1, -0.52, 95.0};
     return values;
 }
 
@@ -144,8 +143,8 @@ TRunOptions ParseOptions(const std::vector<std::string> &Args)
 
     if (count != 0) {
         if (haveValues && static_cast<int>(c.Values.size()) != count)
-            throw std::invalid_argument("--count " + std::to_string(count) + " but " + std::to_string(c.Values.size())
-                                        + " values given");
+            throw std::invalid_argument("--count " + std::to_string(count) + " but " + std::to_string(c.Values.size()) +
+                                        " values given");
         if (!haveValues)
             c.Values.assign(DefaultValues().begin(), DefaultValues().begin() + count);
     }

@@ -11,8 +11,8 @@ namespace Emulator {
 
 struct TRunOptions {
     TEmulatorConfig Config;
-    std::string LinkPath;     // symlink to create to the slave path
-    std::string LogPath;      // frame log; standard error when empty
+    std::string LinkPath; // symlink to create to the slave path
+    std::string LogPath;  // frame log; standard error when empty
     bool Help = false;
 };
 

@@ -5,8 +5,8 @@
 namespace Emulator {
 
 PtyAnalyzer::PtyAnalyzer(TEmulatorConfig Config, PtyRunner::LogSink Log)
-    : FEmulator(std::move(Config), Clock::now()),
-      FRunner(FEmulator, std::move(Log), [this](const TLineEvent &Event) { Record(Event); })
+    : FEmulator(std::move(Config), Clock::now())
+    , FRunner(FEmulator, std::move(Log), [this](const TLineEvent &Event) { Record(Event); })
 {
     FRunner.Start();
 }
@@ -26,8 +26,8 @@ std::vector<TLineEvent> PtyAnalyzer::Events() const
 int PtyAnalyzer::Count(TLineEvent::TKind Kind) const
 {
     std::lock_guard lock(FMutex);
-    return static_cast<int>(std::count_if(FEvents.begin(), FEvents.end(),
-                                          [Kind](const TLineEvent &Event) { return Event.Kind == Kind; }));
+    return static_cast<int>(
+        std::count_if(FEvents.begin(), FEvents.end(), [Kind](const TLineEvent &Event) { return Event.Kind == Kind; }));
 }
 
 } // namespace Emulator

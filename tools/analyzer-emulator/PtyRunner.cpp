@@ -29,12 +29,9 @@ void CloseFd(int &fd)
 TLineEvent::TKind FrameKind(const AnalyzerProtocol::TRequestFrame &Frame)
 {
     switch (Frame[4]) {
-    case AnalyzerProtocol::kFetchCommand:
-        return TLineEvent::TKind::Fetch;
-    case AnalyzerProtocol::kAckCommand:
-        return TLineEvent::TKind::Ack;
-    default:
-        return TLineEvent::TKind::OtherFrame;
+    case AnalyzerProtocol::kFetchCommand: return TLineEvent::TKind::Fetch;
+    case AnalyzerProtocol::kAckCommand: return TLineEvent::TKind::Ack;
+    default: return TLineEvent::TKind::OtherFrame;
     }
 }
 
@@ -176,7 +173,7 @@ void PtyRunner::HandleInput()
     uint8_t buffer[256];
     const ssize_t n = ::read(FMaster, buffer, sizeof buffer);
     if (n <= 0)
-        return;          // EAGAIN or EIO while the slave side is in flux
+        return; // EAGAIN or EIO while the slave side is in flux
     const auto now = Clock::now();
     for (TFrameEvent &ev : FEmulator.Feed(std::span<const uint8_t>(buffer, static_cast<size_t>(n)), now)) {
         Log("RX " + HexBytes(ev.Frame) + "  " + ev.Action);
@@ -216,7 +213,7 @@ void PtyRunner::Serve()
         if (p[0].revents & POLLIN)
             HandleInput();
         else if (p[0].revents & (POLLHUP | POLLERR))
-            SleepUnlessStopped(std::chrono::milliseconds(20));   // cannot happen while we hold the slave
+            SleepUnlessStopped(std::chrono::milliseconds(20)); // cannot happen while we hold the slave
     }
 }
 

@@ -22,8 +22,8 @@ struct TLineEvent {
         Reply,      // a piece of reply was written
     };
     TKind Kind = TKind::OtherFrame;
-    Clock::time_point Time;      // when the frame was read or the piece written
-    Bytes Data;                  // the frame, or the piece
+    Clock::time_point Time; // when the frame was read or the piece written
+    Bytes Data;             // the frame, or the piece
 };
 
 class PtyRunner {

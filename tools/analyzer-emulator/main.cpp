@@ -103,8 +103,8 @@ int main(int argc, char **argv)
         for (int sig : {SIGINT, SIGTERM, SIGHUP})
             sigaction(sig, &sa, nullptr);
 
-        writeLog("device " + std::to_string(options.Config.DevNumber) + ", "
-                 + std::to_string(options.Config.Values.size()) + " values, on " + path);
+        writeLog("device " + std::to_string(options.Config.DevNumber) + ", " +
+                 std::to_string(options.Config.Values.size()) + " values, on " + path);
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
 

@@ -14,14 +14,13 @@
 
 namespace {
 
-constexpr const char *kUsage =
-    "usage: nivara-ini set <file> <section> <key> <value>\n"
-    "       nivara-ini get <file> <section> <key> [default]\n"
-    "\n"
-    "set  changes that key where it stands and leaves every other line as it\n"
-    "     is; a missing key, section or file is added.\n"
-    "get  prints the key's value, or the default (empty when not given) when\n"
-    "     the file, the section or the key is missing.\n";
+constexpr const char *kUsage = "usage: nivara-ini set <file> <section> <key> <value>\n"
+                               "       nivara-ini get <file> <section> <key> [default]\n"
+                               "\n"
+                               "set  changes that key where it stands and leaves every other line as it\n"
+                               "     is; a missing key, section or file is added.\n"
+                               "get  prints the key's value, or the default (empty when not given) when\n"
+                               "     the file, the section or the key is missing.\n";
 
 } // namespace
 

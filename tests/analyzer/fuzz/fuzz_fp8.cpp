@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     const Real6 stored = Real6::FromFloat(value);
     if (stored.ToFloat() != value)
-        std::abort();                       // storing a decoded value must be exact
+        std::abort(); // storing a decoded value must be exact
     const bool zeroWord = word == 0 || (word >> 24) == 0x7F;
     if (zeroWord ? value != 0 : (FloatToFP(value) != word || !(stored == FPToReal6(word))))
         std::abort();

@@ -18,7 +18,7 @@ void Check(bool ok)
         std::abort();
 }
 
-QByteArray Written(const JournalRows& rows)
+QByteArray Written(const JournalRows &rows)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -26,11 +26,11 @@ QByteArray Written(const JournalRows& rows)
     return buffer.data();
 }
 
-}  // namespace
+} // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     QBuffer input(&bytes);
     input.open(QIODevice::ReadOnly);
 
