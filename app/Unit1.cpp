@@ -5,18 +5,15 @@
 #include "ClGrid.h"
 #include "ComDevice.h"
 #include "CommandKeys.h"
-#include "EmergencyJournal.h"
 #include "EnumSP.h"
 #include "GridFollow.h"
 #include "Icons.h"
-#include "JournalLog.h"
 #include "JournalView.h"
 #include "LinkStatusBar.h"
 #include "LogWarning.h"
 #include "MyConsts.h"
 #include "PortMenu.h"
 #include "PortOpenMessage.h"
-#include "RecoveryReport.h"
 #include "ResultEntry.h"
 #include "SelectionStatusLabel.h"
 #include "SettingsLocation.h"
@@ -77,14 +74,15 @@ QFrame *Divider(int Width)
 
 TForm1::TForm1(TForm1Setup Setup, QWidget *Parent)
     : QMainWindow(Parent)
-    , FJournal(MyConsts::sJournalTexts())
     , FDialogs(Setup.Dialogs ? std::move(Setup.Dialogs) : CreateQtFormDialogs())
+    , FSession(
+          *FDialogs, this, [this] { CommitGridEditor(); }, [this] { return FIniFileName; })
+    , FJournal(FSession.Document())
     , FPrintCommands(*FDialogs, std::move(Setup.PrintPreview),
                      [this] {
                          CommitGridEditor();
                          return FJournal.Printout(FJournal.Model().RowCount() - 1, MainGrid->font());
                      })
-    , FNotJournal(*FDialogs)
     , FSerialPortNames(std::move(Setup.SerialPortNames))
     , FSerialRoots(std::move(Setup.SerialRoots))
     , FIniFileName(std::move(Setup.IniFileName))
@@ -299,16 +297,7 @@ void TForm1::FormCreate()
 
         // MainGrid fills the client area below the toolbar as the central widget.
         SetCaptions();
-        try {
-            FJournal.LoadJournal(FJournal.JournalFileName());
-        } catch (...) {
-            // The remembered journal exists but could not be read: work on
-            // under a fresh name, so that a later Save cannot write over it,
-            // but go on naming it in the settings (see WriteSettings).
-            FUnreadJournalFileName = FJournal.JournalFileName();
-            FJournal.NewJournal();
-            throw;
-        }
+        FSession.LoadRemembered();
     });
     RecoverOrStartJournalLog();
 }
@@ -318,30 +307,18 @@ void TForm1::RecoverOrStartJournalLog()
     // The log lives beside the settings file, whatever became of reading it.
     if (FLogFileName.isEmpty())
         FLogFileName = ResultLogFileName(FIniFileName);
-    FJournalLog = std::make_unique<TJournalLog>(FJournal, FLogFileName);
-    connect(FJournalLog.get(), &TJournalLog::SecuredChanged, this,
-            [this](bool Secured, const QString &Cause) { LogWarning->SetSecured(Secured, FLogFileName, Cause); });
-    // Work a crash left only in the log wins over the journal read above.
-    std::optional<TJournalLog::TRecovered> recovered;
-    const bool read = RunReportingErrors([&] { recovered = FJournalLog->Recover(); });
+    const std::optional<TPollSnapshot> poll =
+        FSession.RecoverOrStartLog(FLogFileName, [this](bool Secured, const QString &Cause) {
+            LogWarning->SetSecured(Secured, FLogFileName, Cause);
+        });
     // The poller goes on where it was, as from one polling run to the next:
     // an acknowledgement still owed is repeated, and the same analysis sent
     // again is recognised.
-    if (const std::optional<TPollSnapshot> &poll = FJournalLog->Poll()) {
+    if (poll) {
         PollState = poll->State;
         FixMeas1->SetMeasResult(PollState);
         FixMeas1->SetLastReply({poll->LastReply.begin(), poll->LastReply.end()});
     }
-    if (!read || !recovered) {
-        FJournalLog->StartAfresh();
-    } else {
-        // The recovered journal is the one being worked on now, whatever
-        // start-up could not read before.
-        if (recovered->Place != TRecoveryPlace::Nothing)
-            FUnreadJournalFileName.clear();
-        FDialogs->ShowInformation(this, RecoveryReport(*recovered), MyConsts::sRecoveryCaption());
-    }
-    ReportEmergencyJournals();
 }
 
 void TForm1::UseSettingsLocation(const TSettingsLocation &Location)
@@ -447,21 +424,21 @@ void TForm1::closeEvent(QCloseEvent *Event)
 
 void TForm1::FormClose(TCloseAction &Action)
 {
-    if (!AskToSaveChanges()) {
+    if (!FSession.AskToSaveChanges()) {
         Action = TCloseAction::caNone;
         return;
     }
-    const int enteredBeforeStop = FResultsEntered;
+    const int enteredBeforeStop = FSession.ResultsEntered();
     StopPollingAndWriteSettings();
     FClosing = false;
     // The pass the poller finished may have brought a result after the
     // answer; it is acknowledged already, so the journal is its only copy.
-    if (FResultsEntered != enteredBeforeStop && !AskToSaveChanges())
+    if (FSession.ResultsEntered() != enteredBeforeStop && !FSession.AskToSaveChanges())
         Action = TCloseAction::caNone;
     // Closing on "No" lets the unsaved work go: it does not come back at the
     // next start.
-    if (Action != TCloseAction::caNone && FJournal.JournalModified())
-        FJournalLog->StartAfresh();
+    if (Action != TCloseAction::caNone)
+        FSession.LetUnsavedWorkGo();
 }
 
 void TForm1::FormEndSession()
@@ -470,30 +447,7 @@ void TForm1::FormEndSession()
     // unsaved rows stay where the program keeps them for the next start.
     CommitGridEditor();
     StopPollingAndWriteSettings();
-    // With the log failing, the unsaved rows would otherwise live only in
-    // memory, which is about to go.
-    if (!FJournalLog->Secured() && FJournal.JournalModified())
-        SaveEmergencyJournal();
-}
-
-QStringList TForm1::EmergencyFolders() const
-{
-    return {QFileInfo(FJournal.JournalFileName()).absolutePath(), QDir::homePath(),
-            QFileInfo(FLogFileName).absolutePath()};
-}
-
-void TForm1::SaveEmergencyJournal()
-{
-    const QString written = EmergencyJournal::Write(FJournal.Model().Rows(), FJournal.JournalFileName(), FLogFileName,
-                                                    EmergencyFolders(), QDateTime::currentDateTime());
-    if (written.isEmpty())
-        qWarning("the unsaved journal could not be written anywhere");
-}
-
-void TForm1::ReportEmergencyJournals()
-{
-    for (const QString &journal : EmergencyJournal::TakeNotes(FLogFileName, EmergencyFolders()))
-        FDialogs->ShowInformation(this, MyConsts::sEmergencyJournal().arg(journal), MyConsts::sRecoveryCaption());
+    FSession.EndSession();
 }
 
 void TForm1::StopPollingAndWriteSettings()
@@ -506,21 +460,6 @@ void TForm1::StopPollingAndWriteSettings()
     // operator from ending the program.
     RunReportingErrors([this] { WriteSettings(); });
     WaitWhilePollerActive();
-}
-
-bool TForm1::AskToSaveChanges()
-{
-    CommitGridEditor();
-    if (!FJournal.JournalModified())
-        return true;
-    switch (FDialogs->AskSaveOnClose(this, MyConsts::sSaveQuestion(), MyConsts::sDataChanged())) {
-    case TSaveAnswer::Cancel: return false;
-    case TSaveAnswer::Yes:
-        actSaveExecute(); // an error keeps the window open
-        return true;
-    case TSaveAnswer::No: return true;
-    }
-    return false;
 }
 
 void TForm1::WriteSettings()
@@ -543,7 +482,7 @@ void TForm1::WriteSettings()
     attempt([&] { ini.WriteString(kConfig, kKeyCom, FixMeas1->Port()); });
     // A journal that could not be read at start-up stays the remembered one
     // until the work is saved under another name.
-    const QString journal = FUnreadJournalFileName.isEmpty() ? FJournal.JournalFileName() : FUnreadJournalFileName;
+    const QString journal = FSession.RememberedFileName();
     attempt([&] { ini.WriteString(kConfig, kKeyFileName, journal); });
     attempt([&] {
         const long double value = NumberEdit1->Value();
@@ -639,12 +578,11 @@ void TForm1::FixMeas1PutResult(QObject *)
     const TPollSnapshot poll{PollState,
                              QByteArray(reinterpret_cast<const char *>(reply.data()), qsizetype(reply.size()))};
     if (!IsResultToEnter(PollState)) {
-        FJournalLog->NotePoll(poll);
+        FSession.NotePoll(poll);
         return;
     }
     // On disk in the log before the poller acknowledges it.
-    FJournalLog->EnterResult(ResultCellTexts(PollState, QLocale()), poll);
-    ++FResultsEntered;
+    FSession.EnterResult(ResultCellTexts(PollState, QLocale()), poll);
 }
 
 void TForm1::FixMeas1ErrorOpenPort(QObject *)
@@ -706,74 +644,32 @@ void TForm1::PortMenuOtherClick()
 
 QString TForm1::FileDialogFilter()
 {
-    return QStringLiteral("text files (.txt) (*.txt)");
+    return TJournalSession::FileDialogFilter();
 }
 
 QString TForm1::FileDialogDefaultSuffix()
 {
-    return QStringLiteral("txt");
-}
-
-IFormDialogs::TFileDialogSetup TForm1::FileDialogSetup() const
-{
-    return {FJournal.JournalFileName(), FileDialogFilter(), FileDialogDefaultSuffix()};
-}
-
-QString TForm1::WithDefaultSuffix(const QString &FileName) const
-{
-    return ::WithDefaultSuffix(FileName, FileDialogDefaultSuffix());
+    return TJournalSession::FileDialogDefaultSuffix();
 }
 
 void TForm1::actNewExecute()
 {
-    CommitGridEditor();
-    if (FJournal.JournalModified() && FDialogs->Confirm(this, MyConsts::sSaveQuestion(), QStringLiteral("Confirm")))
-        actSaveExecute(); // a failed save ends New before anything is emptied
-    FJournal.NewJournal();
-    FJournalLog->StartAfresh();
+    FSession.New();
 }
 
 void TForm1::actOpenFileExecute()
 {
-    const QString chosen = WithDefaultSuffix(FDialogs->GetOpenFileName(this, FileDialogSetup()));
-    if (chosen.isEmpty() || !FNotJournal.MayOpen(this, chosen))
-        return;
-    // Asked after the dialog, so that results that came while it was open
-    // are covered; asked again for one that comes while the question is.
-    for (int entered = -1; entered != FResultsEntered;) {
-        entered = FResultsEntered;
-        if (!AskToSaveChanges())
-            return; // a failed save ends Open by its error
-    }
-    // The name changes only once the file has been read, so that a file
-    // that could not be read is never overwritten by the journal on show.
-    FJournal.LoadJournal(chosen);
-    FJournal.SetJournalFileName(chosen);
-    FJournalLog->StartAfresh();
-    TellIfJournalNameNotRemembered(*FDialogs, this, FIniFileName, chosen);
+    FSession.Open();
 }
 
 void TForm1::actSaveExecute()
 {
-    CommitGridEditor();
-    const QString name = FJournal.JournalFileName();
-    FNotJournal.Save(this, name, [&] { FJournal.SaveJournal(name); });
-    FUnreadJournalFileName.clear();
-    FJournalLog->StartAfresh();
+    FSession.Save();
 }
 
 void TForm1::actSaveAsExecute()
 {
-    const QString chosen = WithDefaultSuffix(FDialogs->GetSaveFileName(this, FileDialogSetup()));
-    if (chosen.isEmpty())
-        return;
-    CommitGridEditor();
-    // Keeps the name it had when the write fails, so title and name agree.
-    FNotJournal.Save(this, chosen, [&] { FJournal.SaveJournal(chosen); });
-    FJournal.SetJournalFileName(chosen);
-    FUnreadJournalFileName.clear();
-    FJournalLog->StartAfresh();
-    TellIfJournalNameNotRemembered(*FDialogs, this, FIniFileName, chosen);
+    FSession.SaveAs();
 }
 
 void TForm1::actPrintExecute()

@@ -10,7 +10,7 @@
 #include "FixMeas.h"
 #include "FormDialogs.h"
 #include "JournalDocument.h"
-#include "NotJournalQuestion.h"
+#include "JournalSession.h"
 #include "PrintCommands.h"
 #include "SettingsLocation.h"
 
@@ -95,7 +95,7 @@ public:
     QString JournalFileName() const { return FJournal.JournalFileName(); }
     const QString &IniFileName() const { return FIniFileName; }
     IFormDialogs &Dialogs() { return *FDialogs; }
-    TJournalLog &JournalLog() { return *FJournalLog; }
+    TJournalLog &JournalLog() { return FSession.Log(); }
     // The index into ImageList1 that an action shows.
     static int ImageIndex(const QAction *Action);
 
@@ -156,8 +156,6 @@ private:
     void WireLinkStatus();
     void BindCommand(QAction *Action, void (TForm1::*Handler)());
     void SetImage(QAction *Action, int Index);
-    // The closing question; false when the operator cancels. Yes saves.
-    bool AskToSaveChanges();
     void CommitTypedDeviceNumber();
     void StopPollingAndWriteSettings();
     void CommitGridEditor();
@@ -166,29 +164,19 @@ private:
     void WriteSettings();
     void WaitWhilePollerActive();
     void RecoverOrStartJournalLog();
-    // Where an unsaved journal goes at an end the log could not secure, and
-    // where the next start looks for the note about it.
-    QStringList EmergencyFolders() const;
-    void SaveEmergencyJournal();
-    void ReportEmergencyJournals();
-    IFormDialogs::TFileDialogSetup FileDialogSetup() const;
-    QString WithDefaultSuffix(const QString &FileName) const;
 
-    JournalDocument FJournal;
-    std::unique_ptr<TJournalLog> FJournalLog; // after FJournal, which it watches
     std::unique_ptr<IFormDialogs> FDialogs;
-    TPrintCommands FPrintCommands;    // after FDialogs, which it asks
-    TNotJournalQuestions FNotJournal; // after FDialogs, which it asks
+    TJournalSession FSession;      // after FDialogs, which it asks
+    JournalDocument &FJournal;     // the session's
+    TPrintCommands FPrintCommands; // after FDialogs, which it asks
     std::function<std::string()> FSerialPortNames;
     TSerialRoots FSerialRoots;
     QString FIniFileName;
     std::optional<TSettingsLocation> FLocation; // until FormCreate uses it
-    QString FUnreadJournalFileName;             // the remembered journal start-up could not read
     QString FLogFileName;
     std::unique_ptr<TFixMeas> FFixMeas;
     std::function<void(const QString &)> FPreviousErrorSink;
     bool FClosing = false;
-    int FResultsEntered = 0; // closing tells by it whether a result came late
     bool FShownOnce = false;
     bool FPlacementRestored = false; // the remembered size and position, not the centre
 };
