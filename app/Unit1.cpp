@@ -3,7 +3,6 @@
 #include "AboutForm.h"
 #include "AppError.h"
 #include "ClGrid.h"
-#include "ComDevice.h"
 #include "CommandKeys.h"
 #include "EnumSP.h"
 #include "GridFollow.h"
@@ -12,8 +11,8 @@
 #include "LinkStatusBar.h"
 #include "LogWarning.h"
 #include "MyConsts.h"
+#include "PollingController.h"
 #include "PortMenu.h"
-#include "PortOpenMessage.h"
 #include "ResultEntry.h"
 #include "SelectionStatusLabel.h"
 #include "SettingsLocation.h"
@@ -26,9 +25,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -37,7 +34,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -101,11 +97,7 @@ TForm1::~TForm1()
 {
     // The poller goes first, while everything its handlers touch still
     // exists; its end notification finds no handlers left to call.
-    FixMeas1->OnStarting = nullptr;
-    FixMeas1->OnStoping = nullptr;
-    FixMeas1->OnGetDevNumber = nullptr;
-    FixMeas1->OnPutResult = nullptr;
-    FixMeas1->OnErrorOpenPort = nullptr;
+    FPolling.reset();
     LinkStatus->SetSource(nullptr); // it reads the poller
     FFixMeas.reset();
     FixMeas1 = nullptr;
@@ -235,13 +227,23 @@ void TForm1::CreateMenus()
 
 void TForm1::WireFixMeas()
 {
-    FixMeas1->OnStarting = [this](QObject *Sender) { FixMeas1Starting(Sender); };
-    FixMeas1->OnStoping = [this](QObject *Sender, bool Error) { FixMeas1Stoping(Sender, Error); };
-    FixMeas1->OnGetDevNumber = [this](QObject *Sender) { FixMeas1GetDevNumber(Sender); };
-    // An error while entering a result is shown, and polling goes on; it
-    // must not end the polling thread, which would rethrow it.
-    FixMeas1->OnPutResult = [this](QObject *Sender) { RunReportingErrors([&] { FixMeas1PutResult(Sender); }); };
-    FixMeas1->OnErrorOpenPort = [this](QObject *Sender) { FixMeas1ErrorOpenPort(Sender); };
+    TPollingController::TWindow window;
+    window.TypedDeviceNumber = [this] { return NumberEdit1->Value(); };
+    window.CommitTypedDeviceNumber = [this] { CommitTypedDeviceNumber(); };
+    window.ShowPolling = [this](bool Polling) {
+        NumberEdit1->setEnabled(!Polling);
+        SetImage(actOpr, Polling ? kImageStop : kImageStart);
+        actOpr->setToolTip(Polling ? MyConsts::sStopPolling() : MyConsts::sStartPolling());
+    };
+    window.EnableCommands = [this](bool Enabled) {
+        const auto commands = {actNew,          actOpenFile, actSave, actSaveAs, actSavePdf,
+                               actPrintPreview, actPrint,    actOpr,  mnAbout};
+        for (QAction *action : commands)
+            action->setEnabled(Enabled);
+    };
+    window.ShowError = [this](const QString &Text) { ShowError(Text); };
+    window.Closing = [this] { return FClosing; };
+    FPolling = std::make_unique<TPollingController>(*FixMeas1, FSession, PollState, std::move(window));
 }
 
 void TForm1::WireLinkStatus()
@@ -249,15 +251,7 @@ void TForm1::WireLinkStatus()
     LinkStatus = new TLinkStatusBar(this);
     statusBar()->addWidget(LinkStatus, 1);
     LinkStatus->SetSource([this] {
-        TLinkInput in;
-        in.Active = FixMeas1->Active();
-        in.Link = FixMeas1->LinkSnapshot();
-        in.Now = FixMeas1->Clock()();
-        in.MonotonicNow = FixMeas1->MonotonicClock()();
-        in.Port = FixMeas1->Port();
-        in.PortPresent = QFileInfo::exists(QString::fromStdString(ComDevicePath(in.Port.toStdString())));
-        in.DevNumber = DeviceNumberFromValue(NumberEdit1->Value());
-        in.LastResultTime = PollState.ResultTime;
+        TLinkInput in = FPolling->LinkInput();
         in.ResultCount = FJournal.Model().RowCount() - 2; // less the captions and the entry row
         return in;
     });
@@ -311,14 +305,9 @@ void TForm1::RecoverOrStartJournalLog()
         FSession.RecoverOrStartLog(FLogFileName, [this](bool Secured, const QString &Cause) {
             LogWarning->SetSecured(Secured, FLogFileName, Cause);
         });
-    // The poller goes on where it was, as from one polling run to the next:
-    // an acknowledgement still owed is repeated, and the same analysis sent
-    // again is recognised.
-    if (poll) {
-        PollState = poll->State;
-        FixMeas1->SetMeasResult(PollState);
-        FixMeas1->SetLastReply({poll->LastReply.begin(), poll->LastReply.end()});
-    }
+    // The poller goes on where it was.
+    if (poll)
+        FPolling->GoOnFrom(*poll);
 }
 
 void TForm1::UseSettingsLocation(const TSettingsLocation &Location)
@@ -499,24 +488,7 @@ void TForm1::WriteSettings()
 
 void TForm1::WaitWhilePollerActive()
 {
-    if (!FixMeas1->Active())
-        return;
-    // From inside one of the poller's own hand-offs (the end of a session
-    // arriving while the box about the port is open) the poller waits for
-    // this very thread: it is released instead of waited for.
-    if (FixMeas1->InsideHandOff())
-        FixMeas1->Cancel();
-    // Commands stay off while the poller finishes its pass.
-    const auto commands = {actNew,          actOpenFile, actSave, actSaveAs, actSavePdf,
-                           actPrintPreview, actPrint,    actOpr,  mnAbout};
-    for (QAction *action : commands)
-        action->setEnabled(false);
-    QTimer tick; // wakes the wait even if no event comes for a while
-    tick.start(50);
-    while (FixMeas1->Active())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    for (QAction *action : commands)
-        action->setEnabled(true);
+    FPolling->WaitWhileActive();
 }
 
 void TForm1::CommitGridEditor()
@@ -539,59 +511,32 @@ void TForm1::CommitTypedDeviceNumber()
 
 void TForm1::actOprExecute()
 {
-    if (FixMeas1->Active()) {
-        FixMeas1->Stop();
-        return;
-    }
-    if (FClosing)
-        return;
-    CommitTypedDeviceNumber();
-    FixMeas1->Start();
+    FPolling->Toggle();
 }
 
 void TForm1::FixMeas1Starting(QObject *)
 {
-    NumberEdit1->setEnabled(false);
-    SetImage(actOpr, kImageStop);
-    actOpr->setToolTip(MyConsts::sStopPolling());
+    FPolling->Starting();
 }
 
 void TForm1::FixMeas1Stoping(QObject *, bool)
 {
-    NumberEdit1->setEnabled(true);
-    SetImage(actOpr, kImageStart);
-    actOpr->setToolTip(MyConsts::sStartPolling());
+    FPolling->Stoping();
 }
 
 void TForm1::FixMeas1GetDevNumber(QObject *)
 {
-    PollState.DevNumber = DeviceNumberFromValue(NumberEdit1->Value());
-    FixMeas1->SetMeasResult(PollState);
+    FPolling->GetDevNumber();
 }
 
 void TForm1::FixMeas1PutResult(QObject *)
 {
-    PollState = FixMeas1->MeasResult();
-    // The poll state goes into the log too, so that an acknowledgement owed
-    // at a crash is still owed after the restart.
-    const std::vector<uint8_t> &reply = FixMeas1->LastReply();
-    const TPollSnapshot poll{PollState,
-                             QByteArray(reinterpret_cast<const char *>(reply.data()), qsizetype(reply.size()))};
-    if (!IsResultToEnter(PollState)) {
-        FSession.NotePoll(poll);
-        return;
-    }
-    // On disk in the log before the poller acknowledges it.
-    FSession.EnterResult(ResultCellTexts(PollState, QLocale()), poll);
+    FPolling->PutResult();
 }
 
 void TForm1::FixMeas1ErrorOpenPort(QObject *)
 {
-    QString text = MyConsts::sPortOpenError();
-    // The thread waits inside this hand-off, so its record of the failure is settled.
-    if (const TFixMeasThread *thread = FixMeas1->PollThread())
-        text += QLatin1Char('\n') + PortOpenFailureLine(thread->OpenFailure(), CurrentUserName());
-    ShowError(text);
+    FPolling->ErrorOpenPort();
 }
 
 void TForm1::ShowError(const QString &Text)

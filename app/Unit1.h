@@ -1,10 +1,11 @@
 #pragma once
 
-// TForm1, the program's main window. It owns the poller FixMeas1, the journal
-// grid MainGrid with its journal, the device number field NumberEdit1, the
-// port menu MenuPort, the actions and menus; it reads its settings file at
-// start-up, enters each accepted analyzer result into the journal, runs the
-// journal commands and writes the settings back when it closes.
+// TForm1, the program's main window: it builds the widgets (the journal grid
+// MainGrid, the device number field NumberEdit1, the port menu MenuPort, the
+// actions and menus) and wires them to the journal session (TJournalSession:
+// the journal, its result log and the journal commands) and to the polling
+// controller (TPollingController: the poller FixMeas1 as the window drives
+// it); it reads the settings file at start-up and writes it back at closing.
 
 #include "EnumSP.h"
 #include "FixMeas.h"
@@ -33,6 +34,7 @@ class TJournalLog;
 class TLinkStatusBar;
 class TLogWarning;
 class TNumberEdit;
+class TPollingController;
 class TSelectionStatusLabel;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
@@ -175,6 +177,7 @@ private:
     std::optional<TSettingsLocation> FLocation; // until FormCreate uses it
     QString FLogFileName;
     std::unique_ptr<TFixMeas> FFixMeas;
+    std::unique_ptr<TPollingController> FPolling; // the window's side of FFixMeas
     std::function<void(const QString &)> FPreviousErrorSink;
     bool FClosing = false;
     bool FShownOnce = false;
