@@ -1,6 +1,6 @@
 #include "AboutForm.h"
 
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QDesktopServices>
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 #include "DurableFile.h"
 #include "JournalDocument.h"
 #include "JournalFile.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QBuffer>
 #include <QDateTime>

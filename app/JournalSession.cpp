@@ -3,7 +3,7 @@
 #include "AppError.h"
 #include "EmergencyJournal.h"
 #include "JournalLog.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 #include "RecoveryReport.h"
 #include "SettingsMessages.h"
 

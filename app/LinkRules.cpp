@@ -1,7 +1,7 @@
 #include "LinkRules.h"
 
 #include "FixMeas.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 #include "ResultEntry.h"
 
 #include <QDateTime>

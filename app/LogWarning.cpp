@@ -1,6 +1,6 @@
 #include "LogWarning.h"
 
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QDir>
 #include <QLabel>

@@ -5,12 +5,12 @@
 // running already brings that one's window forward instead.
 
 #include "FormDialogs.h"
-#include "MyConsts.h"
+#include "MainWindow.h"
 #include "NivaraApplication.h"
+#include "ProgramTexts.h"
 #include "QtTranslations.h"
 #include "SettingsLocation.h"
 #include "StationInstance.h"
-#include "Unit1.h"
 #include "WindowToFront.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "AppError.h"
 #include "JournalSniff.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 #include "AppError.h"
 #include "ComDevice.h"
 #include "JournalSession.h"
-#include "MyConsts.h"
 #include "PortOpenMessage.h"
+#include "ProgramTexts.h"
 #include "ResultEntry.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "PortOpenMessage.h"
 
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <pwd.h>
 #include <unistd.h>

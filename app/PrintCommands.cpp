@@ -1,7 +1,7 @@
 #include "PrintCommands.h"
 
 #include "JournalNames.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 TPrintCommands::TPrintCommands(IFormDialogs &Dialogs, std::unique_ptr<IPrintPreview> Preview, TPrintoutSource Printout)
     : FDialogs(Dialogs), FPreview(Preview ? std::move(Preview) : CreateQtPrintPreview()), FPrintout(std::move(Printout))

@@ -1,6 +1,6 @@
 #include "RecoveryReport.h"
 
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QStringList>
 

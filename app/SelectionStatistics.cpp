@@ -1,6 +1,6 @@
 #include "SelectionStatistics.h"
 
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 #include "ResultEntry.h"
 
 #include <algorithm>

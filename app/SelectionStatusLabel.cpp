@@ -1,7 +1,7 @@
 #include "SelectionStatusLabel.h"
 
+#include "NumberEdit.h"
 #include "SelectionStatistics.h"
-#include "numedit.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>

@@ -1,7 +1,7 @@
 #include "SettingsMessages.h"
 
 #include "Cp1251.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QDir>
 

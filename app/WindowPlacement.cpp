@@ -1,6 +1,6 @@
 #include "WindowPlacement.h"
 
-#include "iniplus.h"
+#include "IniFile.h"
 
 #include <QDir>
 #include <QFileInfo>

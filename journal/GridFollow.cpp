@@ -1,6 +1,6 @@
 #include "GridFollow.h"
 
-#include "ClGrid.h"
+#include "JournalGrid.h"
 
 #include <QScrollBar>
 

@@ -1,7 +1,7 @@
 #include "JournalView.h"
 
-#include "ClGrid.h"
 #include "JournalDocument.h"
+#include "JournalGrid.h"
 
 QFont JournalFont()
 {

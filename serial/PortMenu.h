@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EnumSP.h"
+#include "SerialPortList.h"
 
 #include <QString>
 

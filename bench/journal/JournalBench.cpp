@@ -12,12 +12,12 @@
 //     fdatasync, rename), each in a fresh process, against a plain write +
 //     fsync of the same bytes in the same folder. Target: at most 2x.
 
-#include "ClGrid.h"
 #include "Cp1251.h"
 #include "JournalDocument.h"
 #include "JournalFile.h"
+#include "JournalGrid.h"
 #include "JournalView.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "AboutForm.h"
 #include "Icons.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QApplication>
 #include <QDir>

@@ -21,13 +21,13 @@
 // window as the operator would (questions answered No), and SIGTERM ends it
 // as the desktop's logout does.
 
-#include "ClGrid.h"
 #include "FormDialogs.h"
 #include "JournalFile.h"
+#include "JournalGrid.h"
+#include "MainWindow.h"
 #include "NivaraApplication.h"
 #include "SettingsLocation.h"
 #include "StationInstance.h"
-#include "Unit1.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

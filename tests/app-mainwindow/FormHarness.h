@@ -5,12 +5,12 @@
 // stands still until moved, and a fresh folder for the settings and journals.
 
 #include "AnalyzerPort.h"
-#include "ClGrid.h"
 #include "Cp1251.h"
 #include "FormDialogs.h"
-#include "Unit1.h"
+#include "JournalGrid.h"
+#include "MainWindow.h"
+#include "NumberEdit.h"
 #include "WaitFor.h"
-#include "numedit.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "AboutForm.h"
 #include "AppError.h"
 #include "Icons.h"
-#include "numedit.h"
+#include "NumberEdit.h"
 
 #include "FormHarness.h"
 

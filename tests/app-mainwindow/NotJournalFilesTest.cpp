@@ -2,7 +2,7 @@
 // save writes over one without asking.
 
 #include "FormHarness.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 namespace {
 

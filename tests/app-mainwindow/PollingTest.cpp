@@ -4,9 +4,9 @@
 #include "ChildProcess.h"
 #include "Icons.h"
 #include "LinkStatusBar.h"
+#include "NumberEdit.h"
 #include "Unprivileged.h"
 #include "UucpLock.h"
-#include "numedit.h"
 
 #include <cstdio>
 #include <fstream>

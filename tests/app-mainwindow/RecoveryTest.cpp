@@ -7,7 +7,7 @@
 #include "JournalFile.h"
 #include "JournalLog.h"
 #include "LogWarning.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 #include "Unprivileged.h"
 
 #include <QBuffer>

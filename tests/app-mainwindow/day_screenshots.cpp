@@ -5,12 +5,12 @@
 // day-status-bar.png. Not a test: the pictures are for a visual check.
 // Usage: LANG=ru_RU.UTF-8 xvfb-run day_screenshots [folder]   (default /tmp)
 
-#include "ClGrid.h"
-#include "MyConsts.h"
+#include "JournalGrid.h"
+#include "MainWindow.h"
 #include "NivaraApplication.h"
+#include "ProgramTexts.h"
 #include "QtTranslations.h"
 #include "SelectionStatusLabel.h"
-#include "Unit1.h"
 
 #include <QDir>
 #include <QTemporaryDir>

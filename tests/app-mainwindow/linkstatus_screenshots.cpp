@@ -6,10 +6,10 @@
 
 #include "AnalyzerPort.h"
 #include "LinkStatusBar.h"
+#include "MainWindow.h"
 #include "NivaraApplication.h"
-#include "Unit1.h"
+#include "NumberEdit.h"
 #include "WaitFor.h"
-#include "numedit.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,11 +9,11 @@
 
 #include "AboutForm.h"
 #include "AnalyzerPort.h"
-#include "ClGrid.h"
+#include "JournalGrid.h"
+#include "MainWindow.h"
 #include "NivaraApplication.h"
-#include "Unit1.h"
+#include "NumberEdit.h"
 #include "WaitFor.h"
-#include "numedit.h"
 
 #include <QApplication>
 #include <QBuffer>

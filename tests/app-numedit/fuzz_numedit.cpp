@@ -1,7 +1,7 @@
 // Any format, text, selection and key: no crash, and the filter's answers
 // stay within what the field may insert.
 
-#include "numedit.h"
+#include "NumberEdit.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // TNumberEdit under real key and focus events in an offscreen window.
 
 #include "AppError.h"
-#include "numedit.h"
+#include "NumberEdit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Cp1251.h"
-#include "MyConsts.h"
+#include "IniFile.h"
+#include "ProgramTexts.h"
 #include "Unprivileged.h"
-#include "iniplus.h"
 
 #include <QDir>
 #include <QFile>

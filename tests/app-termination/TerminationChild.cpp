@@ -9,9 +9,9 @@
 // being built).
 
 #include "FormDialogs.h"
+#include "MainWindow.h"
 #include "NivaraApplication.h"
-#include "Unit1.h"
-#include "numedit.h"
+#include "NumberEdit.h"
 
 #include <QAction>
 #include <QDialog>

@@ -2,7 +2,7 @@
 // leaves everything as it was.
 
 #include "JournalDocument.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 #include "TestFiles.h"
 
 #include <QDir>

@@ -1,11 +1,11 @@
 // The journal grid: column fitting, row heights, where the operator may
 // type, Enter, following new rows, and the per-cell colour event.
 
-#include "ClGrid.h"
+#include "JournalGrid.h"
 #include "GridFollow.h"
 #include "JournalDocument.h"
 #include "JournalView.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QApplication>
 #include <QHeaderView>

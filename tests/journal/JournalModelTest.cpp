@@ -3,7 +3,7 @@
 
 #include "JournalModel.h"
 #include "JournalRows.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <QSignalSpy>
 

@@ -2,7 +2,7 @@
 // picks.
 
 #include "JournalNames.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 #include "TestFiles.h"
 
 #include <QDir>

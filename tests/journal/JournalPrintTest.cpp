@@ -5,7 +5,7 @@
 #include "JournalDocument.h"
 #include "JournalPrintPreview.h"
 #include "JournalView.h"
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 #include "TestFiles.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // script changes the file exactly as the program would: only the one line
 // concerned, in Windows-1251, replaced atomically.
 
-#include "iniplus.h"
+#include "IniFile.h"
 
 #include <QByteArray>
 #include <QString>

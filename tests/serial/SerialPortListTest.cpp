@@ -1,6 +1,6 @@
 // The list of serial ports, read from a fake sysfs tty folder.
 
-#include "EnumSP.h"
+#include "SerialPortList.h"
 
 #include <gtest/gtest.h>
 

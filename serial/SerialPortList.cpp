@@ -1,4 +1,4 @@
-#include "EnumSP.h"
+#include "SerialPortList.h"
 
 #include "ComDevice.h"
 

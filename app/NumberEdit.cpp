@@ -1,4 +1,4 @@
-#include "numedit.h"
+#include "NumberEdit.h"
 
 #include "AppError.h"
 #include "DecimalRounding.h"

@@ -1,4 +1,4 @@
-#include "iniplus.h"
+#include "IniFile.h"
 
 #include <limits>
 

@@ -7,12 +7,12 @@
 // controller (TPollingController: the poller FixMeas1 as the window drives
 // it); it reads the settings file at start-up and writes it back at closing.
 
-#include "EnumSP.h"
 #include "FixMeas.h"
 #include "FormDialogs.h"
 #include "JournalDocument.h"
 #include "JournalSession.h"
 #include "PrintCommands.h"
+#include "SerialPortList.h"
 #include "SettingsLocation.h"
 
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "MyConsts.h"
+#include "ProgramTexts.h"
 
 #include <array>
 

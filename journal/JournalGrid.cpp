@@ -1,4 +1,4 @@
-#include "ClGrid.h"
+#include "JournalGrid.h"
 
 #include <QApplication>
 #include <QHeaderView>
