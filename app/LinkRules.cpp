@@ -2,7 +2,7 @@
 
 #include "FixMeas.h"
 #include "MyConsts.h"
-#include "ResultEntry.h"
+#include "RecordTime.h"
 
 #include <QDateTime>
 

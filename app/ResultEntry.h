@@ -5,6 +5,7 @@
 // asks for. Qt Core only, so it is tested without any window.
 
 #include "FixMeas.h"
+#include "RecordTime.h"
 
 #include <QChar>
 #include <QDateTime>
@@ -23,9 +24,6 @@ QString FormatResultValue(long double Value, int Decimals, QChar DecimalSeparato
 // The locale's long time format with any time-zone name taken out, so the
 // journal's time shows hours, minutes and seconds in the locale's order.
 QString LongTimeFormatWithoutZone(const QLocale &Locale);
-
-// A record time (days since 30 December 1899, local time) as date and time.
-QDateTime DateTimeFromRecordTime(double RecordTime);
 
 // The texts a result writes into the entry row, from column 2 ("Дата") on:
 // short date, long time, group number, the ValueCount values with 2

@@ -110,14 +110,6 @@ TEST(ResultEntry, TimeFormatKeepsHoursMinutesSecondsWithoutZone)
             << c.locale;
 }
 
-TEST(ResultEntry, RecordTimeIsDaysSince1899)
-{
-    EXPECT_EQ(DateTimeFromRecordTime(45000.5), QDateTime(QDate(2023, 3, 15), QTime(12, 0)));
-    EXPECT_EQ(DateTimeFromRecordTime(0), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
-    // A fraction that rounds to a whole day is the next midnight.
-    EXPECT_EQ(DateTimeFromRecordTime(45000.9999999999), QDateTime(QDate(2023, 3, 16), QTime(0, 0)));
-}
-
 TEST(ResultEntry, DeviceNumberIsRoundedHalfToEvenAndKeepsLow16Bits)
 {
     const std::pair<long double, uint16_t> cases[] = {
