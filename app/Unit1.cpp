@@ -257,7 +257,7 @@ void TForm1::WireLinkStatus()
         in.Now = FixMeas1->Clock()();
         in.MonotonicNow = FixMeas1->MonotonicClock()();
         in.Port = FixMeas1->Port();
-        in.PortPresent = QFileInfo::exists(QString::fromStdString(ComDevicePath(in.Port.toStdString())));
+        in.PortPresent = SerialPortPresent(in.Port.toStdString());
         in.DevNumber = DeviceNumberFromValue(NumberEdit1->Value());
         in.LastResultTime = PollState.ResultTime;
         in.ResultCount = FJournal.Model().RowCount() - 2; // less the captions and the entry row
