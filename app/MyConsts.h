@@ -129,7 +129,7 @@ QString sLinkPortError();   // %1 the port's last error
 // The status bar's statistics of the selected numbers: %1 count, %2 mean, %3 minimum, %4 maximum.
 QString sSelectionStatistics();
 
-inline constexpr int kColumnCount = 17;
+inline constexpr int kColumnCount = JournalTexts::ColumnCount;
 // Journal column captions, column 0 to 16.
 QStringList sColumnCaptions();
 QString sColumnCaption(int column); // empty outside 0..16
