@@ -126,11 +126,14 @@ long double RoundHalfEven(long double Value)
     return rounded;
 }
 
+long double RoundDeviceNumber(long double Value)
+{
+    return std::isfinite(Value) ? RoundHalfEven(Value) : 0;
+}
+
 uint16_t DeviceNumberFromValue(long double Value)
 {
-    if (!std::isfinite(Value))
-        return 0;
-    long double low = std::fmod(RoundHalfEven(Value), 65536.0L);
+    long double low = std::fmod(RoundDeviceNumber(Value), 65536.0L);
     if (low < 0)
         low += 65536.0L;
     return uint16_t(low);

@@ -39,6 +39,9 @@ bool IsResultToEnter(const TFixMeasResult &Result);
 // Rounds half to even whatever the current rounding mode.
 long double RoundHalfEven(long double Value);
 
-// The device number field's value as the poller's device number: rounded
-// half to even, its low 16 bits.
+// The device number field's value as a whole number: rounded half to even,
+// 0 when it is not finite. The settings file keeps this.
+long double RoundDeviceNumber(long double Value);
+
+// The poller's device number: RoundDeviceNumber's low 16 bits.
 uint16_t DeviceNumberFromValue(long double Value);

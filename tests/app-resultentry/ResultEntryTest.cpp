@@ -118,6 +118,13 @@ TEST(ResultEntry, DeviceNumberIsRoundedHalfToEvenAndKeepsLow16Bits)
     };
     for (const auto &[value, device] : cases)
         EXPECT_EQ(DeviceNumberFromValue(value), device) << double(value);
+
+    // The settings file keeps the whole number before it is cut to 16 bits.
+    const std::pair<long double, long double> kept[] = {
+        {2.5L, 2}, {-2.5L, -2}, {70000.5L, 70000}, {1e30L, 1e30L}, {std::numeric_limits<long double>::infinity(), 0},
+    };
+    for (const auto &[value, rounded] : kept)
+        EXPECT_EQ(RoundDeviceNumber(value), rounded) << double(value);
 }
 
 TEST(ResultEntry, OnlyFreshResultsWithGroupAndNoDroppingStatusAreEntered)
