@@ -32,7 +32,8 @@ TEST(RecordTime, ATimeComesBackToTheMillisecond)
     for (const QDateTime &when :
          {QDateTime(QDate(2024, 2, 29), QTime(23, 59, 59, 999)), QDateTime(QDate(2024, 7, 1), QTime(0, 0, 0, 1)),
           QDateTime(QDate(2031, 12, 31), QTime(7, 41, 13, 250))})
-        EXPECT_EQ(DateTimeFromRecordTime(RecordTimeFromDateTime(when)), when) << when.toString(Qt::ISODateWithMs);
+        EXPECT_EQ(DateTimeFromRecordTime(RecordTimeFromDateTime(when)), when)
+            << when.toString(Qt::ISODateWithMs).toStdString();
 }
 
 TEST(RecordTime, AFractionThatRoundsToAWholeDayIsTheNextMidnight)
