@@ -1,11 +1,10 @@
 #include "FixMeas.h"
 
 #include "CPort.h"
+#include "RecordTime.h"
 
-#include <QDate>
 #include <QDateTime>
 #include <QPointer>
-#include <QTime>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,9 +15,7 @@
 
 double CurrentLocalDateTime()
 {
-    const QDateTime Now = QDateTime::currentDateTime();
-    static const QDate Epoch(1899, 12, 30);
-    return double(Epoch.daysTo(Now.date())) + Now.time().msecsSinceStartOfDay() / 86'400'000.0;
+    return RecordTimeFromDateTime(QDateTime::currentDateTime());
 }
 
 TLinkInstant CurrentMonotonicTime()

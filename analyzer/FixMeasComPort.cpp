@@ -1,15 +1,14 @@
 #include "FixMeas.h"
 
 #include "CPort.h"
-
-#include <sys/stat.h>
+#include "SerialPortList.h"
 
 namespace {
 
 // The serial port as a polling run uses it, set up for the analyzer's line.
 class TComPollPort final : public IPollPort {
 public:
-    explicit TComPollPort(const QString &PortName) : FPath(ComDevicePath(PortName.toStdString()))
+    explicit TComPollPort(const QString &PortName) : FPortName(PortName.toStdString())
     {
         FPort.SetPort(PortName.toStdString());
         FPort.SetBaudRate(br9600);
@@ -22,17 +21,13 @@ public:
     void Close() override { FPort.Close(); }
     // The device node (or the link that names it) is gone once the adapter
     // is unplugged or the far end of a pseudo-terminal has closed.
-    bool Present() const override
-    {
-        struct stat Info {};
-        return ::stat(FPath.c_str(), &Info) == 0;
-    }
+    bool Present() const override { return SerialPortPresent(FPortName); }
     void ClearBuffer(bool Input, bool Output) override { FPort.ClearBuffer(Input, Output); }
     int32_t Write(const void *Buffer, int32_t Count) override { return FPort.Write(Buffer, Count); }
     int32_t Read(void *Buffer, int32_t Count) override { return FPort.Read(Buffer, Count); }
 
 private:
-    std::string FPath;
+    std::string FPortName;
     TComPort FPort;
 };
 

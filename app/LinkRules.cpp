@@ -2,7 +2,7 @@
 
 #include "FixMeas.h"
 #include "ProgramTexts.h"
-#include "ResultEntry.h"
+#include "RecordTime.h"
 
 #include <QDateTime>
 

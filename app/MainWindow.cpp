@@ -475,7 +475,7 @@ void TForm1::WriteSettings()
     attempt([&] { ini.WriteString(kConfig, kKeyFileName, journal); });
     attempt([&] {
         const long double value = NumberEdit1->Value();
-        const long double rounded = std::isfinite(value) ? RoundHalfEven(value) : 0;
+        const long double rounded = RoundDeviceNumber(value);
         if (rounded >= std::numeric_limits<int>::min() && rounded <= std::numeric_limits<int>::max())
             ini.WriteInteger(kConfig, kKeyDeviceNumber, int(rounded));
         else

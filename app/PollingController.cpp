@@ -1,15 +1,14 @@
 #include "PollingController.h"
 
 #include "AppError.h"
-#include "ComDevice.h"
 #include "JournalSession.h"
 #include "PortOpenMessage.h"
 #include "ProgramTexts.h"
 #include "ResultEntry.h"
+#include "SerialPortList.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QLocale>
 #include <QTimer>
 
@@ -82,7 +81,7 @@ TLinkInput TPollingController::LinkInput() const
     in.Now = FPoller.Clock()();
     in.MonotonicNow = FPoller.MonotonicClock()();
     in.Port = FPoller.Port();
-    in.PortPresent = QFileInfo::exists(QString::fromStdString(ComDevicePath(in.Port.toStdString())));
+    in.PortPresent = SerialPortPresent(in.Port.toStdString());
     in.DevNumber = DeviceNumberFromValue(FWindow.TypedDeviceNumber());
     in.LastResultTime = FPollState.ResultTime;
     return in;

@@ -451,8 +451,6 @@ QStringList sColumnCaptions()
     return captions;
 }
 
-static_assert(kColumnCount == JournalTexts::ColumnCount);
-
 QString sColumnCaption(int column)
 {
     if (column < 0 || column >= kColumnCount)

@@ -1,7 +1,14 @@
 #pragma once
 
-// The program's own user-interface texts, in one table. Every text the code
-// shows comes from here, except the printout's page label.
+// The program's own user-interface texts, in one table. Texts that other
+// units make themselves are not here: the journal's own (the printout's page
+// label, the file extension: JournalTexts), the journal file's and the PDF's
+// error texts (journal/JournalFile, journal/JournalPrint), the causes of file
+// errors (journal/FileError), which the result log's warning quotes too, the
+// name of a journal written at an end while the log fails (EmergencyJournal),
+// the serial port's own error texts (shown in the link's tooltip), Qt's texts
+// (QtTranslations), and the captions "Confirm" of the question at New and
+// "OK" of the About window.
 
 #include "JournalTexts.h"
 
@@ -70,7 +77,7 @@ QString sSettingsValueNotWritten();
 // Why the settings file cannot hold a value (a journal's name, the port).
 QString sSettingsNotInWindows1251(); // %1 the characters Windows-1251 lacks
 QString sSettingsLineBreak();
-QString sSettingsTooLong(); // %1 the longest value
+QString sSettingsTooLong(); // %1 the most characters a value may have
 // After Save As or Open: the journal's name (%1) cannot be remembered in the
 // settings file (%2) because %3 (one of the reasons above), with its caption.
 QString sJournalNotRemembered();
@@ -129,7 +136,7 @@ QString sLinkPortError();   // %1 the port's last error
 // The status bar's statistics of the selected numbers: %1 count, %2 mean, %3 minimum, %4 maximum.
 QString sSelectionStatistics();
 
-inline constexpr int kColumnCount = 17;
+inline constexpr int kColumnCount = JournalTexts::ColumnCount;
 // Journal column captions, column 0 to 16.
 QStringList sColumnCaptions();
 QString sColumnCaption(int column); // empty outside 0..16

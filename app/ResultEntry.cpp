@@ -91,19 +91,6 @@ QString LongTimeFormatWithoutZone(const QLocale &Locale)
     return result.trimmed();
 }
 
-QDateTime DateTimeFromRecordTime(double RecordTime)
-{
-    constexpr qint64 kMsPerDay = 86'400'000;
-    double days = std::trunc(RecordTime);
-    qint64 ms = std::llround(std::fabs(RecordTime - days) * double(kMsPerDay));
-    if (ms >= kMsPerDay) {
-        ms -= kMsPerDay;
-        days += 1;
-    }
-    const QDate date = QDate(1899, 12, 30).addDays(qint64(days));
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(ms)));
-}
-
 QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale)
 {
     const QDateTime when = DateTimeFromRecordTime(Result.ResultTime);
@@ -139,11 +126,14 @@ long double RoundHalfEven(long double Value)
     return rounded;
 }
 
+long double RoundDeviceNumber(long double Value)
+{
+    return std::isfinite(Value) ? RoundHalfEven(Value) : 0;
+}
+
 uint16_t DeviceNumberFromValue(long double Value)
 {
-    if (!std::isfinite(Value))
-        return 0;
-    long double low = std::fmod(RoundHalfEven(Value), 65536.0L);
+    long double low = std::fmod(RoundDeviceNumber(Value), 65536.0L);
     if (low < 0)
         low += 65536.0L;
     return uint16_t(low);

@@ -5,6 +5,7 @@
 // asks for. Qt Core only, so it is tested without any window.
 
 #include "FixMeas.h"
+#include "RecordTime.h"
 
 #include <QChar>
 #include <QDateTime>
@@ -24,9 +25,6 @@ QString FormatResultValue(long double Value, int Decimals, QChar DecimalSeparato
 // journal's time shows hours, minutes and seconds in the locale's order.
 QString LongTimeFormatWithoutZone(const QLocale &Locale);
 
-// A record time (days since 30 December 1899, local time) as date and time.
-QDateTime DateTimeFromRecordTime(double RecordTime);
-
 // The texts a result writes into the entry row, from column 2 ("Дата") on:
 // short date, long time, group number, the ValueCount values with 2
 // decimals, and with more than 7 values the freezing point (the value before
@@ -41,6 +39,9 @@ bool IsResultToEnter(const TFixMeasResult &Result);
 // Rounds half to even whatever the current rounding mode.
 long double RoundHalfEven(long double Value);
 
-// The device number field's value as the poller's device number: rounded
-// half to even, its low 16 bits.
+// The device number field's value as a whole number: rounded half to even,
+// 0 when it is not finite. The settings file keeps this.
+long double RoundDeviceNumber(long double Value);
+
+// The poller's device number: RoundDeviceNumber's low 16 bits.
 uint16_t DeviceNumberFromValue(long double Value);

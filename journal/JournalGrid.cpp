@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int TextInset = 2;
-constexpr int FittedColumnCount = 17;
 constexpr int GridLineWidth = 1;
 
 } // namespace
@@ -127,10 +126,11 @@ int TColorStringGrid::ClientWidth() const
     return viewport()->width();
 }
 
-std::array<int, 17> TColorStringGrid::FittedColumnWidths(int clientWidth)
+std::array<int, JournalColumns::Count> TColorStringGrid::FittedColumnWidths(int clientWidth)
 {
-    const int w = std::max(0, (clientWidth - 2) / (FittedColumnCount - 1));
-    std::array<int, 17> widths;
+    // Two half-width columns make up one whole: Count - 1 widths in all.
+    const int w = std::max(0, (clientWidth - 2) / (JournalColumns::Count - 1));
+    std::array<int, JournalColumns::Count> widths;
     widths.fill(w);
     widths[0] = w / 2;
     widths[4] = w / 2;

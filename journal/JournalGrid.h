@@ -8,6 +8,8 @@
 // SetEditing(true), which the owner switches from OnSelectCell. As in a
 // spreadsheet, Enter commits the cell being edited and moves down a row.
 
+#include "JournalColumns.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -61,7 +63,7 @@ public:
     int ClientWidth() const;
     // Column widths for a client width: W = (clientWidth - 2) / 16, columns
     // 0 and 4 W / 2, the rest W; 0 when the width is too small.
-    static std::array<int, 17> FittedColumnWidths(int clientWidth);
+    static std::array<int, JournalColumns::Count> FittedColumnWidths(int clientWidth);
     // Sets every column from the current client width, discarding widths
     // the operator dragged. Runs by itself whenever the grid is resized.
     void FitColumns();

@@ -4,6 +4,8 @@
 // shared byte blocks, so a row costs its text plus one 16-byte reference.
 // Cells are decoded only when they are shown or printed.
 
+#include "JournalColumns.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -14,7 +16,7 @@
 class JournalRows {
 public:
     // Columns 1 to 16 of the journal; column 0 (the row number) is not stored.
-    static constexpr int FieldCount = 16;
+    static constexpr int FieldCount = JournalColumns::StoredCount;
     using Fields = std::array<QByteArrayView, FieldCount>;
 
     JournalRows() = default;

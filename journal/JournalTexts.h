@@ -4,12 +4,14 @@
 // in by the journal's owner; the journal's own (the printout's page label,
 // the file extension) are defined here.
 
+#include "JournalColumns.h"
+
 #include <QString>
 
 #include <array>
 
 struct JournalTexts {
-    static constexpr int ColumnCount = 17;
+    static constexpr int ColumnCount = JournalColumns::Count;
 
     // Captions of row 0, columns 0 to 16.
     std::array<QString, ColumnCount> Captions;

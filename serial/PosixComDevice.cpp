@@ -354,7 +354,6 @@ TTransfer TPosixComDevice::Read(void *Buffer, int32_t Count)
     if (FFd < 0)
         return {0, EBADF};
     auto *const dest = static_cast<uint8_t *>(Buffer);
-    dest[0] = 0xFF;
 
     const TClock::time_point start = TClock::now();
     const uint32_t interval = static_cast<uint32_t>(FTimeouts.ReadInterval);
@@ -420,8 +419,11 @@ TTransfer TPosixComDevice::Read(void *Buffer, int32_t Count)
             break;
         }
     }
+    // An empty read marks the first byte 0xFF and leaves the rest as it was,
+    // as the port's read promises. Marked here, at the one way out, since
+    // NULs read and then discarded may have overwritten it.
     if (got == 0)
-        dest[0] = 0xFF; // also when only discarded NULs passed through
+        dest[0] = 0xFF;
     result.Count = got;
     return result;
 }

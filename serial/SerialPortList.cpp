@@ -223,6 +223,14 @@ std::string ByIdPathOf(const std::string &Device, const TSerialRoots &Roots)
 
 } // namespace
 
+bool SerialPortPresent(const std::string &Port, const TSerialRoots &Roots)
+{
+    if (Port.empty())
+        return false;
+    std::error_code ec;
+    return fs::exists(OnRoots(ComDevicePath(Port), Roots), ec);
+}
+
 TSerialPortInfo DescribeSerialPort(const std::string &Port, const TSerialRoots &Roots)
 {
     TSerialPortInfo info;
@@ -233,7 +241,7 @@ TSerialPortInfo DescribeSerialPort(const std::string &Port, const TSerialRoots &
     const fs::path local = OnRoots(path, Roots);
     std::error_code ec;
     const bool link = fs::is_symlink(local, ec);
-    info.Present = fs::exists(local, ec);
+    info.Present = SerialPortPresent(Port, Roots);
     if (info.Present) {
         info.Device = fs::canonical(local, ec).filename().string();
     } else if (link) {
@@ -242,9 +250,6 @@ TSerialPortInfo DescribeSerialPort(const std::string &Port, const TSerialRoots &
     } else {
         info.Device = local.filename().string();
     }
-    // A device the kernel lists is there even where /dev is not laid out (tests).
-    if (!info.Present && !link)
-        info.Present = fs::exists(fs::path(Roots.Sys) / "class" / "tty" / info.Device / "device", ec);
     info.Description = UsbDescription(info.Device, Roots);
     info.ByIdPath = path.rfind(kByIdFolder + "/", 0) == 0 ? path : ByIdPathOf(info.Device, Roots);
     return info;
@@ -256,9 +261,7 @@ std::vector<TSerialPortInfo> ListSerialPorts(const TSerialRoots &Roots)
     for (const std::string &name : SplitPortNames(GetSerialPortNames(Roots.Sys + "/class/tty"))) {
         if (name.empty())
             continue;
-        TSerialPortInfo info = DescribeSerialPort(name, Roots);
-        info.Present = true;
-        ports.push_back(std::move(info));
+        ports.push_back(DescribeSerialPort(name, Roots));
     }
     return ports;
 }

@@ -24,16 +24,21 @@ struct TSerialRoots {
     std::string Dev = "/dev";
 };
 
+// Whether the device a port name or path stands for is there now: its node,
+// or the link that names it, leads to a file under Roots.Dev. The poller, the
+// status bar and the port menu all ask this. False for an empty name.
+bool SerialPortPresent(const std::string &Port, const TSerialRoots &Roots = {});
+
 // One port as the operator should see it.
 struct TSerialPortInfo {
     std::string Name;        // as given, or as listed ("ttyUSB0")
     std::string Device;      // the kernel's name of the device behind it; empty when unknown
     std::string Description; // of a USB adapter: "maker product (serial)", what sysfs has of it
     std::string ByIdPath;    // the stable /dev/serial/by-id/ name of the device, if any
-    bool Present = false;    // the device is there now
+    bool Present = false;    // SerialPortPresent
 };
 
-// The ports present, in the order of GetSerialPortNames, each described.
+// The ports the kernel lists, in the order of GetSerialPortNames, each described.
 std::vector<TSerialPortInfo> ListSerialPorts(const TSerialRoots &Roots = {});
 
 // Any port name or path (a listed name, a Windows name such as COM1, a by-id

@@ -1,6 +1,5 @@
 #include "AboutForm.h"
 #include "Icons.h"
-#include "ProgramTexts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -55,9 +54,10 @@ TEST_F(AboutWindow, TextsAndPlaces)
     EXPECT_EQ(form.windowTitle(), QStringLiteral("О программе"));
     EXPECT_EQ(form.size(), QSize(444, 228));
     EXPECT_EQ(form.lblProgName->text(), QStringLiteral("Регистрация измерений молока"));
-    EXPECT_EQ(form.lblCompanyName->text(), MyConsts::sCompanyName());
-    EXPECT_EQ(form.lblTel->text(), MyConsts::sCompanyPhone());
-    EXPECT_TRUE(MyConsts::sCompanyPhone().startsWith(QStringLiteral("Тел./факс: (")));
+    EXPECT_EQ(form.lblCompanyName->text(), QStringLiteral("ООО «Нивара Лаб»"));
+    EXPECT_EQ(form.lblTel->text(), QStringLiteral("Тел./факс: (000) 555-01-23"));
+    EXPECT_EQ(form.lblSite->text(), QStringLiteral("www.nivara.test"));
+    EXPECT_EQ(form.lblemail->text(), QStringLiteral("info@nivara.test"));
     EXPECT_EQ(form.Button1->text(), "OK");
 
     EXPECT_EQ(form.GroupBox1->geometry(), QRect(16, 8, 409, 169));
@@ -132,7 +132,8 @@ TEST_F(AboutWindow, LinksOpenMailAndSiteAndLeaveTheWindowOpen)
     QTest::mouseClick(form.lblSite, Qt::LeftButton);
     QTest::mouseClick(form.lblSite, Qt::RightButton);
     QTest::mouseClick(form.lblProgName, Qt::LeftButton);
-    EXPECT_EQ(opened, QStringList({QStringLiteral("mailto:") + kMakerEmail, QStringLiteral("http://") + kMakerSite}));
+    EXPECT_EQ(opened,
+              QStringList({QStringLiteral("mailto:info@nivara.test"), QStringLiteral("http://www.nivara.test")}));
     EXPECT_TRUE(form.isVisible());
 
     // A press that is released away from the link is no click.

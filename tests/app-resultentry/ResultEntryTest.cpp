@@ -110,14 +110,6 @@ TEST(ResultEntry, TimeFormatKeepsHoursMinutesSecondsWithoutZone)
             << c.locale;
 }
 
-TEST(ResultEntry, RecordTimeIsDaysSince1899)
-{
-    EXPECT_EQ(DateTimeFromRecordTime(45000.5), QDateTime(QDate(2023, 3, 15), QTime(12, 0)));
-    EXPECT_EQ(DateTimeFromRecordTime(0), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
-    // A fraction that rounds to a whole day is the next midnight.
-    EXPECT_EQ(DateTimeFromRecordTime(45000.9999999999), QDateTime(QDate(2023, 3, 16), QTime(0, 0)));
-}
-
 TEST(ResultEntry, DeviceNumberIsRoundedHalfToEvenAndKeepsLow16Bits)
 {
     const std::pair<long double, uint16_t> cases[] = {
@@ -126,6 +118,13 @@ TEST(ResultEntry, DeviceNumberIsRoundedHalfToEvenAndKeepsLow16Bits)
     };
     for (const auto &[value, device] : cases)
         EXPECT_EQ(DeviceNumberFromValue(value), device) << double(value);
+
+    // The settings file keeps the whole number before it is cut to 16 bits.
+    const std::pair<long double, long double> kept[] = {
+        {2.5L, 2}, {-2.5L, -2}, {70000.5L, 70000}, {1e30L, 1e30L}, {std::numeric_limits<long double>::infinity(), 0},
+    };
+    for (const auto &[value, rounded] : kept)
+        EXPECT_EQ(RoundDeviceNumber(value), rounded) << double(value);
 }
 
 TEST(ResultEntry, OnlyFreshResultsWithGroupAndNoDroppingStatusAreEntered)

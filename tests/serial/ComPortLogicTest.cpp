@@ -22,6 +22,7 @@ struct TDeviceLog {
     int Closes = 0;
     int Releases = 0;
     TOsError FailOpen = 0, FailLine = 0, FailTimeouts = 0, FailQueues = 0, FailModem = 0, FailClose = 0;
+    TOsError FailWrite = 0, FailRead = 0;
 };
 
 class TFakeDevice : public IComDevice {
@@ -53,8 +54,8 @@ public:
     }
     TOsError QueryModemStatus() override { return FLog.FailModem; }
     TOsError Purge(bool, bool) override { return 0; }
-    TTransfer Write(const void *, int32_t Count) override { return {Count, 0}; }
-    TTransfer Read(void *, int32_t) override { return {0, 0}; }
+    TTransfer Write(const void *, int32_t Count) override { return {FLog.FailWrite ? 0 : Count, FLog.FailWrite}; }
+    TTransfer Read(void *, int32_t) override { return {0, FLog.FailRead}; }
     TOsError Close() override
     {
         ++FLog.Closes;
@@ -225,6 +226,53 @@ TEST_F(ComPortLogic, FailedAbortKeepsThePortOpenButDestructionReleasesIt)
     EXPECT_EQ(Log.Releases, 1);
 }
 
+// The message is what the operator reads in the link's tooltip: the step
+// that failed and the port, with the system's error kept beside it.
+TEST_F(ComPortLogic, EachFailureNamesItsStepAndThePort)
+{
+    struct TCase {
+        TOsError TDeviceLog::*Failure;
+        TOsError Error;
+        bool OpenFirst;
+        void (*Operation)(TComPort &);
+        const char *Message;
+    };
+    const auto open = [](TComPort &Port) { Port.Open(); };
+    const auto close = [](TComPort &Port) { Port.Close(); };
+    const auto write = [](TComPort &Port) { Port.Write("x", 1); };
+    const auto read = [](TComPort &Port) {
+        char c;
+        Port.Read(&c, 1);
+    };
+    const TCase cases[] = {
+        {&TDeviceLog::FailOpen, ENOENT, false, open, "COM Port Error: Unable to open com port on ttyUSB0"},
+        {&TDeviceLog::FailQueues, EIO, false, open, "COM Port Error: SetupComm function failed on ttyUSB0"},
+        {&TDeviceLog::FailLine, EINVAL, false, open, "COM Port Error: SetCommState function failed on ttyUSB0"},
+        {&TDeviceLog::FailTimeouts, EIO, false, open, "COM Port Error: SetCommTimeouts failed on ttyUSB0"},
+        {&TDeviceLog::FailModem, EIO, false, open, "COM Port Error: GetCommModemStatus function failed on ttyUSB0"},
+        {&TDeviceLog::FailClose, EPERM, true, close, "COM Port Error: PurgeComm function failed on ttyUSB0"},
+        {&TDeviceLog::FailWrite, EIO, true, write, "COM Port Error: WriteFile function failed on ttyUSB0"},
+        {&TDeviceLog::FailRead, ENXIO, true, read, "COM Port Error: ReadFile function failed on ttyUSB0"},
+    };
+    for (const TCase &c : cases) {
+        Log = TDeviceLog{};
+        TComPort port(std::make_unique<TFakeDevice>(Log));
+        port.SetPort("ttyUSB0");
+        if (c.OpenFirst)
+            port.Open();
+        Log.*c.Failure = c.Error;
+        testing::internal::CaptureStderr(); // a failed open is reported there too
+        try {
+            c.Operation(port);
+            ADD_FAILURE() << c.Message << ": no error";
+        } catch (const EComPortExt &e) {
+            EXPECT_STREQ(e.what(), c.Message);
+            EXPECT_EQ(e.WinCode(), uint32_t(c.Error)) << c.Message;
+        }
+        testing::internal::GetCapturedStderr();
+    }
+}
+
 TEST_F(ComPortLogic, MissingBufferIsAnInvalidParameter)
 {
     Port->Open();
@@ -239,27 +287,6 @@ TEST_F(ComPortLogic, MissingBufferIsAnInvalidParameter)
     }
     EXPECT_EQ(Port->Read(nullptr, 0), 0);
     EXPECT_EQ(Port->Write(nullptr, 0), 0);
-}
-
-TEST(ComErrorText, TableAndUnknownCodes)
-{
-    const std::pair<int, const char *> table[] = {
-        {1, "Unable to open com port"},
-        {2, "WriteFile function failed"},
-        {3, "ReadFile function failed"},
-        {4, "Invalid Async parameter"},
-        {5, "PurgeComm function failed"},
-        {7, "SetCommState function failed"},
-        {8, "SetCommTimeouts failed"},
-        {9, "SetupComm function failed"},
-        {10, "ClearCommError function failed"},
-        {11, "GetCommModemStatus function failed"},
-        {6, "Unknown Error #6"},
-        {0, "Unknown Error #0"},
-        {255, "Unknown Error #255"},
-    };
-    for (const auto &[code, text] : table)
-        EXPECT_EQ(TComPort::ComErrorText(code), text) << code;
 }
 
 TEST(ComDevicePath, PortNamesMapToDevices)

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+// The kernel's termios2, as the port sets it; <termios.h> clashes with it.
+#include <asm/termbits.h>
+#include <sys/ioctl.h>
+
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -245,15 +249,64 @@ TEST_F(ComPortOnPty, NewNameReopensOnTheOtherDevice)
     EXPECT_NO_THROW(other.Open());
 }
 
-TEST_F(ComPortOnPty, SettingsChangeOnAnOpenPortIncludingArbitraryRates)
+termios2 AppliedSettings(const TPty &Pty)
 {
-    for (TBaudRate rate : {br14400, br56000, br128000, br256000, br115200})
-        EXPECT_NO_THROW(FPort.SetBaudRate(rate)) << int(rate);
+    termios2 t{};
+    EXPECT_EQ(ioctl(Pty.Master(), TCGETS2, &t), 0);
+    return t;
+}
+
+// What a pseudo-terminal keeps of the line: the speed (an arbitrary one too),
+// the stop bits, the kind of parity (odd, stick) and the raw mode. It always
+// reports eight data bits and no parity enable, whatever it was asked, so
+// those two can only be judged on a real port.
+TEST_F(ComPortOnPty, TheLineIsAppliedAtOpenAndOnEachChange)
+{
+    struct TCase {
+        const char *Name;
+        TBaudRate Rate;
+        TDataBits DataBits;
+        TStopBits StopBits;
+        TParityBits Parity;
+        uint32_t SpeedCode;
+        uint32_t Speed;
+        uint32_t Format; // CSTOPB, PARODD, CMSPAR
+    };
+    const TCase cases[] = {
+        {"as the poller opens it", br9600, dbEight, sbOneStopBit, prOdd, B9600, 9600, PARODD},
+        {"even", br115200, dbEight, sbOneStopBit, prEven, B115200, 115200, 0},
+        {"no standard code", br56000, dbEight, sbOneStopBit, prNone, BOTHER, 56000, 0},
+        {"custom, two stop bits, mark", brCustom, dbSeven, sbTwoStopBits, prMark, BOTHER, 250000,
+         CSTOPB | PARODD | CMSPAR},
+        {"1.5 stop bits, space", br19200, dbFive, sbOne5StopBits, prSpace, B19200, 19200, CSTOPB | CMSPAR},
+    };
     FPort.SetCustomBaudRate(250000);
-    EXPECT_NO_THROW(FPort.SetBaudRate(brCustom));
-    EXPECT_NO_THROW(FPort.SetDataBits(dbSeven));
-    EXPECT_NO_THROW(FPort.SetStopBits(sbTwoStopBits));
-    EXPECT_NO_THROW(FPort.Parity().SetBits(prMark));
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ASSERT_NO_THROW({
+            // One stop bit goes with any data bits: no step on the way asks
+            // for a format that does not exist.
+            FPort.SetStopBits(sbOneStopBit);
+            FPort.SetBaudRate(c.Rate);
+            FPort.SetDataBits(c.DataBits);
+            FPort.SetStopBits(c.StopBits);
+            FPort.Parity().SetBits(c.Parity);
+        });
+        const termios2 t = AppliedSettings(FPty);
+        EXPECT_EQ(t.c_cflag & CBAUD, c.SpeedCode);
+        EXPECT_EQ(t.c_ospeed, c.Speed);
+        EXPECT_EQ(t.c_ispeed, c.Speed);
+        EXPECT_EQ(t.c_cflag & (CSTOPB | PARODD | CMSPAR), c.Format);
+        // Raw: no modem control needed, no handshake, no processing either way.
+        EXPECT_EQ(t.c_cflag & (CREAD | CLOCAL | HUPCL | CRTSCTS), unsigned(CREAD | CLOCAL | HUPCL));
+        EXPECT_EQ(t.c_iflag, unsigned(IGNBRK));
+        EXPECT_EQ(t.c_oflag, 0u);
+        EXPECT_EQ(t.c_lflag, 0u);
+        EXPECT_EQ(t.c_cc[VMIN], 1);
+        EXPECT_EQ(t.c_cc[VTIME], 0);
+        EXPECT_EQ(t.c_cc[VSTART], 17);
+        EXPECT_EQ(t.c_cc[VSTOP], 19);
+    }
 }
 
 TEST_F(ComPortOnPty, RefusedLineSettingOnAnOpenPortRaisesAndKeepsItOpen)

@@ -31,6 +31,9 @@ public:
     TPty &operator=(const TPty &) = delete;
 
     const std::string &SlavePath() const { return FSlavePath; }
+    // Terminal settings calls on the master act on the slave: this reads
+    // what the port applied while the port holds the slave exclusively.
+    int Master() const { return FMaster; }
 
     void Send(const std::vector<uint8_t> &Bytes) const
     {

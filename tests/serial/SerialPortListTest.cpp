@@ -88,6 +88,34 @@ TEST(GetSerialPortNames, MissingFolderGivesAnEmptyList)
     EXPECT_EQ(GetSerialPortNames("/nonexistent/sys/class/tty"), "");
 }
 
+// Presence is judged by /dev alone: a device the kernel lists without a node
+// cannot be opened, and a by-id link counts only while its device is there.
+TEST_F(FakeSysfs, PresenceIsTheDeviceNodeOrALinkThatLeadsToOne)
+{
+    TSerialRoots roots{(Root / "sys").string(), (Root / "dev").string()};
+    fs::create_directories(Root / "sys/class/tty/ttyUSB3/device");
+    fs::create_directories(Root / "dev/serial/by-id");
+    std::ofstream(Root / "dev/ttyS0") << "";
+    std::ofstream(Root / "dev/ttyUSB0") << "";
+    fs::create_symlink("../../ttyUSB0", Root / "dev/serial/by-id/usb-here");
+    fs::create_symlink("../../ttyUSB1", Root / "dev/serial/by-id/usb-gone");
+
+    const std::pair<std::string, bool> cases[] = {
+        {"ttyUSB0", true},
+        {"/dev/ttyUSB0", true},
+        {"COM1", true}, // a Windows station's name for ttyS0
+        {"/dev/serial/by-id/usb-here", true},
+        {"/dev/serial/by-id/usb-gone", false},
+        {"ttyUSB3", false}, // listed by the kernel, but no node
+        {"COM2", false},
+        {"", false},
+    };
+    for (const auto &[port, present] : cases) {
+        EXPECT_EQ(SerialPortPresent(port, roots), present) << port;
+        EXPECT_EQ(DescribeSerialPort(port, roots).Present, present) << port;
+    }
+}
+
 TEST(PortNameList, JoinQuotesWhatWouldBreakTheListAndSplitTakesItBack)
 {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
