@@ -289,7 +289,6 @@ void TForm1::FormCreate()
 
         MenuPortAboutToShow();
 
-        // MainGrid fills the client area below the toolbar as the central widget.
         SetCaptions();
         FSession.LoadRemembered();
     });
@@ -514,29 +513,14 @@ void TForm1::actOprExecute()
     FPolling->Toggle();
 }
 
-void TForm1::FixMeas1Starting(QObject *)
-{
-    FPolling->Starting();
-}
-
 void TForm1::FixMeas1Stoping(QObject *, bool)
 {
     FPolling->Stoping();
 }
 
-void TForm1::FixMeas1GetDevNumber(QObject *)
-{
-    FPolling->GetDevNumber();
-}
-
 void TForm1::FixMeas1PutResult(QObject *)
 {
     FPolling->PutResult();
-}
-
-void TForm1::FixMeas1ErrorOpenPort(QObject *)
-{
-    FPolling->ErrorOpenPort();
 }
 
 void TForm1::ShowError(const QString &Text)
@@ -586,16 +570,6 @@ void TForm1::PortMenuOtherClick()
 }
 
 // ---- Journal commands -------------------------------------------------------
-
-QString TForm1::FileDialogFilter()
-{
-    return TJournalSession::FileDialogFilter();
-}
-
-QString TForm1::FileDialogDefaultSuffix()
-{
-    return TJournalSession::FileDialogDefaultSuffix();
-}
 
 void TForm1::actNewExecute()
 {

@@ -72,8 +72,6 @@ public:
     QToolButton *ToolButton7 = nullptr;
     QMenu *MenuPort = nullptr;
     TColorStringGrid *MainGrid = nullptr;
-    QList<QIcon> ImageList1;
-    QObject *ActionList1 = nullptr;
     QAction *actNew = nullptr;
     QAction *actOpenFile = nullptr;
     QAction *actSave = nullptr;
@@ -101,48 +99,21 @@ public:
     // The index into ImageList1 that an action shows.
     static int ImageIndex(const QAction *Action);
 
-    // Start-up and closing.
-    void FormCreate();
-    void FormClose(TCloseAction &Action);
     // The end of the program on a termination signal or the desktop's
     // logout: the poller finishes its exchange and stops, the settings are
     // written as at closing, and nothing is asked or saved.
     void FormEndSession();
-    void FormResize();
-    void SetCaptions();
     void ShowJournalTitle(const QString &FileName);
 
-    // Polling control and result entry.
-    void actOprExecute();
-    void FixMeas1Starting(QObject *Sender);
+    // The poller's hand-offs as they reach the window (see TPollingController).
     void FixMeas1Stoping(QObject *Sender, bool Error);
-    void FixMeas1GetDevNumber(QObject *Sender);
     void FixMeas1PutResult(QObject *Sender);
-    void FixMeas1ErrorOpenPort(QObject *Sender);
     void ShowError(const QString &Text);
 
-    // The port menu, rebuilt each time it opens so that it shows the ports
-    // present now.
-    void MenuPortAboutToShow();
+    // A port chosen in the port menu.
     void PortMenuItemClick(QAction *Sender);
-    void PortMenuOtherClick();
-
-    // Journal commands. Errors of reading, writing and printing propagate
-    // to the caller (the window's actions show them in the error box).
-    void actNewExecute();
-    void actOpenFileExecute();
-    void actSaveExecute();
-    void actSaveAsExecute();
-    void actPrintExecute();
+    // Prints journal rows 1..LastRow. Errors propagate to the caller.
     void PrintJournal(int LastRow);
-    void actSavePdfExecute();
-    void actPrintPreviewExecute();
-
-    void mnAboutClick();
-
-    // The filter and default suffix of both file dialogs.
-    static QString FileDialogFilter();
-    static QString FileDialogDefaultSuffix();
 
 protected:
     void closeEvent(QCloseEvent *Event) override;
@@ -150,6 +121,29 @@ protected:
     void showEvent(QShowEvent *Event) override;
 
 private:
+    // Start-up and closing.
+    void FormCreate();
+    void FormClose(TCloseAction &Action);
+    void FormResize();
+    void SetCaptions();
+    // The commands, as the actions trigger them.
+    void actOprExecute();
+    void actNewExecute();
+    void actOpenFileExecute();
+    void actSaveExecute();
+    void actSaveAsExecute();
+    void actPrintExecute();
+    void actSavePdfExecute();
+    void actPrintPreviewExecute();
+    void mnAboutClick();
+    // The port menu, rebuilt each time it opens so that it shows the ports
+    // present now.
+    void MenuPortAboutToShow();
+    void PortMenuOtherClick();
+
+    QList<QIcon> ImageList1;
+    QObject *ActionList1 = nullptr;
+
     void CreateComponents();
     void CreateActions();
     void CreateToolBar();
