@@ -1,5 +1,6 @@
 #include "ResultLog.h"
 
+#include "DurableFile.h"
 #include "FileError.h"
 
 #include <QDataStream>
@@ -396,11 +397,7 @@ bool TResultLog::Flush()
         if (FFd < 0)
             return fail(errno);
         // The new name must survive a power cut as well as the bytes.
-        const QByteArray folder = QFile::encodeName(QFileInfo(FFileName).absolutePath());
-        if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
+        DurableFile::SyncFolder(QFileInfo(FFileName).absolutePath());
     }
     // Whatever a failed attempt left behind the last whole record goes, so
     // that the records that follow can be read.

@@ -47,17 +47,6 @@ void SyncData(int Fd, bool Regular)
         ThrowErrno();
 }
 
-// The rename itself reaches the disk with the folder's entry. A folder that
-// cannot be opened or synced costs only that: the data are safe already.
-void SyncFolder(const QByteArray &Folder)
-{
-    const int fd = ::open(Folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 int CreateTemp(const QByteArray &Path, mode_t Mode)
 {
     return ::open(Path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, Mode);
@@ -84,6 +73,15 @@ void WriteInPlace(const QByteArray &Target, const TProduce &Produce, bool Regula
 }
 
 } // namespace
+
+void SyncFolder(const QString &Folder)
+{
+    const int fd = ::open(QFile::encodeName(Folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
 
 QString TempFileName(const QString &FileName)
 {
@@ -154,7 +152,8 @@ TWritten WriteFile(const QString &FileName, const TProduce &Produce, const TOpti
         ::unlink(temp.constData());
         throw;
     }
-    SyncFolder(QFile::encodeName(QFileInfo(targetName).absolutePath()));
+    // The rename itself reaches the disk with the folder's entry.
+    SyncFolder(QFileInfo(targetName).absolutePath());
     return TWritten::Replaced;
 }
 

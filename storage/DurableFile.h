@@ -38,6 +38,11 @@ struct TOptions {
 // gets a short one made from a hash of it.
 QString TempFileName(const QString &FileName);
 
+// Makes a name just created or renamed in Folder survive a power cut as
+// well as the file's bytes. A folder that cannot be opened or synced costs
+// only that.
+void SyncFolder(const QString &Folder);
+
 enum class TWritten { Replaced, InPlace };
 
 // Writes FileName with what Produce gives. An existing file keeps its
