@@ -9,7 +9,7 @@
 #include "FPConvert.h"
 #include "LinkMonitor.h"
 #include "MainThreadCall.h"
-#include "PortHolder.h"
+#include "PortOpenFailure.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,5 @@
 #include "CPort.h"
 
-#include <cerrno>
-
 // ---- settings groups ----------------------------------------------------
 
 void TComTimeouts::Apply()
@@ -175,7 +173,7 @@ TLineSettings TCustomComPort::LineSettings() const
 void TCustomComPort::ClearBuffer(bool Input, bool Output)
 {
     if (!FConnected)
-        RaiseError(cePurgeFailed, EBADF);
+        RaiseError(cePurgeFailed, NotOpenError());
     if (const TOsError e = FDevice->Purge(Input, Output))
         RaiseError(cePurgeFailed, e);
 }
@@ -183,7 +181,7 @@ void TCustomComPort::ClearBuffer(bool Input, bool Output)
 int32_t TCustomComPort::Write(const void *Buffer, int32_t Count)
 {
     if (!FConnected)
-        RaiseError(ceWriteFailed, EBADF);
+        RaiseError(ceWriteFailed, NotOpenError());
     if (Count <= 0)
         return 0;
     if (Buffer == nullptr)
@@ -197,7 +195,7 @@ int32_t TCustomComPort::Write(const void *Buffer, int32_t Count)
 int32_t TCustomComPort::Read(void *Buffer, int32_t Count)
 {
     if (!FConnected)
-        RaiseError(ceReadFailed, EBADF);
+        RaiseError(ceReadFailed, NotOpenError());
     // No room at all: the destination is not touched.
     if (Count <= 0)
         return 0;

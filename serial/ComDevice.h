@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CPortTypes.h"
-#include "PortHolder.h"
+#include "PortOpenFailure.h"
 
 #include <cstdint>
 #include <memory>
@@ -93,7 +93,12 @@ std::string ComDevicePath(const std::string &Port);
 // Where a failed open is reported.
 void ComDebugOutput(const std::string &Line);
 
-// A device for this platform, closed. Besides its own locks it honours the
-// UUCP lock files in Paths.LockDir and refuses a device that another process
-// has open (found under Paths.ProcRoot).
+// The error that a read, write or purge on a port that is not open reports
+// (EBADF, ERROR_INVALID_HANDLE).
+TOsError NotOpenError();
+
+// A device for this platform, closed. On POSIX, besides its own locks it
+// honours the UUCP lock files in Paths.LockDir and refuses a device that
+// another process has open (found under Paths.ProcRoot); on Windows the
+// device is opened with no sharing, and Paths mean nothing.
 std::unique_ptr<IComDevice> CreateComDevice(const TSerialSystemPaths &Paths = {});

@@ -17,26 +17,6 @@
 
 namespace fs = std::filesystem;
 
-TPortFailureKind ClassifyOpenError(int OsError)
-{
-    switch (OsError) {
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-    case ENOTDIR: return TPortFailureKind::NoDevice;
-    case EACCES:
-    case EPERM: return TPortFailureKind::NoPermission;
-    case EBUSY:
-    case EWOULDBLOCK: return TPortFailureKind::Busy;
-    default: return TPortFailureKind::Other;
-    }
-}
-
-std::string OsErrorText(int OsError)
-{
-    return std::generic_category().message(OsError);
-}
-
 namespace {
 
 // A /proc entry that is a process: all digits.

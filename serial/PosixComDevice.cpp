@@ -3,6 +3,7 @@
 // writes timed by poll() against a monotonic deadline.
 
 #include "ComDevice.h"
+#include "PortHolder.h"
 #include "TermiosLine.h"
 #include "UucpLock.h"
 
@@ -519,6 +520,11 @@ void TPosixComDevice::CloseDescriptor()
 }
 
 } // namespace
+
+TOsError NotOpenError()
+{
+    return EBADF;
+}
 
 std::unique_ptr<IComDevice> CreateComDevice(const TSerialSystemPaths &Paths)
 {

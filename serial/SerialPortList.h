@@ -5,24 +5,29 @@
 
 // The serial ports present on this machine, as names usable as a port's Port.
 
-// Comma-separated names of the serial devices that the kernel lists under the
-// given sysfs tty class folder, sorted with case ignored (plain text order,
-// so ttyS10 comes before ttyS2), duplicates (case ignored) dropped. A name
-// with a space, comma, double quote or control character is enclosed in
-// double quotes with inner quotes doubled. Empty when there are none or the
-// folder cannot be read.
-std::string GetSerialPortNames(const std::string &SysClassTty = "/sys/class/tty");
-
-// The comma-separated form of a list of names, and back.
-std::string JoinPortNames(const std::vector<std::string> &Names);
-std::vector<std::string> SplitPortNames(const std::string &Text);
-
-// Where the kernel describes its devices; injectable so that tests can lay
-// out a fake machine.
+// Where the kernel describes its devices on POSIX; injectable so that tests
+// can lay out a fake machine. The Windows side asks the registry and the
+// device manager instead, and ignores them.
 struct TSerialRoots {
     std::string Sys = "/sys";
     std::string Dev = "/dev";
 };
+
+// Comma-separated names of the serial ports the operating system lists
+// (Linux: the ttys with hardware behind them under <Sys>/class/tty; Windows:
+// the values of HKLM\hardware\devicemap\serialcomm), sorted as
+// SortedPortNames sorts them. A name with a space, comma, double quote or
+// control character is enclosed in double quotes with inner quotes doubled.
+// Empty when there are none or they cannot be read.
+std::string GetSerialPortNames(const TSerialRoots &Roots = {});
+
+// Names sorted with case ignored (plain text order, so COM10 comes before
+// COM2), duplicates (case ignored) dropped, the first of them kept.
+std::vector<std::string> SortedPortNames(const std::vector<std::string> &Names);
+
+// The comma-separated form of a list of names, and back.
+std::string JoinPortNames(const std::vector<std::string> &Names);
+std::vector<std::string> SplitPortNames(const std::string &Text);
 
 // Whether the device a port name or path stands for is there now: its node,
 // or the link that names it, leads to a file under Roots.Dev. The poller, the

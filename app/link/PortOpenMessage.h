@@ -3,7 +3,7 @@
 // The second line of the port-open error: which port, why it could not be
 // opened, and what the operator can do about it.
 
-#include "PortHolder.h"
+#include "PortOpenFailure.h"
 
 #include <QString>
 

@@ -26,16 +26,17 @@ protected:
     // A tty with hardware behind it; Type is the serial_core "type" file, if any.
     void AddDevice(const std::string &Name, const char *Type = nullptr)
     {
-        fs::create_directories(Root / Name);
+        fs::create_directories(Tty() / Name);
         fs::create_directories(Root / "devices" / Name);
-        fs::create_directory_symlink(Root / "devices" / Name, Root / Name / "device");
+        fs::create_directory_symlink(Root / "devices" / Name, Tty() / Name / "device");
         if (Type)
-            std::ofstream(Root / Name / "type") << Type << "\n";
+            std::ofstream(Tty() / Name / "type") << Type << "\n";
     }
     // A tty with no device link (console, virtual terminal).
-    void AddVirtual(const std::string &Name) { fs::create_directories(Root / Name); }
+    void AddVirtual(const std::string &Name) { fs::create_directories(Tty() / Name); }
 
-    std::string Names() const { return GetSerialPortNames(Root.string()); }
+    fs::path Tty() const { return Root / "class" / "tty"; }
+    std::string Names() const { return GetSerialPortNames(TSerialRoots{Root.string(), "/dev"}); }
 
     fs::path Root;
 };
@@ -85,7 +86,7 @@ TEST_F(FakeSysfs, SlashInADeviceNameGivesItsPath)
 
 TEST(GetSerialPortNames, MissingFolderGivesAnEmptyList)
 {
-    EXPECT_EQ(GetSerialPortNames("/nonexistent/sys/class/tty"), "");
+    EXPECT_EQ(GetSerialPortNames(TSerialRoots{"/nonexistent/sys", "/dev"}), "");
 }
 
 // Presence is judged by /dev alone: a device the kernel lists without a node

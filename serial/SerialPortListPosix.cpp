@@ -1,3 +1,6 @@
+// The port list on Linux: the ttys with hardware behind them under sysfs,
+// USB adapters described from sysfs, stable names from /dev/serial/by-id.
+
 #include "SerialPortList.h"
 
 #include "ComDevice.h"
@@ -11,37 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Device names are ASCII; folding ASCII case gives the same order as a
-// locale would for letters and digits and keeps the list independent of the
-// machine's settings.
-unsigned char Folded(char c)
-{
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
-}
-
-bool LessIgnoringCase(const std::string &a, const std::string &b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return Folded(x) < Folded(y); });
-}
-
-bool EqualIgnoringCase(const std::string &a, const std::string &b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Folded(x) == Folded(y); });
-}
-
-bool NeedsQuotes(const std::string &Name)
-{
-    if (Name.empty())
-        return true; // an empty name would vanish between two commas
-    return std::any_of(Name.begin(), Name.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u == ' ' || u == ',' || u == '"' || u < 0x20 || u == 0x7F;
-    });
-}
 
 // A serial_core port that found no UART at its address reports type 0
 // (PORT_UNKNOWN): the kernel's placeholder ttyS ports, which cannot be
@@ -66,11 +38,12 @@ std::string PortNameOf(const std::string &Entry)
 
 } // namespace
 
-std::string GetSerialPortNames(const std::string &SysClassTty)
+std::string GetSerialPortNames(const TSerialRoots &Roots)
 {
     std::vector<std::string> entries;
     std::error_code ec;
-    for (fs::directory_iterator it(SysClassTty, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(fs::path(Roots.Sys) / "class" / "tty", ec), end; !ec && it != end;
+         it.increment(ec)) {
         const fs::path entry = it->path();
         std::error_code probe;
         // Only ttys with hardware behind them have a device link; consoles,
@@ -84,73 +57,9 @@ std::string GetSerialPortNames(const std::string &SysClassTty)
     std::sort(entries.begin(), entries.end());
 
     std::vector<std::string> names;
-    for (const std::string &entry : entries) {
-        const std::string name = PortNameOf(entry);
-        const auto at = std::lower_bound(names.begin(), names.end(), name, LessIgnoringCase);
-        if (at != names.end() && EqualIgnoringCase(*at, name))
-            continue;
-        names.insert(at, name);
-    }
-    return JoinPortNames(names);
-}
-
-std::string JoinPortNames(const std::vector<std::string> &Names)
-{
-    std::string text;
-    for (size_t i = 0; i < Names.size(); ++i) {
-        if (i > 0)
-            text += ',';
-        const std::string &name = Names[i];
-        if (!NeedsQuotes(name)) {
-            text += name;
-            continue;
-        }
-        text += '"';
-        for (char c : name) {
-            if (c == '"')
-                text += '"';
-            text += c;
-        }
-        text += '"';
-    }
-    return text;
-}
-
-std::vector<std::string> SplitPortNames(const std::string &Text)
-{
-    std::vector<std::string> names;
-    if (Text.empty())
-        return names;
-    size_t i = 0;
-    const size_t n = Text.size();
-    for (;;) {
-        std::string name;
-        if (Text[i] == '"') {
-            for (++i; i < n; ++i) {
-                if (Text[i] != '"') {
-                    name += Text[i];
-                } else if (i + 1 < n && Text[i + 1] == '"') {
-                    name += '"';
-                    ++i;
-                } else {
-                    ++i;
-                    break;
-                }
-            }
-        }
-        // Unquoted text, or whatever follows a closing quote, runs to the comma.
-        while (i < n && Text[i] != ',')
-            name += Text[i++];
-        names.push_back(std::move(name));
-        if (i >= n)
-            break;
-        ++i; // the comma; a trailing one leaves an empty last name
-        if (i == n) {
-            names.emplace_back();
-            break;
-        }
-    }
-    return names;
+    for (const std::string &entry : entries)
+        names.push_back(PortNameOf(entry));
+    return JoinPortNames(SortedPortNames(names));
 }
 
 namespace {
@@ -258,7 +167,7 @@ TSerialPortInfo DescribeSerialPort(const std::string &Port, const TSerialRoots &
 std::vector<TSerialPortInfo> ListSerialPorts(const TSerialRoots &Roots)
 {
     std::vector<TSerialPortInfo> ports;
-    for (const std::string &name : SplitPortNames(GetSerialPortNames(Roots.Sys + "/class/tty"))) {
+    for (const std::string &name : SplitPortNames(GetSerialPortNames(Roots))) {
         if (name.empty())
             continue;
         ports.push_back(DescribeSerialPort(name, Roots));

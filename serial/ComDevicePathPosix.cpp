@@ -1,3 +1,6 @@
+// Port names on POSIX: a Windows station's "COMn", a name under /dev, or a
+// path; the debug line goes to standard error.
+
 #include "ComDevice.h"
 
 #include <cstdio>
@@ -28,9 +31,6 @@ unsigned long WindowsComNumber(const std::string &Port)
 
 std::string ComDevicePath(const std::string &Port)
 {
-#ifdef _WIN32
-    return "\\\\.\\" + Port;
-#else
     // A path is taken as it stands (ptys, /dev/serial/by-id links).
     if (Port.find('/') != std::string::npos)
         return Port;
@@ -38,7 +38,6 @@ std::string ComDevicePath(const std::string &Port)
     if (const unsigned long n = WindowsComNumber(Port))
         return "/dev/ttyS" + std::to_string(n - 1);
     return "/dev/" + Port;
-#endif
 }
 
 void ComDebugOutput(const std::string &Line)
