@@ -48,4 +48,3 @@ TPortFailureKind ClassifyOpenError(int OsError);
 
 // The operating system's text for an error number, UTF-8.
 std::string OsErrorText(int OsError);
-
