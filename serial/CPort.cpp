@@ -203,7 +203,7 @@ int32_t TCustomComPort::Read(void *Buffer, int32_t Count)
         RaiseError(ceInvalidAsync, 0);
     const TTransfer t = FDevice->Read(Buffer, Count);
     if (t.Error)
-        RaiseError(ceReadFailed, t.Error);
+        RaiseError(t.QueueQueryFailed ? ceClearComErrorFailed : ceReadFailed, t.Error);
     return t.Count;
 }
 

@@ -56,6 +56,9 @@ using TOsError = int32_t;
 struct TTransfer {
     int32_t Count = 0;
     TOsError Error = 0;
+    // Set when the error came from the driver's queue query after a read
+    // (ClearCommError) rather than from the read itself.
+    bool QueueQueryFailed = false;
 };
 
 class IComDevice {
