@@ -4,10 +4,11 @@
 //
 // The rule for every byte: each of the 256 bytes decodes to exactly one
 // character, and encoding that character gives the byte back, so a file
-// read and written again comes back byte for byte. The code page itself is
-// Qt's "windows-1251"; the one byte Windows-1251 leaves undefined (0x98)
-// is the C1 control of the same number, U+0098, in both directions, even
-// where Qt's table has no character for it.
+// read and written again comes back byte for byte. The code page is the
+// system's Windows-1251 (Qt's "windows-1251" on Linux), in a table of the
+// program's own, so it is the same on every platform; the one byte
+// Windows-1251 leaves undefined (0x98) is the C1 control of the same
+// number, U+0098, in both directions.
 //
 // Characters the code page cannot hold are either replaced (journal cells:
 // what the operator sees after editing is what the file will contain) or

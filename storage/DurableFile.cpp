@@ -1,160 +1,34 @@
+// The durable write's shared part: the temporary file's name. The write
+// itself is in the platform's file (DurableFilePosix.cpp, DurableFileWin32.cpp).
+
 #include "DurableFile.h"
 
-#include "FileDescriptor.h"
-#include "FileError.h"
+#include "DurableFilePlatform.h"
 
-#include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace DurableFile {
-
-namespace {
-
-[[noreturn]] void ThrowErrno()
-{
-    throw EFileError(errno);
-}
-
-void WriteAll(int Fd, QByteArrayView Bytes)
-{
-    const char *p = Bytes.data();
-    qsizetype left = Bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(Fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowErrno();
-        }
-        p += n;
-        left -= n;
-    }
-}
-
-// A device or a pipe has no data of its own to sync.
-void SyncData(int Fd, bool Regular)
-{
-    if (::fdatasync(Fd) != 0 && (Regular || (errno != EINVAL && errno != EROFS)))
-        ThrowErrno();
-}
-
-int CreateTemp(const QByteArray &Path, mode_t Mode)
-{
-    return ::open(Path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, Mode);
-}
-
-// Writes the existing file over. The whole content is known before the file
-// is touched, and its room is reserved first, so that a full disk refuses
-// the write while the old content is still there.
-void WriteInPlace(const QByteArray &Target, const TProduce &Produce, bool Regular)
-{
-    QByteArray content;
-    Produce([&content](QByteArrayView piece) { content.append(piece); });
-    TFileDescriptor fd(::open(Target.constData(), O_WRONLY | O_CLOEXEC));
-    if (fd.Get() < 0)
-        ThrowErrno();
-    if (Regular && !content.isEmpty() && ::fallocate(fd.Get(), 0, 0, off_t(content.size())) != 0 &&
-        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
-        ThrowErrno();
-    WriteAll(fd.Get(), content);
-    if (Regular && ::ftruncate(fd.Get(), off_t(content.size())) != 0)
-        ThrowErrno();
-    SyncData(fd.Get(), Regular);
-    fd.Close();
-}
-
-} // namespace
-
-void SyncFolder(const QString &Folder)
-{
-    const int fd = ::open(QFile::encodeName(Folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 
 QString TempFileName(const QString &FileName)
 {
     const QFileInfo info(FileName);
     const QString name = u'.' + info.fileName() + QStringLiteral(".nivara-save");
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    const long nameMax = ::pathconf(folder.constData(), _PC_NAME_MAX);
-    if (QFile::encodeName(name).size() <= (nameMax > 0 ? nameMax : NAME_MAX))
+    if (NameFits(info.absolutePath(), name))
         return info.dir().filePath(name);
     // A name near the limit leaves no room for the additions. Falling back
     // to writing in place would put the previous copy at risk, so such a
     // file gets a short name of its own, the same at every write.
-    const QByteArray hash = QCryptographicHash::hash(QFile::encodeName(info.fileName()), QCryptographicHash::Sha256);
+    const QByteArray hash = QCryptographicHash::hash(info.fileName().toUtf8(), QCryptographicHash::Sha256);
     return info.dir().filePath(QStringLiteral(".nivara-save-") + QString::fromLatin1(hash.toHex().left(16)));
 }
 
-TWritten WriteFile(const QString &FileName, const TProduce &Produce, const TOptions &Options)
+QByteArray Collect(const TProduce &Produce)
 {
-    // A link stays a link: the file it names is written.
-    QString targetName = FileName;
-    const QFileInfo link(FileName);
-    if (link.isSymLink() && link.exists())
-        targetName = link.canonicalFilePath();
-    const QByteArray target = QFile::encodeName(targetName);
-
-    struct stat old {};
-    const bool existed = ::stat(target.constData(), &old) == 0;
-    if (!existed && errno != ENOENT)
-        ThrowErrno();
-    if (existed && S_ISDIR(old.st_mode))
-        throw EFileError(EISDIR);
-    // A file the user may not change is not replaced behind its back either.
-    if (existed && ::access(target.constData(), W_OK) != 0)
-        ThrowErrno();
-    // A device or a pipe cannot be replaced, only written to.
-    if (existed && !S_ISREG(old.st_mode)) {
-        WriteInPlace(target, Produce, false);
-        return TWritten::InPlace;
-    }
-
-    const QByteArray temp = QFile::encodeName(TempFileName(targetName));
-    // What a write killed before its rename left behind.
-    ::unlink(temp.constData());
-    const mode_t mode = existed ? (old.st_mode & 07777) : 0666;
-    const int created = Options.CreateTemp ? Options.CreateTemp(temp, mode) : CreateTemp(temp, mode);
-    if (created < 0) {
-        const int error = errno;
-        // No right to create files in the folder, but perhaps to change this
-        // one. (A leftover that could not be removed is refused the same way.)
-        if (existed && (error == EACCES || error == EPERM || error == EEXIST)) {
-            WriteInPlace(target, Produce, true);
-            return TWritten::InPlace;
-        }
-        throw EFileError(error);
-    }
-
-    TFileDescriptor fd(created);
-    try {
-        // The mode given to open is cut by the umask; the old file's is kept whole.
-        if (existed)
-            ::fchmod(fd.Get(), mode);
-        Produce([&fd](QByteArrayView piece) { WriteAll(fd.Get(), piece); });
-        SyncData(fd.Get(), true);
-        fd.Close();
-        if (::rename(temp.constData(), target.constData()) != 0)
-            ThrowErrno();
-    } catch (...) {
-        ::unlink(temp.constData());
-        throw;
-    }
-    // The rename itself reaches the disk with the folder's entry.
-    SyncFolder(QFileInfo(targetName).absolutePath());
-    return TWritten::Replaced;
+    QByteArray content;
+    Produce([&content](QByteArrayView piece) { content.append(piece); });
+    return content;
 }
 
 } // namespace DurableFile

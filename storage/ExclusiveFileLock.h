@@ -5,7 +5,8 @@
 // lives. The system lets go of it when the holder ends in any way, SIGKILL
 // and power cut included, so a lock left by a crash never stands in the way.
 // It keeps out only those who ask for it; the file's contents are not
-// touched. The platform's side is in a file of its own (flock on POSIX).
+// touched. The platform's side is in a file of its own (flock on POSIX,
+// LockFileEx on Windows).
 
 #include <QString>
 

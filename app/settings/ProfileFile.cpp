@@ -2,15 +2,8 @@
 
 #include "Cp1251.h"
 #include "DurableFile.h"
-#include "FileDescriptor.h"
 #include "FileError.h"
-
-#include <QFile>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "RegularFile.h"
 
 namespace {
 
@@ -148,28 +141,10 @@ struct FileBytes {
 // without end, a pipe could block the program.
 FileBytes readFile(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return {std::nullopt, errno == ENOENT ? QString() : FileErrorCause(errno)};
-    const TFileDescriptor file(fd);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return {std::nullopt, FileErrorCause(errno)};
-    if (S_ISDIR(info.st_mode))
-        return {std::nullopt, FileErrorCause(EISDIR)};
-    if (!S_ISREG(info.st_mode))
-        return {std::nullopt, NotARegularFileCause()};
-    QByteArray bytes;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return {std::nullopt, FileErrorCause(errno)};
-        if (n == 0)
-            return {bytes, {}};
-        bytes.append(buffer, n);
+    try {
+        return {TRegularFileReader::ReadAll(path), {}};
+    } catch (const EFileError &e) {
+        return {std::nullopt, e.Cause()};
     }
 }
 

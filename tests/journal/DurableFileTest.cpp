@@ -1,13 +1,14 @@
-// Saving files durably: the in-place write where the folder refuses new
-// files, the causes that failures name, and what a killed save left behind.
+// Files written durably and read as regular files, as every platform does
+// it: a write replaces the file or, where the folder refuses new files,
+// writes it in place; a failure keeps the previous copy and leaves nothing
+// behind; reading refuses what is no regular file. Each platform's own
+// cases (permissions, devices, files held by others) are in a file named
+// for it.
 
 #include "DurableFile.h"
 #include "FileError.h"
-#include "JournalFile.h"
-#include "TestFiles.h"
-#include "Unprivileged.h"
+#include "RegularFile.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,270 +16,190 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/stat.h>
+#include <stdexcept>
 
 namespace {
 
-JournalRows Rows(int count)
+QByteArray Read(const QString &Path)
 {
-    JournalRows rows;
-    for (int i = 0; i < count; ++i)
-        rows.Append({QByteArrayView(Win1251("Проба")), "01.02.2024", "10:11:12", "3", "4,50"});
-    rows.AppendEmpty();
-    return rows;
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// The folder refuses the temporary file, as one without create rights does.
-const DurableFile::TOptions NoNewFiles{[](const QByteArray &, mode_t) {
-    errno = EACCES;
-    return -1;
-}};
-
-struct stat Stat(const QString &path)
+void Put(const QString &Path, const QByteArray &Bytes)
 {
-    struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st;
+    QFile file(Path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << Path.toStdString();
+    ASSERT_EQ(file.write(Bytes), Bytes.size());
 }
 
-class DurableSave : public ::testing::Test {
+DurableFile::TWritten Write(const QString &Path, const QByteArray &Bytes, const DurableFile::TOptions &Options = {})
+{
+    return DurableFile::WriteFile(
+        Path, [&Bytes](const DurableFile::TWrite &write) { write(Bytes); }, Options);
+}
+
+// The folder refuses the temporary file, as one without the right to create
+// files does.
+const DurableFile::TOptions NoNewFiles{[](const QString &) { return SystemError::AccessDenied(); }};
+
+class DurableFileTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    QString Path(const QString &name = "journal.txt") const { return dir.filePath(name); }
-    QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
+    QString Path(const QString &Name = "journal.txt") const { return Dir.filePath(Name); }
+    QStringList Files(const QString &Folder = {}) const
+    {
+        return QDir(Folder.isEmpty() ? Dir.path() : Folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+    QTemporaryDir Dir;
 };
 
-TEST_F(DurableSave, AFolderRefusingNewFilesGetsTheExistingFileWrittenInPlace)
+// The station's own names: Cyrillic folders and files, with spaces.
+TEST_F(DurableFileTest, ACyrillicPathWithSpacesIsMadeAndReplaced)
+{
+    ASSERT_TRUE(QDir(Dir.path()).mkpath("Молоко"));
+    const QString path = Path("Молоко/Журнал 1.txt");
+    EXPECT_EQ(Write(path, "первый\r\n"), DurableFile::TWritten::Replaced);
+    EXPECT_EQ(Read(path), "первый\r\n");
+    const QByteArray second(200000, 'x'); // written in several pieces
+    EXPECT_EQ(DurableFile::WriteFile(path,
+                                     [&second](const DurableFile::TWrite &write) {
+                                         write(second.first(100000));
+                                         write(second.sliced(100000));
+                                     }),
+              DurableFile::TWritten::Replaced);
+    EXPECT_EQ(Read(path), second);
+    EXPECT_EQ(Files(Path("Молоко")), QStringList{"Журнал 1.txt"}) << "no temporary file left";
+
+    const std::optional<QByteArray> back = TRegularFileReader::ReadAll(path);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(*back, second);
+}
+
+// Whatever stops the write, an error of the disk or of the content's
+// producer, the previous file stays as it was and no temporary file is left.
+TEST_F(DurableFileTest, AFailedWriteKeepsThePreviousFileAndLeavesNothing)
+{
+    const QString path = Path("Журнал 1.txt");
+    Put(path, "old\r\n");
+    EXPECT_THROW(DurableFile::WriteFile(path,
+                                        [](const DurableFile::TWrite &write) {
+                                            write("half");
+                                            throw EFileError(SystemError::AccessDenied());
+                                        }),
+                 EFileError);
+    EXPECT_THROW(DurableFile::WriteFile(path,
+                                        [](const DurableFile::TWrite &write) {
+                                            write("half");
+                                            throw std::runtime_error("the producer's own");
+                                        }),
+                 std::runtime_error);
+    EXPECT_EQ(Read(path), "old\r\n");
+    EXPECT_EQ(Files(), QStringList{"Журнал 1.txt"});
+}
+
+TEST_F(DurableFileTest, AFolderRefusingNewFilesGetsTheExistingFileWrittenInPlace)
 {
     const QString path = Path();
-    WriteBytes(path, QByteArray(100000, 'x')); // longer than the new content: cut to size
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
-    const ino_t inode = Stat(path).st_ino;
-    const JournalRows rows = Rows(10);
-
-    SaveJournalFile(rows, path, NoNewFiles);
-    EXPECT_EQ(ReadBytes(path), Written(rows));
-    EXPECT_EQ(Stat(path).st_ino, inode) << "the same file, written over";
-    EXPECT_EQ(Stat(path).st_mode & 07777, 0640u);
-    EXPECT_EQ(Files(), QStringList{"journal.txt"});
+    QStringList asked;
+    const DurableFile::TOptions noNewFiles{[&asked](const QString &Temp) {
+        asked << Temp;
+        return SystemError::AccessDenied();
+    }};
+    const struct {
+        const char *Case;
+        QByteArray Old, New;
+    } cases[] = {
+        {"shorter: cut to size", QByteArray(100000, 'o'), "new\r\n"},
+        {"longer", "old\r\n", QByteArray(70000, 'n')},
+        {"empty", "old\r\n", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Case);
+        Put(path, c.Old);
+        EXPECT_EQ(Write(path, c.New, noNewFiles), DurableFile::TWritten::InPlace);
+        EXPECT_EQ(Read(path), c.New);
+        EXPECT_EQ(Files(), QStringList{"journal.txt"});
+    }
+    EXPECT_EQ(asked.value(0), DurableFile::TempFileName(path)) << "asked for the temporary file it would make";
 
     // A new file cannot be written in place: the cause is named.
     try {
-        SaveJournalFile(rows, Path("new.txt"), NoNewFiles);
-        FAIL() << "no error";
-    } catch (const EJournalFile &e) {
-        EXPECT_EQ(QString::fromUtf8(e.what()),
-                  QString::fromUtf8("Не удалось записать журнал \"%1\": нет прав доступа").arg(Path("new.txt")));
+        Write(Path("new.txt"), "x", NoNewFiles);
+        ADD_FAILURE() << "no error";
+    } catch (const EFileError &e) {
+        EXPECT_EQ(e.ErrorCode(), SystemError::AccessDenied());
+        EXPECT_EQ(e.Cause(), QString::fromUtf8("нет прав доступа"));
     }
+    EXPECT_EQ(Files(), QStringList{"journal.txt"});
 }
 
-// The in-place write knows the whole content first and reserves its room: a
-// disk that is too small refuses it before the old content is touched. The
-// file size limit stands in for a full disk.
-TEST_F(DurableSave, InPlaceWriteThatDoesNotFitKeepsTheOldContent)
+// A write killed between making its temporary file and renaming it leaves
+// that file behind; the next write of the file removes it. Files that only
+// look alike stay.
+TEST_F(DurableFileTest, TheNextWriteRemovesWhatAKilledWriteLeftBehind)
 {
-    const QString path = Path();
-    const QByteArray good = "good\r\n";
-    WriteBytes(path, good);
-    WithFileSizeLimit(4096, [&] { EXPECT_THROW(SaveJournalFile(Rows(2000), path, NoNewFiles), EJournalFile); });
-    EXPECT_EQ(ReadBytes(path), good);
-}
-
-// The real thing, under an ordinary user's rights: a folder the user may not
-// create files in, holding a journal the user may change. A journal the user
-// may not change is not replaced, even in a folder open to all.
-TEST_F(DurableSave, SavingWorksInAFolderWithoutCreateRights)
-{
-    const QString shared = Path("shared");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("shared"));
-    const QString path = shared + "/journal.txt";
-    WriteBytes(path, "old\r\n");
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0555), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
-    const QString readOnly = Path("read-only.txt");
-    WriteBytes(readOnly, "kept\r\n");
-    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
-    const JournalRows rows = Rows(3);
-
-    const int result = RunUnprivileged([&] {
-        try {
-            SaveJournalFile(rows, path);
-        } catch (...) {
-            return 1;
-        }
-        try {
-            SaveJournalFile(rows, readOnly);
-        } catch (const EJournalFile &e) {
-            return QString::fromUtf8(e.what()).endsWith(QString::fromUtf8(": нет прав доступа")) ? 0 : 3;
-        }
-        return 2;
-    });
-    ::chmod(QFile::encodeName(shared).constData(), 0755);
-    if (result == kCannotDropRights)
-        GTEST_SKIP() << "cannot run as an ordinary user here";
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(ReadBytes(path), Written(rows));
-    EXPECT_EQ(QDir(shared).entryList(QDir::Files | QDir::Hidden), QStringList{"journal.txt"});
-    EXPECT_EQ(ReadBytes(readOnly), "kept\r\n");
-}
-
-TEST_F(DurableSave, FailuresNameTheirCause)
-{
-    WriteBytes(Path("plain.txt"), "x");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
-    const struct {
-        const char *name;
-        QString path;
-        int error;
-        const char *cause;
-    } cases[] = {
-        {"disk full", "/dev/full", ENOSPC, "на диске нет места"},
-        {"missing folder", Path("no such folder/journal.txt"), ENOENT, "папка или файл не найдены"},
-        {"a file in the path", Path("plain.txt/journal.txt"), ENOTDIR, "часть пути не является папкой"},
-        {"a folder", Path("folder.txt"), EISDIR, "это папка, а не файл"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        try {
-            DurableFile::WriteFile(c.path, [](const DurableFile::TWrite &write) { write("abc\r\n"); });
-            ADD_FAILURE() << "no error";
-        } catch (const EFileError &e) {
-            EXPECT_EQ(e.ErrorCode(), c.error);
-        }
-        try {
-            SaveJournalFile(Rows(1), c.path);
-            ADD_FAILURE() << "no error";
-        } catch (const EJournalFile &e) {
-            EXPECT_EQ(
-                QString::fromUtf8(e.what()),
-                QString::fromUtf8("Не удалось записать журнал \"%1\": %2").arg(c.path, QString::fromUtf8(c.cause)));
-        }
-    }
-    EXPECT_EQ(FileErrorCause(EROFS), QString::fromUtf8("диск доступен только для чтения"));
-    EXPECT_EQ(FileErrorCause(EACCES), QString::fromUtf8("нет прав доступа"));
-    EXPECT_TRUE(FileErrorCause(EXDEV).contains(QString::number(EXDEV))) << "others: the system's text and number";
-    EXPECT_EQ(Files(), QStringList{"plain.txt"});
-}
-
-TEST_F(DurableSave, ReadFailuresNameTheirCause)
-{
-    WriteBytes(Path("plain.txt"), "x");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
-    const struct {
-        QString path;
-        const char *cause;
-    } cases[] = {
-        {Path("plain.txt/journal.txt"), "часть пути не является папкой"},
-        {Path("folder.txt"), "это папка, а не файл"},
-        {"/dev/null", "это не обычный файл"},
-    };
-    for (const auto &c : cases) {
-        try {
-            ReadJournalFile(c.path);
-            ADD_FAILURE() << "no error for " << Utf8(c.path);
-        } catch (const EJournalFile &e) {
-            EXPECT_EQ(
-                QString::fromUtf8(e.what()),
-                QString::fromUtf8("Не удалось прочитать журнал \"%1\": %2").arg(c.path, QString::fromUtf8(c.cause)));
-        }
-    }
-    const QString locked = Path("locked.txt");
-    WriteBytes(locked, "x");
-    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
-    const int result = RunUnprivileged([&] {
-        try {
-            ReadJournalFile(locked);
-        } catch (const EJournalFile &e) {
-            return QString::fromUtf8(e.what()).endsWith(QString::fromUtf8(": нет прав доступа")) ? 0 : 1;
-        }
-        return 2;
-    });
-    if (result != kCannotDropRights) {
-        EXPECT_EQ(result, 0);
-    }
-}
-
-// A save killed between writing its temporary file and renaming it leaves
-// that file behind; the next save of the journal removes it. Other files
-// that merely look alike stay.
-TEST_F(DurableSave, TheNextSaveRemovesWhatAKilledSaveLeftBehind)
-{
-    const QString path = Path();
-    WriteBytes(path, "old\r\n");
+    const QString path = Path("Журнал 1.txt");
+    Put(path, "old\r\n");
     const QString leftover = DurableFile::TempFileName(path);
-    EXPECT_EQ(QFileInfo(leftover).dir(), QDir(dir.path()));
-    WriteBytes(leftover, "half a journal");
-    WriteBytes(Path("journal.txt.bak"), "keep");
-    WriteBytes(Path(".other.txt.nivara-save"), "another journal's");
+    EXPECT_EQ(QFileInfo(leftover).dir(), QDir(Dir.path())) << "beside the file: one rename, one disk";
+    EXPECT_EQ(DurableFile::TempFileName(path), leftover) << "the same at every write";
+    Put(leftover, "half a journal");
+    Put(Path("Журнал 1.txt.bak"), "keep");
+    Put(Path(".other.txt.nivara-save"), "another journal's");
 
-    const JournalRows rows = Rows(3);
-    SaveJournalFile(rows, path);
-    EXPECT_EQ(ReadBytes(path), Written(rows));
-    EXPECT_EQ(Files(), (QStringList{".other.txt.nivara-save", "journal.txt", "journal.txt.bak"}));
+    EXPECT_EQ(Write(path, "new\r\n"), DurableFile::TWritten::Replaced);
+    EXPECT_EQ(Read(path), "new\r\n");
+    EXPECT_EQ(Files(), (QStringList{".other.txt.nivara-save", "Журнал 1.txt", "Журнал 1.txt.bak"}));
 }
 
-// Names of up to 255 bytes, the file system's limit, are saved through a
-// temporary file like any other: one too long for the usual additions gets a
-// short temporary name, so a failed save still keeps the previous copy.
-TEST_F(DurableSave, NamesUpToTheLimitAreReplacedThroughATemporaryFile)
+// What is not a file to write or read is named as such, and nothing is made.
+TEST_F(DurableFileTest, FoldersAndMissingFoldersAreNamedByTheirCause)
 {
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("folder.txt"));
     const struct {
         const char *Case;
-        QString Name;
-        bool UsualTemp;
+        QString Path;
+        const char *Cause;
     } cases[] = {
-        {"242 bytes: the usual temporary name just fits", QString(238, 'j') + ".txt", true},
-        {"243 bytes", QString(239, 'j') + ".txt", false},
-        {"255 bytes", QString(251, 'j') + ".txt", false},
-        {"255 bytes of two-byte letters", QString(125, QChar(0x0416)) + "5.txt", false},
+        {"a folder", Path("folder.txt"), "это папка, а не файл"},
+        {"a missing folder", Path("нет такой папки/journal.txt"), "папка или файл не найдены"},
     };
-    const JournalRows rows = Rows(3);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Case);
-        const QString path = Path(c.Name);
-        WriteBytes(path, "old\r\n");
-        const QString temp = DurableFile::TempFileName(path);
-        const QString tempName = QFileInfo(temp).fileName();
-        EXPECT_EQ(QFileInfo(temp).dir(), QDir(dir.path()));
-        EXPECT_LE(QFile::encodeName(tempName).size(), 255);
-        EXPECT_EQ(tempName == "." + c.Name + ".nivara-save", c.UsualTemp) << tempName.toStdString();
-        EXPECT_EQ(DurableFile::TempFileName(path), temp) << "the same at every write";
-
-        // A failed save keeps the previous copy and leaves nothing behind.
-        EXPECT_THROW(DurableFile::WriteFile(path,
-                                            [](const DurableFile::TWrite &write) {
-                                                write("half");
-                                                throw EFileError(EIO);
-                                            }),
-                     EFileError);
-        EXPECT_EQ(ReadBytes(path), "old\r\n");
-        // What a killed save left is removed by the next one.
-        WriteBytes(temp, "half a journal");
-        EXPECT_EQ(DurableFile::WriteFile(path, [&](const DurableFile::TWrite &write) { write(Written(rows)); }),
-                  DurableFile::TWritten::Replaced);
-        EXPECT_EQ(ReadBytes(path), Written(rows));
-        EXPECT_EQ(Files(), QStringList{c.Name});
-        QFile::remove(path);
+        try {
+            Write(c.Path, "abc\r\n");
+            ADD_FAILURE() << "no error";
+        } catch (const EFileError &e) {
+            EXPECT_EQ(e.Cause(), QString::fromUtf8(c.Cause));
+            EXPECT_EQ(QString::fromUtf8(e.what()), QString::fromUtf8(c.Cause));
+        }
     }
+    try {
+        TRegularFileReader::ReadAll(Path("folder.txt"));
+        ADD_FAILURE() << "a folder read";
+    } catch (const EFileError &e) {
+        EXPECT_EQ(e.ErrorCode(), SystemError::IsAFolder());
+    }
+    EXPECT_EQ(TRegularFileReader::ReadAll(Path("missing.txt")), std::nullopt) << "no file: nothing, no error";
+    EXPECT_EQ(TRegularFileReader::ReadAll(Path("нет такой папки/journal.txt")), std::nullopt);
+    EXPECT_TRUE(Files().isEmpty());
 }
 
-TEST_F(DurableSave, ReplacingKeepsPermissionsAndFollowsALink)
+// A file read in pieces gives its bytes in order and then the end.
+TEST_F(DurableFileTest, AReaderGivesTheSizeAndTheBytesInPieces)
 {
-    const QString path = Path();
-    WriteBytes(path, "old\r\n");
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
-    ASSERT_TRUE(QFile::link(path, Path("link.txt")));
-    const JournalRows rows = Rows(2);
-    EXPECT_EQ(DurableFile::WriteFile(Path("link.txt"), [&](const DurableFile::TWrite &write) { write(Written(rows)); }),
-              DurableFile::TWritten::Replaced);
-    EXPECT_EQ(ReadBytes(path), Written(rows));
-    EXPECT_TRUE(QFileInfo(Path("link.txt")).isSymLink());
-    EXPECT_EQ(Stat(path).st_mode & 07777, 0640u);
+    const QByteArray bytes = "0123456789\r\nпроба\r\n";
+    Put(Path(), bytes);
+    TRegularFileReader reader;
+    ASSERT_TRUE(reader.Open(Path()));
+    EXPECT_EQ(reader.Size(), bytes.size());
+    QByteArray got;
+    char piece[7];
+    while (const qint64 n = reader.Read(piece, sizeof piece))
+        got.append(piece, qsizetype(n));
+    EXPECT_EQ(got, bytes);
+    EXPECT_EQ(reader.Read(piece, sizeof piece), 0) << "stays at the end";
+    EXPECT_FALSE(reader.Open(Path("missing.txt")));
 }
 
 } // namespace
