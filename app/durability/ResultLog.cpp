@@ -1,6 +1,5 @@
 #include "ResultLog.h"
 
-#include "DurableFile.h"
 #include "FileError.h"
 
 #include <QDataStream>
@@ -11,13 +10,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <stdexcept>
 #include <tuple>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -128,15 +122,6 @@ bool DecodePayload(const QByteArray &Payload, TResultLogRecord &Record)
 }
 
 } // namespace
-
-TJournalFileStamp TJournalFileStamp::Of(const QString &FileName)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(FileName).constData(), &st) != 0)
-        return {};
-    return {true, qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
-            quint64(st.st_ino)};
-}
 
 bool TPollSnapshot::operator==(const TPollSnapshot &Other) const
 {
@@ -340,9 +325,7 @@ TResultLog::~TResultLog()
 
 void TResultLog::Close()
 {
-    if (FFd >= 0)
-        ::close(FFd);
-    FFd = -1;
+    FFile.Close();
 }
 
 bool TResultLog::Restart(const QString &JournalFileName, const std::optional<QByteArray> &Base,
@@ -391,31 +374,21 @@ bool TResultLog::Flush()
         FCutTail = true;
         return false;
     };
-    if (FFd < 0) {
-        const QByteArray path = QFile::encodeName(FFileName);
-        FFd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        if (FFd < 0)
-            return fail(errno);
-        // The new name must survive a power cut as well as the bytes.
-        DurableFile::SyncFolder(QFileInfo(FFileName).absolutePath());
+    if (!FFile.IsOpen()) {
+        if (const int error = FFile.Open(FFileName))
+            return fail(error);
     }
     // Whatever a failed attempt left behind the last whole record goes, so
     // that the records that follow can be read.
-    if (FCutTail && ::ftruncate(FFd, FGoodLength) != 0)
-        return fail(errno);
-    qint64 written = 0;
-    while (written < FPending.size()) {
-        const ssize_t n = ::pwrite(FFd, FPending.constData() + written, size_t(FPending.size() - written),
-                                   off_t(FGoodLength + written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return fail(n < 0 ? errno : ENOSPC);
-        written += n;
+    if (FCutTail) {
+        if (const int error = FFile.Truncate(FGoodLength))
+            return fail(error);
     }
-    if (::fdatasync(FFd) != 0)
-        return fail(errno);
-    FGoodLength += written;
+    if (const int error = FFile.WriteAt(FGoodLength, FPending))
+        return fail(error);
+    if (const int error = FFile.Sync())
+        return fail(error);
+    FGoodLength += FPending.size();
     FPending.clear();
     FCutTail = false;
     FLastError.clear();

@@ -13,7 +13,8 @@
 // names the journal file the log belongs to, with the stamp that file had
 // and the journal's own bytes as they stood when the log started, so that
 // recovery can tell by content whether the work reached the file and can
-// rebuild the journal when it did not. Qt Core and a thin POSIX layer.
+// rebuild the journal when it did not. Qt Core and a thin platform layer
+// (ResultLogFile).
 //
 // The header, each result and a record of its own also carry the window's
 // poll state and the last reply it accepted, so that an acknowledgement the
@@ -21,6 +22,7 @@
 // analysis, sent again, is recognised instead of entered twice.
 
 #include "FixMeas.h"
+#include "ResultLogFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -142,7 +144,7 @@ private:
     void Close();
 
     QString FFileName;
-    int FFd = -1;
+    TResultLogFile FFile;
     qint64 FGoodLength = 0; // bytes on disk known to be whole records
     bool FCutTail = false;  // the file may hold bytes behind FGoodLength
     QByteArray FPending;    // records not yet on disk
