@@ -1,23 +1,13 @@
 #include "SettingsLocation.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace {
 
 const QString kIniName = QStringLiteral("Nivara.Ini");
 const QString kJournalFolderName = QStringLiteral("Nivara");
-
-class TRealDisk final : public ISettingsDisk {
-public:
-    bool Exists(const QString &Path) const override { return QFileInfo::exists(Path); }
-    // access(2) underneath: right for root and for read-only mounts alike.
-    bool IsWritable(const QString &Path) const override { return QFileInfo(Path).isWritable(); }
-    bool IsReadable(const QString &Path) const override { return QFileInfo(Path).isReadable(); }
-};
 
 TSettingsLocation InFolder(const QString &Folder)
 {
@@ -58,7 +48,7 @@ QString ResultLogFileName(const QString &IniFileName)
 
 TSettingsLocation PrepareSettingsLocation(const TSettingsFolders &Folders)
 {
-    TSettingsLocation location = ChooseSettingsLocation(Folders, TRealDisk());
+    TSettingsLocation location = ChooseSettingsLocation(Folders, SystemSettingsDisk());
     if (!location.PerUser)
         return location;
     if (Folders.UserConfigFolder.isEmpty() || !QDir().mkpath(Folders.UserConfigFolder))
@@ -74,7 +64,5 @@ TSettingsLocation PrepareSettingsLocation(const TSettingsFolders &Folders)
 
 TSettingsLocation PrepareSettingsLocation()
 {
-    return PrepareSettingsLocation({QCoreApplication::applicationDirPath(),
-                                    QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
-                                    QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+    return PrepareSettingsLocation(SystemSettingsFolders());
 }

@@ -7,6 +7,7 @@
 // folder the user cannot write keeps them in the user's own folders instead,
 // unless a Nivara.Ini there cannot be read: that stays the settings file, so
 // that start-up reports it and the result log beside it is not abandoned.
+// The platform's side (its disk and its folders) is in a file of its own.
 
 #include <QString>
 
@@ -25,7 +26,7 @@ struct TSettingsLocation {
 
 struct TSettingsFolders {
     QString ProgramFolder;
-    QString UserConfigFolder;    // QStandardPaths::AppConfigLocation
+    QString UserConfigFolder;    // ~/.config/Nivara; %APPDATA%\Nivara on Windows
     QString UserDocumentsFolder; // QStandardPaths::DocumentsLocation
 };
 
@@ -39,6 +40,14 @@ public:
     // A file the user may read.
     virtual bool IsReadable(const QString &Path) const = 0;
 };
+
+// The disk as this platform answers: the system's own checks of the user's
+// rights (access(2) on POSIX; on Windows, where the file's attributes do not
+// tell the access control lists, a probe file made and gone).
+const ISettingsDisk &SystemSettingsDisk();
+
+// This program's folders for this user on this machine.
+TSettingsFolders SystemSettingsFolders();
 
 // The result log of a settings file: "Nivara.log" beside it.
 QString ResultLogFileName(const QString &IniFileName);
