@@ -31,7 +31,11 @@ void TNivaraApplication::EndOnTermination(std::function<void()> EndSession)
     FEndSession = std::move(EndSession);
     if (!FTerminationSignals) {
         FTerminationSignals = std::make_unique<TTerminationSignals>();
-        connect(FTerminationSignals.get(), &TTerminationSignals::Received, this, [this] { Terminate(); });
+        // Directly: on Windows the process may be ended as soon as the end of
+        // the session has been answered, so the end in order runs inside it.
+        connect(
+            FTerminationSignals.get(), &TTerminationSignals::Received, this, [this] { Terminate(); },
+            Qt::DirectConnection);
 #ifndef QT_NO_SESSIONMANAGER
         connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { Terminate(); });
 #endif

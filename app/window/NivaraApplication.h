@@ -20,7 +20,8 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override;
 
-    // From now on a termination signal (SIGTERM, SIGHUP, SIGINT) or the
+    // From now on a termination signal (SIGTERM, SIGHUP, SIGINT; on Windows
+    // the end of the session and the console's Ctrl+C or closing) or the
     // desktop session's logout request ends the program in order: EndSession
     // runs once, without any question (errors it meets go to the standard
     // error output, no box may wait for a person then), and the program ends

@@ -1,6 +1,6 @@
-// Termination signals: the unit that feeds them into the event loop, and the
-// program's end by each of them while it is in the middle of an exchange with
-// the analyzer.
+// Termination signals on POSIX: the unit that feeds them into the event
+// loop, and the program's end by each of them while it is in the middle of an
+// exchange with the analyzer.
 
 #include "AnalyzerPort.h"
 #include "Cp1251.h"
@@ -13,12 +13,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <csignal>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
 
 namespace {
+
+constexpr std::array<int, 3> kSignals = {SIGTERM, SIGHUP, SIGINT};
 
 volatile std::sig_atomic_t gMarks = 0;
 extern "C" void MarkSignal(int)
@@ -31,9 +34,9 @@ TEST(TerminationSignals, EachSignalArrivesInTheEventLoopAndTheOldHandlersComeBac
     struct sigaction marker {};
     marker.sa_handler = MarkSignal;
     sigemptyset(&marker.sa_mask);
-    std::vector<struct sigaction> saved(TTerminationSignals::kSignals.size());
+    std::vector<struct sigaction> saved(kSignals.size());
     for (size_t i = 0; i < saved.size(); ++i)
-        ASSERT_EQ(sigaction(TTerminationSignals::kSignals[i], &marker, &saved[i]), 0);
+        ASSERT_EQ(sigaction(kSignals[i], &marker, &saved[i]), 0);
 
     {
         TTerminationSignals termination;
@@ -41,7 +44,7 @@ TEST(TerminationSignals, EachSignalArrivesInTheEventLoopAndTheOldHandlersComeBac
         std::vector<int> received;
         QObject::connect(&termination, &TTerminationSignals::Received, [&](int signal) { received.push_back(signal); });
         // In order, also when they come faster than the loop reads them.
-        for (int signal : TTerminationSignals::kSignals)
+        for (int signal : kSignals)
             ASSERT_EQ(raise(signal), 0);
         ASSERT_EQ(raise(SIGTERM), 0);
         EXPECT_TRUE(WaitFor([&] { return received.size() == 4; }));
@@ -49,11 +52,11 @@ TEST(TerminationSignals, EachSignalArrivesInTheEventLoopAndTheOldHandlersComeBac
         EXPECT_EQ(gMarks, 0);
     }
 
-    for (int signal : TTerminationSignals::kSignals)
+    for (int signal : kSignals)
         ASSERT_EQ(raise(signal), 0);
     EXPECT_EQ(gMarks, 3) << "the handlers from before are back";
     for (size_t i = 0; i < saved.size(); ++i)
-        sigaction(TTerminationSignals::kSignals[i], &saved[i], nullptr);
+        sigaction(kSignals[i], &saved[i], nullptr);
 }
 
 // The window polls the emulator in a child process; the signal comes while the
