@@ -1,5 +1,7 @@
 #include "StationInstance.h"
 
+#include "StationInstancePlatform.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -29,7 +31,7 @@ QString TStationInstance::LockFileName(const QString &LogFileName)
 
 QString TStationInstance::ServerName(const QString &Folder)
 {
-    QString canonical = QFileInfo(Folder).canonicalFilePath();
+    QString canonical = FolderIdentity(Folder);
     if (canonical.isEmpty())
         canonical = QDir::cleanPath(QFileInfo(Folder).absoluteFilePath());
     // The user's home stands for the user: one folder shared by two users is
@@ -69,6 +71,8 @@ bool TStationInstance::AskRunningOne(std::chrono::milliseconds Wait) const
         QLocalSocket socket;
         socket.connectToServer(name);
         if (socket.waitForConnected(int(std::max<qint64>(deadline.remainingTime(), 1)))) {
+            // Before asking: the window may be raised as soon as it is asked.
+            LendForeground(socket);
             socket.write(kBringForward);
             socket.flush();
             while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
