@@ -47,8 +47,8 @@ TEST(SettingsLocationWin32, TheSystemSaysWhatTheUserMayWrite)
 {
     QTemporaryDir dir;
     const ISettingsDisk &disk = SystemSettingsDisk();
-    ASSERT_TRUE(QDir(dir.path()).mkdir("Программа 1"));
-    const QString folder = dir.filePath("Программа 1");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Program 1"));
+    const QString folder = dir.filePath("Program 1");
     Put(folder + "/Nivara.Ini", "[Config]\r\n");
     Put(folder + "/read-only.ini", "[Config]\r\n");
     ASSERT_TRUE(::SetFileAttributesW(Native(folder + "/read-only.ini").c_str(), FILE_ATTRIBUTE_READONLY));

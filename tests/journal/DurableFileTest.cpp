@@ -39,6 +39,18 @@ DurableFile::TWritten Write(const QString &Path, const QByteArray &Bytes, const 
         Path, [&Bytes](const DurableFile::TWrite &write) { write(Bytes); }, Options);
 }
 
+// Wine keeps names on the Linux file system in the locale's character set:
+// under the C locale it cannot make a Cyrillic name at all, which Windows
+// (and Linux) always can.
+bool CyrillicNamesPossible(const QString &Folder)
+{
+    QDir dir(Folder);
+    if (!dir.mkdir(QStringLiteral("Проба")))
+        return false;
+    dir.rmdir(QStringLiteral("Проба"));
+    return true;
+}
+
 // The folder refuses the temporary file, as one without the right to create
 // files does.
 const DurableFile::TOptions NoNewFiles{[](const QString &) { return SystemError::AccessDenied(); }};
@@ -56,6 +68,8 @@ protected:
 // The station's own names: Cyrillic folders and files, with spaces.
 TEST_F(DurableFileTest, ACyrillicPathWithSpacesIsMadeAndReplaced)
 {
+    if (!CyrillicNamesPossible(Dir.path()))
+        GTEST_SKIP() << "this file system cannot hold Cyrillic names (Wine under a locale without UTF-8)";
     ASSERT_TRUE(QDir(Dir.path()).mkpath("Молоко"));
     const QString path = Path("Молоко/Журнал 1.txt");
     EXPECT_EQ(Write(path, "первый\r\n"), DurableFile::TWritten::Replaced);
@@ -79,7 +93,7 @@ TEST_F(DurableFileTest, ACyrillicPathWithSpacesIsMadeAndReplaced)
 // producer, the previous file stays as it was and no temporary file is left.
 TEST_F(DurableFileTest, AFailedWriteKeepsThePreviousFileAndLeavesNothing)
 {
-    const QString path = Path("Журнал 1.txt");
+    const QString path = Path("journal 1.txt");
     Put(path, "old\r\n");
     EXPECT_THROW(DurableFile::WriteFile(path,
                                         [](const DurableFile::TWrite &write) {
@@ -94,7 +108,7 @@ TEST_F(DurableFileTest, AFailedWriteKeepsThePreviousFileAndLeavesNothing)
                                         }),
                  std::runtime_error);
     EXPECT_EQ(Read(path), "old\r\n");
-    EXPECT_EQ(Files(), QStringList{"Журнал 1.txt"});
+    EXPECT_EQ(Files(), QStringList{"journal 1.txt"});
 }
 
 TEST_F(DurableFileTest, AFolderRefusingNewFilesGetsTheExistingFileWrittenInPlace)
@@ -138,18 +152,18 @@ TEST_F(DurableFileTest, AFolderRefusingNewFilesGetsTheExistingFileWrittenInPlace
 // look alike stay.
 TEST_F(DurableFileTest, TheNextWriteRemovesWhatAKilledWriteLeftBehind)
 {
-    const QString path = Path("Журнал 1.txt");
+    const QString path = Path("journal 1.txt");
     Put(path, "old\r\n");
     const QString leftover = DurableFile::TempFileName(path);
     EXPECT_EQ(QFileInfo(leftover).dir(), QDir(Dir.path())) << "beside the file: one rename, one disk";
     EXPECT_EQ(DurableFile::TempFileName(path), leftover) << "the same at every write";
     Put(leftover, "half a journal");
-    Put(Path("Журнал 1.txt.bak"), "keep");
+    Put(Path("journal 1.txt.bak"), "keep");
     Put(Path(".other.txt.nivara-save"), "another journal's");
 
     EXPECT_EQ(Write(path, "new\r\n"), DurableFile::TWritten::Replaced);
     EXPECT_EQ(Read(path), "new\r\n");
-    EXPECT_EQ(Files(), (QStringList{".other.txt.nivara-save", "Журнал 1.txt", "Журнал 1.txt.bak"}));
+    EXPECT_EQ(Files(), (QStringList{".other.txt.nivara-save", "journal 1.txt", "journal 1.txt.bak"}));
 }
 
 // What is not a file to write or read is named as such, and nothing is made.

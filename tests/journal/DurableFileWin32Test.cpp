@@ -44,7 +44,7 @@ DurableFile::TWritten Write(const QString &Path, const QByteArray &Bytes)
 
 class DurableFileWin32 : public ::testing::Test {
 protected:
-    QString Path(const QString &Name = "Журнал 1.txt") const { return Dir.filePath(Name); }
+    QString Path(const QString &Name = "journal 1.txt") const { return Dir.filePath(Name); }
     QStringList Files() const { return QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
     QTemporaryDir Dir;
 };
@@ -80,7 +80,7 @@ TEST_F(DurableFileWin32, AFileHeldByAnotherProgramIsNamedAsSuchAndKept)
         }
         ::CloseHandle(held);
         EXPECT_EQ(Read(path), "old\r\n");
-        EXPECT_EQ(Files(), QStringList{"Журнал 1.txt"});
+        EXPECT_EQ(Files(), QStringList{"journal 1.txt"});
     }
     EXPECT_EQ(Write(path, "new\r\n"), DurableFile::TWritten::Replaced) << "once the other program lets go";
     EXPECT_EQ(Read(path), "new\r\n");
@@ -98,7 +98,7 @@ TEST_F(DurableFileWin32, AReadOnlyFileIsReportedNotReplaced)
         EXPECT_EQ(e.Cause(), QString::fromUtf8("файл только для чтения"));
     }
     EXPECT_EQ(Read(path), "kept\r\n");
-    EXPECT_EQ(Files(), QStringList{"Журнал 1.txt"});
+    EXPECT_EQ(Files(), QStringList{"journal 1.txt"});
     ::SetFileAttributesW(Native(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -121,14 +121,14 @@ TEST_F(DurableFileWin32, PathsLongerThanMaxPathAreWrittenAndRead)
 {
     QString folder = Dir.path();
     while (folder.size() < 300)
-        folder += QStringLiteral("/Папка с журналами молока");
+        folder += QStringLiteral("/folder of milk journals");
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QString path = folder + QStringLiteral("/Журнал 1.txt");
+    const QString path = folder + QStringLiteral("/journal 1.txt");
     ASSERT_GT(path.size(), MAX_PATH);
     EXPECT_EQ(Write(path, "first\r\n"), DurableFile::TWritten::Replaced);
     EXPECT_EQ(Write(path, "second\r\n"), DurableFile::TWritten::Replaced);
     EXPECT_EQ(TRegularFileReader::ReadAll(path), QByteArray("second\r\n"));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"Журнал 1.txt"});
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"journal 1.txt"});
 }
 
 // Windows allows 255 UTF-16 characters in a name: a name too long for the
