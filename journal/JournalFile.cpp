@@ -1,20 +1,16 @@
 #include "JournalFile.h"
 
 #include "DurableFile.h"
-#include "FileDescriptor.h"
 #include "FileError.h"
+#include "RegularFile.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -182,37 +178,31 @@ JournalRows ReadJournal(QIODevice &device)
 
 JournalRows ReadJournalFile(const QString &fileName)
 {
-    const QByteArray name = QFile::encodeName(fileName);
     const auto fail = [&fileName](const QString &cause) {
         Fail(QStringLiteral("Не удалось прочитать журнал %1: %2").arg(Quoted(fileName), cause));
     };
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT) {
+    TRegularFileReader file;
+    try {
+        // Pipes and devices could block or never end: the reader refuses them.
+        if (!file.Open(fileName)) {
             JournalRows empty;
             empty.AppendEmpty();
             return empty;
         }
-        fail(FileErrorCause(errno));
+    } catch (const EFileError &e) {
+        fail(e.Cause());
     }
-    const TFileDescriptor file(fd);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        fail(FileErrorCause(errno));
-    if (S_ISDIR(info.st_mode))
-        fail(FileErrorCause(EISDIR));
-    // Pipes and devices could block or never end.
-    if (!S_ISREG(info.st_mode))
-        fail(NotARegularFileCause());
-    const auto read = [fd](char *data, qint64 room) -> qint64 {
-        for (;;) {
-            const ssize_t n = ::read(fd, data, size_t(room));
-            if (n >= 0 || errno != EINTR)
-                return n;
+    QString cause;
+    const auto read = [&file, &cause](char *data, qint64 room) -> qint64 {
+        try {
+            return file.Read(data, room);
+        } catch (const EFileError &e) {
+            cause = e.Cause();
+            return -1;
         }
     };
     return ParseJournal(ReadAll(
-        info.st_size, read, [&] { fail(FileErrorCause(errno)); }, Quoted(fileName)));
+        file.Size(), read, [&] { fail(cause); }, Quoted(fileName)));
 }
 
 namespace {

@@ -1,15 +1,12 @@
 #include "JournalSniff.h"
 
-#include "FileDescriptor.h"
+#include "FileError.h"
+#include "RegularFile.h"
 
 #include <QByteArray>
 #include <QFile>
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -115,27 +112,23 @@ TJournalLook SniffJournal(QByteArrayView FirstBytes)
 
 std::optional<TJournalLook> SniffJournalFile(const QString &FileName)
 {
-    // Non-blocking, and regular files only: a pipe or a device is no
-    // journal to judge, and reading it could block or take its data.
-    const int fd = ::open(QFile::encodeName(FileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    const TFileDescriptor file(fd);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    QByteArray bytes(kJournalSniffBytes, Qt::Uninitialized);
-    qsizetype filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
+    // Regular files only: a pipe or a device is no journal to judge, and
+    // reading it could block or take its data.
+    try {
+        TRegularFileReader file;
+        if (!file.Open(FileName))
             return std::nullopt;
-        if (n == 0)
-            break;
-        filled += n;
+        QByteArray bytes(kJournalSniffBytes, Qt::Uninitialized);
+        qsizetype filled = 0;
+        while (filled < bytes.size()) {
+            const qint64 n = file.Read(bytes.data() + filled, bytes.size() - filled);
+            if (n == 0)
+                break;
+            filled += qsizetype(n);
+        }
+        bytes.truncate(filled);
+        return SniffJournal(bytes);
+    } catch (const EFileError &) {
+        return std::nullopt;
     }
-    bytes.truncate(filled);
-    return SniffJournal(bytes);
 }
