@@ -9,23 +9,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "CyrillicNames.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 namespace {
-
-// Wine keeps names on the Linux file system in the locale's character set:
-// under the C locale it cannot make a Cyrillic name at all, which Windows
-// (and Linux) always can.
-bool CyrillicNamesPossible(const QString &Folder)
-{
-    QDir dir(Folder);
-    if (!dir.mkdir(QStringLiteral("Проба")))
-        return false;
-    dir.rmdir(QStringLiteral("Проба"));
-    return true;
-}
 
 std::wstring Native(const QString &Path)
 {

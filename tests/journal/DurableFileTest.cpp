@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "CyrillicNames.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -37,18 +39,6 @@ DurableFile::TWritten Write(const QString &Path, const QByteArray &Bytes, const 
 {
     return DurableFile::WriteFile(
         Path, [&Bytes](const DurableFile::TWrite &write) { write(Bytes); }, Options);
-}
-
-// Wine keeps names on the Linux file system in the locale's character set:
-// under the C locale it cannot make a Cyrillic name at all, which Windows
-// (and Linux) always can.
-bool CyrillicNamesPossible(const QString &Folder)
-{
-    QDir dir(Folder);
-    if (!dir.mkdir(QStringLiteral("Проба")))
-        return false;
-    dir.rmdir(QStringLiteral("Проба"));
-    return true;
 }
 
 // The folder refuses the temporary file, as one without the right to create
