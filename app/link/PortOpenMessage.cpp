@@ -2,9 +2,6 @@
 
 #include "ProgramTexts.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 namespace {
 
 // The name the operator chose, and the device it stands for when that differs
@@ -37,12 +34,4 @@ QString PortOpenFailureLine(const TPortOpenFailure &Failure, const QString &User
     }
     const QString cause = Failure.OsError ? QString::fromStdString(OsErrorText(Failure.OsError)) : QStringLiteral("?");
     return MyConsts::sPortOtherError().arg(port, cause);
-}
-
-QString CurrentUserName()
-{
-    // The account, not the environment: sudo and su leave USER behind.
-    if (const passwd *entry = ::getpwuid(::geteuid()))
-        return QString::fromLocal8Bit(entry->pw_name);
-    return QString::number(::geteuid());
 }

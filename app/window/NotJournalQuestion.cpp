@@ -1,13 +1,11 @@
 #include "NotJournalQuestion.h"
 
 #include "AppError.h"
+#include "FileStamp.h"
 #include "JournalSniff.h"
 #include "ProgramTexts.h"
 
 #include <QDir>
-#include <QFile>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -40,7 +38,7 @@ void TNotJournalQuestions::Save(QWidget *Parent, const QString &FileName, const 
     // The journal's bytes may keep the file looking foreign after it is
     // saved (labels read as UTF-8 are written back as they were read): the
     // operator is not asked again at every save of the day.
-    bool allowed = FAllowed.Size >= 0 && Stamp(FileName) == FAllowed;
+    bool allowed = FAllowed.File.Size >= 0 && Stamp(FileName) == FAllowed;
     if (!allowed) {
         if (const QString reason = NotJournalReason(FileName); !reason.isEmpty()) {
             if (!FDialogs.ConfirmWarning(Parent,
@@ -56,14 +54,5 @@ void TNotJournalQuestions::Save(QWidget *Parent, const QString &FileName, const 
 
 TNotJournalQuestions::TWritten TNotJournalQuestions::Stamp(const QString &FileName)
 {
-    TWritten stamp;
-    stamp.FileName = FileName;
-    struct stat info {};
-    if (::stat(QFile::encodeName(FileName).constData(), &info) == 0) {
-        stamp.Device = info.st_dev;
-        stamp.Inode = info.st_ino;
-        stamp.Size = info.st_size;
-        stamp.ModifiedNs = qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-    }
-    return stamp;
+    return {FileName, FileStampOf(FileName)};
 }

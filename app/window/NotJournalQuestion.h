@@ -5,12 +5,12 @@
 // UTF-16 text. Such a file would show garbage, and a save would mix the
 // journal's Windows-1251 into it or replace it.
 
+#include "FileStamp.h"
 #include "FormDialogs.h"
 
 #include <QString>
 
 #include <functional>
-#include <sys/types.h>
 
 class QWidget;
 
@@ -33,10 +33,7 @@ private:
     // Which file a save left behind: its name and identity on the disk.
     struct TWritten {
         QString FileName;
-        dev_t Device = 0;
-        ino_t Inode = 0;
-        off_t Size = -1;
-        qint64 ModifiedNs = -1;
+        TFileStamp File;
         bool operator==(const TWritten &) const = default;
     };
     static TWritten Stamp(const QString &FileName);
