@@ -48,8 +48,24 @@ TStartVerdict TStationInstance::Claim(std::chrono::milliseconds AnswerWait)
         // Holding the lock, any socket of that name is a crashed program's.
         Listen(true);
         return TStartVerdict::Run;
-    case TExclusiveFileLock::TResult::HeldElsewhere:
-        return AskRunningOne(AnswerWait) ? TStartVerdict::BroughtForward : TStartVerdict::NotAnswering;
+    case TExclusiveFileLock::TResult::HeldElsewhere: {
+        // A holder that has just ended may keep its lock a moment longer
+        // (Windows frees a dead process's locks when it gets round to it):
+        // while nobody answers, the lock is tried again, so that a start
+        // right after a crash runs instead of reporting a silent holder.
+        const QDeadlineTimer deadline(AnswerWait);
+        do {
+            const auto slice =
+                std::min(std::chrono::milliseconds(deadline.remainingTime()), std::chrono::milliseconds(500));
+            if (AskRunningOne(slice))
+                return TStartVerdict::BroughtForward;
+            if (FLock.TryLock() == TExclusiveFileLock::TResult::Locked) {
+                Listen(true);
+                return TStartVerdict::Run;
+            }
+        } while (!deadline.hasExpired());
+        return TStartVerdict::NotAnswering;
+    }
     case TExclusiveFileLock::TResult::Failed: break;
     }
     // No lock can be had here (a folder that cannot be written, where the log

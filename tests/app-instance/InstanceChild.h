@@ -28,6 +28,14 @@ inline QString NextLine(QProcess &Child, int Ms = 20000)
     return Child.canReadLine() ? QString::fromUtf8(Child.readLine()).trimmed() : QString();
 }
 
+// Whether the child has ended within Ms. Reading its last line may already
+// have seen the end, and QProcess::waitForFinished says false for a child
+// that has finished before it is called.
+inline bool Ended(QProcess &Child, int Ms = 10000)
+{
+    return Child.state() == QProcess::NotRunning || Child.waitForFinished(Ms);
+}
+
 inline void Kill(QProcess &Child)
 {
     Child.kill();
