@@ -2,7 +2,6 @@
 
 #include "ProgramTexts.h"
 
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPainter>
@@ -15,7 +14,7 @@ namespace {
 
 UrlOpener &urlOpener()
 {
-    static UrlOpener opener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    static UrlOpener opener = OpenLink;
     return opener;
 }
 
@@ -115,13 +114,13 @@ TAboutForm::TAboutForm(QWidget *owner)
 void TAboutForm::lblemailClick()
 {
     if (FOpenUrl)
-        FOpenUrl(QUrl(QStringLiteral("mailto:") + lblemail->text()));
+        FOpenUrl({QUrl(QStringLiteral("mailto:") + lblemail->text()), parentWidget() ? parentWidget() : this, false});
 }
 
 void TAboutForm::lblSiteClick()
 {
     if (FOpenUrl)
-        FOpenUrl(QUrl(QStringLiteral("http://") + lblSite->text()));
+        FOpenUrl({QUrl(QStringLiteral("http://") + lblSite->text()), nullptr, true});
 }
 
 void TAboutForm::keyPressEvent(QKeyEvent *event)

@@ -8,17 +8,19 @@
 #include <QLabel>
 #include <QUrl>
 
+#include "DesktopCalls.h"
+
 #include <functional>
 
 class QGroupBox;
 class QPushButton;
 
-// Opens a URL in the user's mail program or browser. Failures are silent: the
-// links report nothing if no program is registered for the URL.
-using UrlOpener = std::function<void(const QUrl &)>;
+// Opens a link in the user's mail program or browser. Failures are silent:
+// the links report nothing if no program is registered for the URL.
+using UrlOpener = std::function<void(const TLinkRequest &)>;
 
 // Replaces the opener that About windows created from now on use (the
-// default is QDesktopServices::openUrl); returns the previous one.
+// default is the desktop's, OpenLink); returns the previous one.
 UrlOpener SetAboutUrlOpener(UrlOpener opener);
 
 // The maker's web site (a host name, without a scheme) and e-mail address,

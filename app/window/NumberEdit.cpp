@@ -1,9 +1,10 @@
 #include "NumberEdit.h"
 
+#include "DesktopCalls.h"
+
 #include "AppError.h"
 #include "DecimalRounding.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -354,7 +355,7 @@ void TNumberEdit::DoKeyPress(QChar &key)
 
 void TNumberEdit::Beep()
 {
-    QApplication::beep();
+    InformationBeep();
 }
 
 namespace {

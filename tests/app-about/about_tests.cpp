@@ -32,12 +32,16 @@ int bluePixels(const QImage &image)
     return count;
 }
 
-// Records the URLs the links ask to open, instead of starting programs.
+// Records the links the window asks to open (the URL, whose window owns the
+// request, whether the shell shows itself), instead of starting programs.
 class AboutWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        previous = SetAboutUrlOpener([this](const QUrl &url) { opened << url.toString(); });
+        previous = SetAboutUrlOpener([this](const TLinkRequest &link) {
+            opened << link.Url.toString() + (link.Owner == &owner ? " owned by the window" : "") +
+                          (link.Shown ? "" : " hidden");
+        });
         owner.setGeometry(100, 80, 756, 527);
         owner.show();
     }
@@ -132,8 +136,8 @@ TEST_F(AboutWindow, LinksOpenMailAndSiteAndLeaveTheWindowOpen)
     QTest::mouseClick(form.lblSite, Qt::LeftButton);
     QTest::mouseClick(form.lblSite, Qt::RightButton);
     QTest::mouseClick(form.lblProgName, Qt::LeftButton);
-    EXPECT_EQ(opened,
-              QStringList({QStringLiteral("mailto:info@nivara.test"), QStringLiteral("http://www.nivara.test")}));
+    EXPECT_EQ(opened, QStringList({QStringLiteral("mailto:info@nivara.test owned by the window hidden"),
+                                   QStringLiteral("http://www.nivara.test")}));
     EXPECT_TRUE(form.isVisible());
 
     // A press that is released away from the link is no click.
