@@ -40,8 +40,11 @@ public:
     {
         QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
         // The default 32767 would cut a long label when it is edited.
-        if (auto *line = qobject_cast<QLineEdit *>(editor))
+        if (auto *line = qobject_cast<QLineEdit *>(editor)) {
             line->setMaxLength(std::numeric_limits<int>::max());
+            if (FGrid->OnEditorCreated)
+                FGrid->OnEditorCreated(FGrid, index.column(), index.row() + 1, line);
+        }
         return editor;
     }
 

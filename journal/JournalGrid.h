@@ -18,6 +18,7 @@
 #include <array>
 #include <functional>
 
+class QLineEdit;
 class TColorStringGrid;
 
 enum class TGridDrawStateFlag { gdSelected = 0x1, gdFocused = 0x2, gdFixed = 0x4 };
@@ -40,6 +41,9 @@ using TSelectCellEvent = std::function<void(TColorStringGrid *Sender, int ACol, 
 // Called each time the in-place editor opens on a cell, with the cell's
 // text; the editor shows Value as the handler leaves it.
 using TGetEditTextEvent = std::function<void(TColorStringGrid *Sender, int ACol, int ARow, QString &Value)>;
+// Called when the in-place editor has been made for a cell, before it shows
+// the cell's text, so that the owner can equip it (completion, say).
+using TEditorCreatedEvent = std::function<void(TColorStringGrid *Sender, int ACol, int ARow, QLineEdit *Editor)>;
 
 class TColorStringGrid : public QTableView {
     Q_OBJECT
@@ -51,6 +55,7 @@ public:
     TColorEvent OnGetCellColor;
     TSelectCellEvent OnSelectCell;
     TGetEditTextEvent OnGetEditText;
+    TEditorCreatedEvent OnEditorCreated;
 
     // The grid's editing option: while on, the in-place editor opens on the
     // current cell in the usual ways (typing, F2, double click).

@@ -8,6 +8,8 @@
 #include "IniFile.h"
 #include "JournalGrid.h"
 #include "JournalView.h"
+#include "LabelCandidates.h"
+#include "LabelCompletion.h"
 #include "LinkStatusBar.h"
 #include "LogWarning.h"
 #include "NumberEdit.h"
@@ -43,6 +45,15 @@
 #include <stdexcept>
 
 namespace {
+
+// The journal's labels, first row first, for the label cell's list.
+QStringList JournalLabels(const JournalModel &Model)
+{
+    QStringList labels;
+    for (int row = 1; row < Model.RowCount(); ++row)
+        labels << Model.Cell(JournalModel::LabelColumn, row);
+    return labels;
+}
 
 const char *const kImageIndexProperty = "ImageIndex";
 const QString kConfig = QStringLiteral("Config");
@@ -123,6 +134,12 @@ void TForm1::CreateComponents()
     MainGrid = new TColorStringGrid(this);
     MainGrid->setObjectName(QStringLiteral("MainGrid"));
     AttachJournalGrid(*MainGrid, FJournal);
+    FLabelCompletion = new TLabelCompletion([this] { return JournalLabels(FJournal.Model()); },
+                                            [this] { return SupplierListFileName(FIniFileName); }, this);
+    MainGrid->OnEditorCreated = [this](TColorStringGrid *, int ACol, int, QLineEdit *Editor) {
+        if (ACol == JournalModel::LabelColumn)
+            FLabelCompletion->Attach(Editor);
+    };
     FollowAppendedRows(*MainGrid);
     setCentralWidget(MainGrid);
     SelectionStatus = new TSelectionStatusLabel(MainGrid, this);

@@ -59,6 +59,8 @@ struct TForm1Setup {
     std::unique_ptr<IPrintPreview> PrintPreview;
 };
 
+class TLabelCompletion;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -172,6 +174,7 @@ private:
     QString FLogFileName;
     std::unique_ptr<TFixMeas> FFixMeas;
     std::unique_ptr<TPollingController> FPolling; // the window's side of FFixMeas
+    TLabelCompletion *FLabelCompletion = nullptr; // the label cell's list, a child
     std::function<void(const QString &)> FPreviousErrorSink;
     bool FClosing = false;
     bool FShownOnce = false;
