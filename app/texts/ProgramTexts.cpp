@@ -421,6 +421,86 @@ QString sSelectionStatistics()
     return QStringLiteral("Количество: %1  Среднее: %2  Минимум: %3  Максимум: %4");
 }
 
+QString sSummaryMenu()
+{
+    return QStringLiteral("Сводка…");
+}
+
+QString sSummaryCaption()
+{
+    return QStringLiteral("Сводка — %1");
+}
+
+QString sSummaryOfSelection()
+{
+    return QStringLiteral("Выделенные строки журнала: %1");
+}
+
+QString sSummaryOfJournal()
+{
+    return QStringLiteral("Все строки журнала: %1");
+}
+
+QString sSummaryFigure()
+{
+    return QStringLiteral("Показатель");
+}
+
+QString sSummaryCount()
+{
+    return QStringLiteral("Кол-во");
+}
+
+QString sSummaryMean()
+{
+    return QStringLiteral("Среднее");
+}
+
+QString sSummaryMinimum()
+{
+    return QStringLiteral("Минимум");
+}
+
+QString sSummaryMaximum()
+{
+    return QStringLiteral("Максимум");
+}
+
+QString sSummaryDeviation()
+{
+    return QStringLiteral("СКО");
+}
+
+QString sSummaryOutsideNorm()
+{
+    return QStringLiteral("Вне нормы");
+}
+
+QString sSummaryPrint()
+{
+    return QStringLiteral("Печать…");
+}
+
+QString sSummaryPdf()
+{
+    return QStringLiteral("Сохранить в PDF…");
+}
+
+QString sSummaryCopy()
+{
+    return QStringLiteral("Копировать");
+}
+
+QString sSummaryClose()
+{
+    return QStringLiteral("Закрыть");
+}
+
+QString sSummaryFileWord()
+{
+    return QStringLiteral("сводка");
+}
+
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {
     u"№ ст",

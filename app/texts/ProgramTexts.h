@@ -135,6 +135,23 @@ QString sLinkCounters();    // %1 fetches, %2 refused, %3 acknowledged, %4 unack
 QString sLinkPortError();   // %1 the port's last error
 // The status bar's statistics of the selected numbers: %1 count, %2 mean, %3 minimum, %4 maximum.
 QString sSelectionStatistics();
+// The summary of the journal's rows (menu item, window, figures, buttons).
+QString sSummaryMenu();
+QString sSummaryCaption();     // %1 the journal's name
+QString sSummaryOfSelection(); // %1 rows, the selected ones
+QString sSummaryOfJournal();   // %1 rows, the whole journal
+QString sSummaryFigure();      // caption of the label column in the summary
+QString sSummaryCount();
+QString sSummaryMean();
+QString sSummaryMinimum();
+QString sSummaryMaximum();
+QString sSummaryDeviation(); // the standard deviation; short, as the printed label column is narrow
+QString sSummaryOutsideNorm();
+QString sSummaryPrint();
+QString sSummaryPdf();
+QString sSummaryCopy();
+QString sSummaryClose();
+QString sSummaryFileWord(); // in the PDF file's name: "day — сводка.pdf"
 
 inline constexpr int kColumnCount = JournalTexts::ColumnCount;
 // Journal column captions, column 0 to 16.

@@ -21,6 +21,7 @@
 #include "SerialPortList.h"
 #include "SettingsLocation.h"
 #include "SettingsMessages.h"
+#include "SummaryDialog.h"
 #include "WindowPlacement.h"
 
 #include <QAbstractItemDelegate>
@@ -28,6 +29,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDir>
+
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -42,6 +44,7 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <set>
 #include <stdexcept>
 
 namespace {
@@ -172,6 +175,7 @@ void TForm1::CreateActions()
     make(actPrint, "actPrint", "Print", kImagePrint);
     make(actSavePdf, "actSavePdf", "Save As PDF", -1);
     make(actPrintPreview, "actPrintPreview", "Print Preview", -1);
+    make(actSummary, "actSummary", "Summary", -1);
     make(actOpr, "actOpr", "Opr", kImageStart);
 
     BindCommand(actNew, &TForm1::actNewExecute);
@@ -181,6 +185,7 @@ void TForm1::CreateActions()
     BindCommand(actPrint, &TForm1::actPrintExecute);
     BindCommand(actSavePdf, &TForm1::actSavePdfExecute);
     BindCommand(actPrintPreview, &TForm1::actPrintPreviewExecute);
+    BindCommand(actSummary, &TForm1::actSummaryExecute);
     BindCommand(actOpr, &TForm1::actOprExecute);
     AssignCommandKeys({actNew, actOpenFile, actSave, actSaveAs, actPrint, actOpr});
 }
@@ -233,6 +238,8 @@ void TForm1::CreateMenus()
     mnFile = menuBar()->addMenu(QStringLiteral("File"));
     mnFile->setObjectName(QStringLiteral("mnFile"));
     mnFile->addActions({actNew, actOpenFile, actSave, actSaveAs, actSavePdf, actPrintPreview, actPrint});
+    mnFile->addSeparator();
+    mnFile->addAction(actSummary);
 
     mnAbout = new QAction(QStringLiteral("About"), this);
     mnAbout->setObjectName(QStringLiteral("mnAbout"));
@@ -254,7 +261,7 @@ void TForm1::WireFixMeas()
     };
     window.EnableCommands = [this](bool Enabled) {
         const auto commands = {actNew,          actOpenFile, actSave, actSaveAs, actSavePdf,
-                               actPrintPreview, actPrint,    actOpr,  mnAbout};
+                               actPrintPreview, actPrint,    actOpr,  mnAbout,   actSummary};
         for (QAction *action : commands)
             action->setEnabled(Enabled);
     };
@@ -364,6 +371,7 @@ void TForm1::SetCaptions()
         {actPrint, MyConsts::sActPrint()},
         {actSavePdf, MyConsts::sActSavePdf()},
         {actPrintPreview, MyConsts::sActPrintPreview()},
+        {actSummary, MyConsts::sSummaryMenu()},
     };
     for (const auto &[action, text] : commands) {
         action->setText(text);
@@ -372,7 +380,7 @@ void TForm1::SetCaptions()
     mnAbout->setText(MyConsts::sAbout());
     // The established commands pick their access keys first, so that the
     // newer ones do not take Print's П.
-    AddAccessKeys({actNew, actOpenFile, actSave, actSaveAs, actPrint, actSavePdf, actPrintPreview});
+    AddAccessKeys({actNew, actOpenFile, actSave, actSaveAs, actPrint, actSavePdf, actPrintPreview, actSummary});
     AddAccessKeys(menuBar()->actions());
     actOpr->setToolTip(FixMeas1->Active() ? MyConsts::sStopPolling() : MyConsts::sStartPolling());
     NumberEdit1->setToolTip(MyConsts::sDeviceNumberHint());
@@ -627,6 +635,38 @@ void TForm1::actSavePdfExecute()
 void TForm1::actPrintPreviewExecute()
 {
     FPrintCommands.Preview(this);
+}
+
+void TForm1::actSummaryExecute()
+{
+    CommitGridEditor();
+    const JournalModel &model = FJournal.Model();
+    // Rows the selection spans; a selection within one row (the current
+    // cell) stands for no choice, and the whole journal is summed up.
+    std::set<int> rows;
+    for (const QModelIndex &cell : MainGrid->selectionModel()->selectedIndexes())
+        rows.insert(cell.row() + 1);
+    const bool ofSelection = rows.size() > 1;
+    if (!ofSelection)
+        for (int row = 1; row < model.RowCount(); ++row)
+            rows.insert(row);
+    QList<QStringList> texts;
+    for (const int row : rows) {
+        QStringList cells;
+        for (int col = 0; col < JournalColumns::Count; ++col)
+            cells << model.Cell(col, row);
+        texts << cells;
+    }
+    TSummarySetup setup;
+    setup.DecimalSeparator = numedit::RegionalDecimalSeparator();
+    setup.Summary = SummarizeRows(texts, setup.DecimalSeparator);
+    setup.OfSelection = ofSelection;
+    setup.Captions = MyConsts::sJournalTexts().Captions;
+    setup.JournalFileName = FJournal.JournalFileName();
+    setup.GridFont = MainGrid->font();
+    auto *dialog = new TSummaryDialog(std::move(setup), *FDialogs, nullptr, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void TForm1::mnAboutClick()

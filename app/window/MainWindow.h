@@ -81,6 +81,7 @@ public:
     QAction *actPrint = nullptr;
     QAction *actSavePdf = nullptr;
     QAction *actPrintPreview = nullptr;
+    QAction *actSummary = nullptr;
     QAction *actOpr = nullptr;
     QMenu *mnFile = nullptr;
     QAction *mnAbout = nullptr;
@@ -137,6 +138,7 @@ private:
     void actPrintExecute();
     void actSavePdfExecute();
     void actPrintPreviewExecute();
+    void actSummaryExecute();
     void mnAboutClick();
     // The port menu, rebuilt each time it opens so that it shows the ports
     // present now.
