@@ -79,7 +79,7 @@ int main(int argc, char **argv)
     config.Values = {21.5, 3.52, 8.61, 1028.4, 3.18, 0, 12.25, 4.71, 0.72, 9.1, -0.5204, 77};
     config.GroupNumber = 3;
     config.Interval = std::chrono::milliseconds(1);
-    Emulator::PtyAnalyzer analyzer(config);
+    TTestAnalyzer analyzer(config);
     Emulator::TFakeClock clock;
     clock.Set(45'000.0 + 8.5 / 24);
 
