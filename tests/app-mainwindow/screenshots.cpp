@@ -5,7 +5,12 @@
 // printed page drawn by the page painter at 300 dpi) and nivara-print.pdf
 // (turn it into pictures with pdftoppm -png).
 // Usage: mainwindow_screenshots [folder]   (default /tmp; run it under
-// xvfb-run, or with QT_QPA_PLATFORM=offscreen)
+// xvfb-run, or with QT_QPA_PLATFORM=offscreen). The Windows build's, under
+// Wine: give a folder (Z:\tmp\shots) and a COM pair in
+// NIVARA_TEST_ANALYZER_LINES, both as scripts/lib/test-windows maps them;
+// under xvfb-run it takes Windows' platform and Wine's fonts, with
+// "-platform offscreen" Qt's own and the fonts of QT_QPA_FONTDIR (which
+// Wine takes from the prefix's environment only).
 
 #include "AboutForm.h"
 #include "AnalyzerPort.h"
