@@ -5,12 +5,14 @@
 namespace {
 
 // The name the operator chose, and the device it stands for when that differs
-// (a Windows name such as COM1, a by-id link).
+// (a Windows name such as COM1 on Linux, a by-id link). The name in Windows'
+// device namespace (\\.\COM5 for COM5) is the name itself.
 QString PortTitle(const TPortOpenFailure &Failure)
 {
     const QString port = QString::fromStdString(Failure.Port);
     const QString device = QString::fromStdString(Failure.DevicePath);
-    return device.isEmpty() || device == port ? port : QStringLiteral("%1 (%2)").arg(port, device);
+    const bool same = device.isEmpty() || device == port || device == QStringLiteral("\\\\.\\") + port;
+    return same ? port : QStringLiteral("%1 (%2)").arg(port, device);
 }
 
 } // namespace

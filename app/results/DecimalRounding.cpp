@@ -3,6 +3,27 @@
 #include <algorithm>
 #include <charconv>
 
+std::string LongDoubleText(long double Value, std::chars_format Format, int Precision)
+{
+    char buffer[128];
+    const std::to_chars_result written = std::to_chars(buffer, buffer + sizeof buffer, Value, Format, Precision);
+    // Every character of the text but the separator is a letter or digit
+    // (of the number, "e", "inf", "nan") or a sign: whatever else stands
+    // there, one or more bytes, is the separator.
+    std::string text;
+    bool inSeparator = false;
+    for (const char *c = buffer; c < written.ptr; ++c) {
+        const char lower = char(*c | 0x20);
+        const bool own = (*c >= '0' && *c <= '9') || (lower >= 'a' && lower <= 'z') || *c == '-' || *c == '+';
+        if (!own && !inSeparator)
+            text += '.';
+        else if (own)
+            text += *c;
+        inSeparator = !own;
+    }
+    return text;
+}
+
 TDecimalDigits ParseScientific(std::string_view Text)
 {
     const std::size_t e = Text.find_first_of("eE");

@@ -5,8 +5,15 @@
 // rounded, not the binary value, so that 2.675 rounds to 2.68 as the
 // operator reads it, not to 2.67 as its binary neighbour would. Plain C++.
 
+#include <charconv>
 #include <string>
 #include <string_view>
+
+// std::to_chars of a long double with a point for the decimal separator,
+// whatever the C library's locale: MinGW's standard library writes a long
+// double through the C library's printf, which takes the separator from
+// that locale (a comma under a Russian one), where glibc's never does.
+std::string LongDoubleText(long double Value, std::chars_format Format, int Precision);
 
 // A non-negative number as its significant decimal digits: Mantissa
 // "d0d1d2..." stands for d0.d1d2... times ten to the power Exponent.

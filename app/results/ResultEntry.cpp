@@ -29,12 +29,10 @@ QString FormatResultValue(long double Value, int Decimals, QChar DecimalSeparato
     if (std::isinf(Value))
         return Value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
 
-    // The value rounded to 9 significant digits: d.dddddddde±x. to_chars
-    // writes a point whatever the C library's locale; the separator is ours.
-    char buffer[64];
-    const std::to_chars_result written =
-        std::to_chars(buffer, buffer + sizeof buffer, Value, std::chars_format::scientific, kSignificantDigits - 1);
-    const std::string_view text(buffer, size_t(written.ptr - buffer));
+    // The value rounded to 9 significant digits: d.dddddddde±x, with a point
+    // whatever the C library's locale; the separator is ours.
+    const std::string written = LongDoubleText(Value, std::chars_format::scientific, kSignificantDigits - 1);
+    const std::string_view text(written);
     const bool negative = !text.empty() && text.front() == '-';
     TDecimalDigits number = ParseScientific(text.substr(negative ? 1 : 0));
     const bool zero = number.Mantissa.find_first_not_of('0') == std::string::npos;

@@ -92,18 +92,14 @@ FormatSection ParseSection(const QString &section)
 // precision holds, and that decimal text is rounded.
 TRoundedDecimal RoundDecimal(long double magnitude, int places)
 {
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 17);
-    return RoundDecimalDigits(ParseScientific(std::string_view(buffer, written.ptr)), places);
+    return RoundDecimalDigits(ParseScientific(LongDoubleText(magnitude, std::chars_format::scientific, 17)), places);
 }
 
 // Shortest general notation, for an empty format and numbers too large for
 // fixed notation.
 QString GeneralNotation(long double value, QChar decimalSeparator)
 {
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    QString text = QString::fromLatin1(buffer, written.ptr - buffer).toUpper();
+    QString text = QString::fromStdString(LongDoubleText(value, std::chars_format::general, 15)).toUpper();
     return text.replace(u'.', decimalSeparator);
 }
 

@@ -1,14 +1,15 @@
 // A station's day in miniature, through the real window: settings, a label
-// typed into the grid, two results from the analyzer (one with a spoilt
-// value), Save As, New, Open, Print, and closing with Yes.
+// typed into the grid, two results from two analyzers (one with a spoilt
+// value, on a port chosen in the port menu), Save As, New, Open, Print, and
+// closing with Yes.
 
 #include "FormHarness.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QToolButton>
-
-#include <unistd.h>
 
 namespace {
 
@@ -38,23 +39,16 @@ void TypeLabel(TForm1 &form, int row, const QString &label)
     EXPECT_TRUE(WaitFor([&] { return cell.data().toString() == label; }));
 }
 
-bool Repoint(const QString &Link, const QString &Target)
-{
-    ::unlink(Link.toLocal8Bit().constData());
-    return ::symlink(Target.toLocal8Bit().constData(), Link.toLocal8Bit().constData()) == 0;
-}
-
 TEST_F(StationDay, FromMorningToClosing)
 {
     const std::vector<double> values = {21.5, 3.45, 8.5, 1028.3, 3.1, 0, 12.25, 4.7, 0.7, 9.1, -0.5204, 77};
-    Emulator::PtyAnalyzer analyzer(AnalyzerConfig(values));
+    TTestAnalyzer analyzer(AnalyzerConfig(values));
     auto spoilt = AnalyzerConfig(values);
     spoilt.BadValue = 2;
-    Emulator::PtyAnalyzer spoiltAnalyzer(spoilt);
+    TTestAnalyzer spoiltAnalyzer(spoilt);
 
-    const QString link = Path("analyzer");
-    ASSERT_TRUE(Repoint(link, PortName(analyzer)));
-    WriteIni("[Config]\r\nCOM=" + link + "\r\nFileName=" + Path("morning.txt") + "\r\nDeviceNumber=1\r\n");
+    WriteIni("[Config]\r\nCOM=" + PortName(analyzer) + "\r\nFileName=" + Path("morning.txt") +
+             "\r\nDeviceNumber=1\r\n");
 
     TForm1 &form = Create();
     ASSERT_EQ(form.JournalFileName(), Path("morning.txt"));
@@ -70,8 +64,11 @@ TEST_F(StationDay, FromMorningToClosing)
     QTest::mouseClick(form.ToolButton7, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_TRUE(WaitFor([&] { return !form.FixMeas1->Active(); }));
 
-    // The afternoon sample comes with a field the analyzer garbled.
-    ASSERT_TRUE(Repoint(link, PortName(spoiltAnalyzer)));
+    // The afternoon sample comes with a field the analyzer garbled, from
+    // another analyzer, whose port the operator names in the port menu.
+    Script->TextAnswers = {PortName(spoiltAnalyzer)};
+    form.MenuPort->actions().last()->trigger();
+    ASSERT_EQ(form.FixMeas1->Port(), PortName(spoiltAnalyzer));
     Clock.Advance(130);
     QTest::mouseClick(form.ToolButton7, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_TRUE(PollUntilRows(spoiltAnalyzer, 4, 1));
@@ -121,7 +118,8 @@ TEST_F(StationDay, FromMorningToClosing)
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(Script->Errors().empty());
     EXPECT_TRUE(ReadFile(saved).endsWith(Cp1251::Encode(u"Вечер\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n")));
-    EXPECT_EQ(ReadIni(), "[Config]\r\nCOM=" + link + "\r\nFileName=" + saved + "\r\nDeviceNumber=1\r\n");
+    EXPECT_EQ(ReadIni(),
+              "[Config]\r\nCOM=" + PortName(spoiltAnalyzer) + "\r\nFileName=" + saved + "\r\nDeviceNumber=1\r\n");
 }
 
 } // namespace

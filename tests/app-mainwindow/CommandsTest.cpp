@@ -44,7 +44,7 @@ TEST_F(Commands, NewAsksOnlyAboutChangesAndKeepsTheFlag)
 
 TEST_F(Commands, AResultArrivingDuringNewsQuestionIsSavedByYes)
 {
-    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    TTestAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
     ASSERT_TRUE(PollFirstResultInto(analyzer, "day.txt"));
 
@@ -165,7 +165,7 @@ TEST_F(Commands, AFailedSaveEndsOpenBeforeAnythingIsReplaced)
 TEST_F(Commands, AResultArrivingDuringOpensQuestionIsAskedAbout)
 {
     WriteFile(Path("old.txt"), Cp1251::Encode(u"а\r\n"));
-    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    TTestAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
     ASSERT_TRUE(PollFirstResultInto(analyzer, "day.txt"));
 
@@ -258,7 +258,7 @@ TEST_F(Commands, ANameTheSettingsCannotHoldIsToldAtSaveAsAndOpen)
                                           "записывается в кодировке Windows-1251, в которой нет знаков «ә».\n"
                                           "При следующем запуске программа не откроет этот журнал сама; "
                                           "откройте его командой «Открыть».")
-                               .arg(name, IniPath());
+                               .arg(Shown(name), Shown(IniPath()));
     Script->SaveNames = {name};
     form.actSaveAs->trigger();
     EXPECT_TRUE(ReadFile(name).startsWith("\t15.03.2023\t12:00:00\t1\t20,00\t")) << "saved all the same";

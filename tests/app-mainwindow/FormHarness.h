@@ -1,13 +1,14 @@
 #pragma once
 
 // Drives the real main window without a person: scripted answers to its
-// boxes and dialogs, the analyzer emulator on a pseudo-terminal, a clock that
+// boxes and dialogs, the analyzer emulator on a line of its own, a clock that
 // stands still until moved, and a fresh folder for the settings and journals.
 
 #include "AnalyzerPort.h"
 #include "Cp1251.h"
 #include "FormDialogs.h"
 #include "JournalGrid.h"
+#include "LinkStatusBar.h"
 #include "MainWindow.h"
 #include "NumberEdit.h"
 #include "WaitFor.h"
@@ -143,7 +144,7 @@ private:
     std::shared_ptr<TDialogScript> FScript;
 };
 
-// ---- The analyzer on a pseudo-terminal ------------------------------------
+// ---- The analyzer on its line ----------------------------------------------
 
 // A new result at every fetch the poller's gate lets through.
 inline Emulator::TEmulatorConfig AnalyzerConfig(std::vector<double> Values, uint8_t Group = 1, uint16_t Status = 0)
@@ -183,6 +184,9 @@ protected:
     }
 
     QString Path(const QString &Name) const { return Dir.filePath(Name); }
+    // A file's name as the program shows it to the operator: with the
+    // system's separators (backslashes on Windows).
+    static QString Shown(const QString &Name) { return QDir::toNativeSeparators(Name); }
     QString IniPath() const { return Path(QStringLiteral("Nivara.Ini")); }
 
     static void WriteFile(const QString &FileName, const QByteArray &Bytes)
@@ -221,7 +225,7 @@ protected:
 
     // Polls the analyzer until `Rows` journal rows exist (entry row included)
     // and the result has been acknowledged.
-    bool PollUntilRows(const Emulator::PtyAnalyzer &Analyzer, int Rows, int Acks)
+    bool PollUntilRows(const TTestAnalyzer &Analyzer, int Rows, int Acks)
     {
         return WaitFor([&] { return RowCount() >= Rows && Analyzer.Acks() >= Acks && !Form->PollState.AckPending; });
     }
@@ -233,7 +237,7 @@ protected:
     }
     // Polls the analyzer into the journal of that name in the folder until
     // its first result is entered and acknowledged.
-    bool PollFirstResultInto(const Emulator::PtyAnalyzer &Analyzer, const QString &JournalName)
+    bool PollFirstResultInto(const TTestAnalyzer &Analyzer, const QString &JournalName)
     {
         Form->Journal().SetJournalFileName(Path(JournalName));
         StartPolling(PortName(Analyzer));
@@ -244,6 +248,19 @@ protected:
         if (Form->FixMeas1->Active())
             Form->actOpr->trigger();
         return WaitFor([&] { return !Form->FixMeas1->Active(); });
+    }
+
+    // The bar says Text, calling the operator, whether the wall clock stays,
+    // is set back an hour or then an hour past where it was: durations of
+    // the link are measured on the monotonic clock.
+    void ExpectTheBarThroughClockChanges(const QString &Text)
+    {
+        for (const double shift : {0.0, -3600.0, 7200.0}) {
+            Clock.Shift(shift);
+            Form->LinkStatus->Refresh();
+            EXPECT_EQ(Form->LinkStatus->Status().StateText, Text) << "clock set by " << shift << " s";
+            EXPECT_TRUE(Form->LinkStatus->Status().NeedsOperator) << "clock set by " << shift << " s";
+        }
     }
 
     int RowCount() const { return Form->Journal().Model().RowCount(); }

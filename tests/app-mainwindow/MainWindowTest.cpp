@@ -267,7 +267,7 @@ TEST_F(Closing, AKeyThatCannotBeStoredCostsNotTheOthers)
     EXPECT_EQ(Script->Errors()[0].Text,
               QStringLiteral("В файл настроек %1 не записано значение «%2»: файл настроек записывается в кодировке "
                              "Windows-1251, в которой нет знаков «\u4e2d».")
-                  .arg(IniPath(), journal));
+                  .arg(Shown(IniPath()), journal));
     EXPECT_TRUE(ReadIni().contains("COM=COM4\r\n")) << ReadIni().toStdString();
     EXPECT_TRUE(ReadIni().contains("DeviceNumber=12\r\n")) << ReadIni().toStdString();
     EXPECT_FALSE(form.isVisible());
@@ -285,13 +285,13 @@ TEST_F(Closing, SettingsThatCannotBeWrittenAreReportedAndTheProgramStillEnds)
     ASSERT_EQ(Script->Errors().size(), 1u);
     EXPECT_EQ(Script->Errors()[0].Text,
               QStringLiteral("Не удалось записать файл настроек %1: папка или файл не найдены.")
-                  .arg(Path("missing-folder/Nivara.Ini")));
+                  .arg(Shown(Path("missing-folder/Nivara.Ini"))));
     EXPECT_FALSE(Form->isVisible());
 }
 
 TEST_F(Closing, AnswersToTheQuestionWhilePollingRuns)
 {
-    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    TTestAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     for (TSaveAnswer answer : {TSaveAnswer::Cancel, TSaveAnswer::No, TSaveAnswer::Yes}) {
         SCOPED_TRACE(int(answer));
         QFile::remove(IniPath());
@@ -331,7 +331,7 @@ TEST_F(Closing, AnswersToTheQuestionWhilePollingRuns)
 // the journal in memory is its only copy.
 TEST_F(Closing, AResultArrivingWhileClosingWaitsForThePollerIsNotLost)
 {
-    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    TTestAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
     ASSERT_TRUE(PollFirstResultInto(analyzer, "day.txt"));
 
@@ -358,7 +358,7 @@ TEST_F(Closing, AResultArrivingWhileClosingWaitsForThePollerIsNotLost)
 // is not written into its file (nor emptied).
 TEST_F(Closing, AnEndOfSessionAsksNothingAndSavesNoJournal)
 {
-    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    TTestAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
     ASSERT_TRUE(PollFirstResultInto(analyzer, "day.txt"));
 

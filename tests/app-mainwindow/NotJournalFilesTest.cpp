@@ -31,7 +31,8 @@ std::vector<TForeignFile> ForeignFiles()
         {"UTF-16 with its mark", "utf16.txt", "\xFF\xFE" + Utf16Le(kRow), "он записан в кодировке UTF-16"},
         {"UTF-8 with its mark", "utf8bom.txt", "\xEF\xBB\xBF" + kRow.toUtf8(), "он записан в кодировке UTF-8"},
         {"UTF-8 without a mark", "utf8.txt", kRow.toUtf8(), "он записан в кодировке UTF-8"},
-        {"UTF-16 without a mark", "nul.txt", Utf16Le(kRow), "в нём есть нулевые байты, каких в тексте не бывает"},
+        // Not "nul.txt": on Windows that is the null device, whatever the extension.
+        {"UTF-16 without a mark", "zeros.txt", Utf16Le(kRow), "в нём есть нулевые байты, каких в тексте не бывает"},
     };
 }
 
@@ -54,7 +55,7 @@ TEST_F(NotJournalFiles, OpenAsksAndNoLeavesEverythingAsItWas)
                                  "Журнал — это текст в кодировке Windows-1251 со столбцами через табуляцию; "
                                  "этот файл откроется с искажениями.\n"
                                  "Открыть его всё равно?")
-                      .arg(Path(file.Name), file.Reason));
+                      .arg(Shown(Path(file.Name)), file.Reason));
         // Not even the question about the changes is asked.
         EXPECT_EQ(form.JournalFileName(), Path("day.txt"));
         EXPECT_EQ(RowCount(), 3);
@@ -93,7 +94,7 @@ TEST_F(NotJournalFiles, YesOpensAsBeforeAndSaveAsksBeforeWritingOverIt)
                                  "Если сохранить журнал в этот файл, его прежнее содержимое будет заменено "
                                  "журналом в кодировке Windows-1251.\n"
                                  "Сохранить всё равно?")
-                      .arg(Path(file.Name), file.Reason));
+                      .arg(Shown(Path(file.Name)), file.Reason));
         EXPECT_EQ(ReadFile(Path(file.Name)), file.Bytes);
         EXPECT_TRUE(form.JournalModified());
 
@@ -140,7 +141,8 @@ TEST_F(NotJournalFiles, SaveAsAsksBeforeWritingOverOne)
     ASSERT_EQ(Script->Calls.size(), 3u);
     EXPECT_EQ(Script->Calls[1].Kind, "Replace");
     EXPECT_EQ(Script->Calls[2].Kind, "Warning");
-    EXPECT_TRUE(Script->Calls[2].Text.startsWith(QStringLiteral("Файл %1 не похож на журнал").arg(Path(file.Name))));
+    EXPECT_TRUE(
+        Script->Calls[2].Text.startsWith(QStringLiteral("Файл %1 не похож на журнал").arg(Shown(Path(file.Name)))));
     EXPECT_EQ(ReadFile(Path(file.Name)), file.Bytes);
     EXPECT_EQ(form.JournalFileName(), "Новый.txt");
     EXPECT_TRUE(form.JournalModified());

@@ -16,6 +16,9 @@ TEST(PortOpenMessage, EachCauseSaysWhatToDo)
     } cases[] = {
         {{"COM1", "/dev/ttyS0", ENOENT, TPortFailureKind::NoDevice, {}},
          "Порт COM1 (/dev/ttyS0) не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт."},
+        // Windows opens COM5 as \\.\COM5: nothing more to say.
+        {{"COM5", "\\\\.\\COM5", 2, TPortFailureKind::NoDevice, {}},
+         "Порт COM5 не найден: такого устройства нет. Проверьте кабель анализатора и выбранный порт."},
         {{"/dev/ttyUSB0", "/dev/ttyUSB0", EACCES, TPortFailureKind::NoPermission, {}},
          "Нет доступа к порту /dev/ttyUSB0: пользователю olga не разрешено им пользоваться. Добавьте его в группу "
          "dialout командой\nsudo usermod -aG dialout olga\nи войдите в систему заново."},

@@ -12,12 +12,12 @@ using RussianDesktop = FormTest;
 
 TEST_F(RussianDesktop, ValuesReadTheSameInTheGridTheSavedFileAndTheRecoveredJournal)
 {
-    const TCLibraryLocale russian("ru_RU.UTF-8");
+    const TCLibraryLocale russian({"ru_RU.UTF-8", "Russian_Russia.1251"});
     ASSERT_TRUE(russian.Installed()) << "ru_RU.UTF-8 is not generated; scripts/ensure-deps does it";
     const QStringList shown{"20,00", "3,45", "8,50", "1028,00"};
     const QString fileLine = QStringLiteral("\t15.03.2023\t12:00:00\t1\t20,00\t3,45\t8,50\t1028,00\t");
 
-    Emulator::PtyAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
+    TTestAnalyzer analyzer(AnalyzerConfig({20.0, 3.45, 8.5, 1028.0}));
     TForm1 &form = Create();
     Clock.Set(45'000.5);
     ASSERT_TRUE(PollFirstResultInto(analyzer, QStringLiteral("day.txt")));

@@ -3,6 +3,8 @@
 
 #include "SettingsMessages.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,10 +27,13 @@ TEST(SettingsMessages, SayWhyAValueCannotBeStored)
     for (const auto &c : cases)
         EXPECT_EQ(SettingsValueFaultText(c.Value), c.Fault) << c.Case;
 
+    // The file's name with the system's separators, as everywhere the
+    // operator reads one.
+    const QString shown = QDir::toNativeSeparators("/st/Nivara.Ini");
     EXPECT_EQ(SettingsWriteErrorText(EIniFileException("/st/Nivara.Ini", "на диске нет места")),
-              "Не удалось записать файл настроек /st/Nivara.Ini: на диске нет места.");
+              "Не удалось записать файл настроек " + shown + ": на диске нет места.");
     EXPECT_EQ(SettingsWriteErrorText(EIniFileException("/st/Nivara.Ini", "the value ...", QString("a\nb"))),
-              "В файл настроек /st/Nivara.Ini не записано значение «a\nb»: в нём есть перевод строки.");
+              "В файл настроек " + shown + " не записано значение «a\nb»: в нём есть перевод строки.");
 }
 
 } // namespace

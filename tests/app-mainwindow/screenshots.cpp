@@ -5,7 +5,12 @@
 // printed page drawn by the page painter at 300 dpi) and nivara-print.pdf
 // (turn it into pictures with pdftoppm -png).
 // Usage: mainwindow_screenshots [folder]   (default /tmp; run it under
-// xvfb-run, or with QT_QPA_PLATFORM=offscreen)
+// xvfb-run, or with QT_QPA_PLATFORM=offscreen). The Windows build's, under
+// Wine: give a folder (Z:\tmp\shots) and a COM pair in
+// NIVARA_TEST_ANALYZER_LINES, both as scripts/lib/test-windows maps them;
+// under xvfb-run it takes Windows' platform and Wine's fonts, with
+// "-platform offscreen" Qt's own and the fonts of QT_QPA_FONTDIR (which
+// Wine takes from the prefix's environment only).
 
 #include "AboutForm.h"
 #include "AnalyzerPort.h"
@@ -79,7 +84,7 @@ int main(int argc, char **argv)
     config.Values = {21.5, 3.52, 8.61, 1028.4, 3.18, 0, 12.25, 4.71, 0.72, 9.1, -0.5204, 77};
     config.GroupNumber = 3;
     config.Interval = std::chrono::milliseconds(1);
-    Emulator::PtyAnalyzer analyzer(config);
+    TTestAnalyzer analyzer(config);
     Emulator::TFakeClock clock;
     clock.Set(45'000.0 + 8.5 / 24);
 

@@ -15,6 +15,7 @@
 #include <limits>
 #include <ostream>
 #include <utility>
+#include <vector>
 
 inline void PrintTo(const QString &Text, std::ostream *Out)
 {
@@ -74,22 +75,22 @@ TEST(ResultEntry, ValuesHaveTheSameDigitsUnderEveryCLibraryLocale)
         {-1234567891.0L, 2, "-1.23456789E+09"},
     };
     struct Desktop {
-        const char *cLocale;
+        std::vector<const char *> cLocale; // as glibc, then as Windows' C library names it
         QLocale locale;
     };
     const Desktop desktops[] = {
-        {"C", QLocale::c()},
-        {"ru_RU.UTF-8", QLocale(QLocale::Russian, QLocale::Russia)},
-        {"de_DE.UTF-8", QLocale(QLocale::German, QLocale::Germany)},
+        {{"C"}, QLocale::c()},
+        {{"ru_RU.UTF-8", "Russian_Russia.1251"}, QLocale(QLocale::Russian, QLocale::Russia)},
+        {{"de_DE.UTF-8", "German_Germany.1252"}, QLocale(QLocale::German, QLocale::Germany)},
     };
     for (const Desktop &desktop : desktops) {
         const TCLibraryLocale installed(desktop.cLocale);
-        ASSERT_TRUE(installed.Installed()) << desktop.cLocale << " is not generated; scripts/ensure-deps does it";
+        ASSERT_TRUE(installed.Installed()) << desktop.cLocale[0] << " is not generated; scripts/ensure-deps does it";
         const QChar separator = desktop.locale.decimalPoint().front();
         for (const Value &v : values)
             EXPECT_EQ(FormatResultValue(v.value, v.decimals, separator),
                       QString::fromLatin1(v.digits).replace(QLatin1Char('.'), separator))
-                << desktop.cLocale << ": " << double(v.value);
+                << desktop.cLocale[0] << ": " << double(v.value);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "DurableFile.h"
 #include "FileError.h"
+#include "FileSizeLimitPosix.h"
 #include "JournalFile.h"
 #include "RegularFile.h"
 #include "TestFiles.h"

@@ -8,11 +8,12 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
-#include <csignal>
+#include <gtest/gtest.h>
+
 #include <stdexcept>
 #include <string>
-#include <sys/resource.h>
 
 inline QByteArray ReadBytes(const QString &path)
 {
@@ -47,20 +48,17 @@ inline QByteArray Written(const JournalRows &rows)
     return buffer.data();
 }
 
-// Runs fn with the file size limit at bytes, which stands in for a disk that
-// fills up (it works also for root): a write beyond it fails with EFBIG.
-template <typename Fn>
-void WithFileSizeLimit(rlim_t bytes, Fn fn)
-{
-    struct rlimit old {};
-    if (getrlimit(RLIMIT_FSIZE, &old) != 0)
-        throw std::runtime_error("getrlimit");
-    struct rlimit small = old;
-    small.rlim_cur = bytes;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    if (setrlimit(RLIMIT_FSIZE, &small) != 0)
-        throw std::runtime_error("setrlimit");
-    fn();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-}
+// A day's journal of 2000 results and the entry row, saved into a folder
+// of its own: large enough that a save takes many writes.
+class JournalFileSave : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    JournalRows rows;
+
+    void SetUp() override
+    {
+        for (int i = 0; i < 2000; ++i)
+            rows.Append({QByteArrayView(Win1251("Проба")), "01.02.2024", "10:11:12", "3", "4,50", "8,25"});
+        rows.AppendEmpty();
+    }
+};

@@ -111,7 +111,8 @@ TEST(NivaraIni, SetsAndGetsOneKeyByTheProgramsRules)
         ASSERT_TRUE(program.waitForFinished(30000));
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), c.exitCode);
-        EXPECT_EQ(program.readAllStandardOutput(), c.out);
+        // Standard output is text: its lines end as the system's do.
+        EXPECT_EQ(program.readAllStandardOutput(), QByteArray(c.out).replace("\n", NIVARA_TEXT_LINE_END));
         const QString error = QString::fromUtf8(program.readAllStandardError());
         if (c.errorPart.isEmpty())
             EXPECT_EQ(error, QString());

@@ -1,46 +1,16 @@
 #pragma once
 
-// The analyzer emulator on a pseudo-terminal, and the station's clock, as the
-// tests of the poller and the window use them.
+// The analyzer emulator on a line the station opens by name, and the
+// station's clock, as the tests of the poller and the window use them:
+//
+//     TTestAnalyzer analyzer(config);     // serves at once, until destroyed
+//     StartPolling(PortName(analyzer));
+//     analyzer.Fetches(), .Acks(), .Events()
+//     analyzer.Runner().Stop();           // no answers any more
+//     Emulator::TFakeClock                // the station's clocks
+//
+// On POSIX the emulator serves a pseudo-terminal of its own
+// (AnalyzerPortPosix.h); on Windows the far end of a null-modem pair of COM
+// ports (AnalyzerPortWin32.h). CMake names the platform's header.
 
-#include "FakeClock.h"
-#include "PtyAnalyzer.h"
-
-#include <QString>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-// The port name the station opens to reach the emulated analyzer.
-inline QString PortName(const Emulator::PtyAnalyzer &Analyzer)
-{
-    return QString::fromStdString(Analyzer.Path());
-}
-
-// Keeps an emulator's pseudo-terminal number taken after its line vanishes,
-// until released. Freed, the number goes to the next terminal anyone opens
-// (another test's analyzer, with ctest -j2), and a link still naming it would
-// lead a reconnecting station there, taking that analyzer in exclusive mode.
-// Take it before the station opens the line, so that the station's exclusive
-// mode does not keep it out; it is never read. POSIX.
-class THeldTerminalNumber {
-public:
-    explicit THeldTerminalNumber(const Emulator::PtyAnalyzer &Analyzer)
-        : FFd(::open(Analyzer.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC))
-    {
-    }
-    ~THeldTerminalNumber() { Release(); }
-    THeldTerminalNumber(const THeldTerminalNumber &) = delete;
-    THeldTerminalNumber &operator=(const THeldTerminalNumber &) = delete;
-
-    bool IsHeld() const { return FFd >= 0; }
-    void Release()
-    {
-        if (FFd >= 0)
-            ::close(FFd);
-        FFd = -1;
-    }
-
-private:
-    int FFd;
-};
+#include NIVARA_ANALYZER_PORT_H

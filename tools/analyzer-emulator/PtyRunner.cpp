@@ -26,15 +26,6 @@ void CloseFd(int &fd)
     fd = -1;
 }
 
-TLineEvent::TKind FrameKind(const AnalyzerProtocol::TRequestFrame &Frame)
-{
-    switch (Frame[4]) {
-    case AnalyzerProtocol::kFetchCommand: return TLineEvent::TKind::Fetch;
-    case AnalyzerProtocol::kAckCommand: return TLineEvent::TKind::Ack;
-    default: return TLineEvent::TKind::OtherFrame;
-    }
-}
-
 } // namespace
 
 PtyRunner::PtyRunner(AnalyzerEmulator &Emulator, LogSink Log, EventSink Events)

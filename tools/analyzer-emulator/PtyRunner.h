@@ -4,6 +4,7 @@
 // a serial port opened on the slave path talks to it like to the analyzer.
 
 #include "AnalyzerEmulator.h"
+#include "LineEvent.h"
 
 #include <atomic>
 #include <functional>
@@ -11,20 +12,6 @@
 #include <thread>
 
 namespace Emulator {
-
-// One thing the runner saw or did on the line, as data for programs that
-// watch the exchange (tests, benchmarks); the log says the same for people.
-struct TLineEvent {
-    enum class TKind {
-        Fetch,      // a frame with the fetch command arrived (any address)
-        Ack,        // a frame with the acknowledge command arrived (any address)
-        OtherFrame, // a frame with another command arrived
-        Reply,      // a piece of reply was written
-    };
-    TKind Kind = TKind::OtherFrame;
-    Clock::time_point Time; // when the frame was read or the piece written
-    Bytes Data;             // the frame, or the piece
-};
 
 class PtyRunner {
 public:

@@ -6,6 +6,7 @@
 #include "IniFile.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -26,9 +27,12 @@ constexpr const char *kUsage = "usage: nivara-ini set <file> <section> <key> <va
 
 int main(int argc, char **argv)
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    // The arguments as the system has them: on Windows in UTF-16, so that a
+    // journal name the ANSI code page lacks (Cyrillic on an English Windows)
+    // is not lost on the way.
+    const QCoreApplication application(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
 
     if (args.size() == 1 && (args[0] == QLatin1String("-h") || args[0] == QLatin1String("--help"))) {
         std::fputs(kUsage, stdout);
