@@ -7,6 +7,7 @@
 #include "FormDialogs.h"
 #include "MainWindow.h"
 #include "NivaraApplication.h"
+#include "ProgramFonts.h"
 #include "ProgramTexts.h"
 #include "QtTranslations.h"
 #include "SettingsLocation.h"
@@ -44,6 +45,8 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The print font, where the program brings it along.
+    AddProgramFonts();
     TForm1 Form1(std::move(setup));
     instance.OnBringForward = [&Form1] { BringWindowToFront(&Form1); };
     application.EndOnTermination([&Form1] { Form1.FormEndSession(); });

@@ -4,7 +4,6 @@
 // standard buttons of message boxes, the context menus of edit fields. The
 // program's own texts are not translated; they are written as they stand.
 
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QString>
 
@@ -12,13 +11,17 @@
 
 class QTranslator;
 
+// Where Qt's translations lie on this platform: Qt's own folder on Linux
+// (Debian's qt6-translations-l10n); on Windows the `translations` folder
+// beside the program, which travels with it. Needs the application object.
+QString QtTranslationsFolder();
+
 class TQtTranslations {
 public:
-    // Installs Qt's translation for `Locale` from `Folder` (Debian's
-    // qt6-translations-l10n by default) while the object lives. A language
-    // without a translation, and the C locale, install nothing.
-    explicit TQtTranslations(const QLocale &Locale,
-                             const QString &Folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    // Installs Qt's translation for `Locale` from `Folder` while the object
+    // lives. A language without a translation, and the C locale, install
+    // nothing.
+    explicit TQtTranslations(const QLocale &Locale, const QString &Folder = QtTranslationsFolder());
     ~TQtTranslations();
 
     TQtTranslations(const TQtTranslations &) = delete;
