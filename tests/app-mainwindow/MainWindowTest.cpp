@@ -65,8 +65,12 @@ TEST_F(StartUp, FirstRunWithoutSettingsFile)
     EXPECT_EQ(form.ToolBar1->widgetForAction(tools[7]), form.ToolButton7);
     EXPECT_EQ(form.ToolButton7->defaultAction(), form.actOpr);
     EXPECT_EQ(form.ToolButton7->menu(), form.MenuPort);
-    EXPECT_EQ(form.mnFile->actions(), (QList<QAction *>{form.actNew, form.actOpenFile, form.actSave, form.actSaveAs,
-                                                        form.actSavePdf, form.actPrintPreview, form.actPrint}));
+    const QList<QAction *> file = form.mnFile->actions();
+    ASSERT_EQ(file.size(), 9);
+    EXPECT_EQ(file.mid(0, 7), (QList<QAction *>{form.actNew, form.actOpenFile, form.actSave, form.actSaveAs,
+                                                form.actSavePdf, form.actPrintPreview, form.actPrint}));
+    EXPECT_TRUE(file[7]->isSeparator());
+    EXPECT_EQ(file[8], form.actSummary) << "the summary apart from the journal's own commands";
     EXPECT_TRUE(form.menuBar()->actions().contains(form.mnAbout));
     EXPECT_EQ(form.NumberEdit1->EntryRequired(), TNumberEditType::wordvalue);
     QStringList ports;

@@ -4,6 +4,7 @@
 
 #include "QtTranslations.h"
 
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
