@@ -14,6 +14,21 @@ namespace {
 
 using NormsWindowTest = FormTest;
 
+// Boxes recorded, and the norms dialog answered with the norms given.
+class TNormsAnswer final : public IFormDialogs {
+public:
+    std::optional<TQualityNorms> Answer;
+    QStringList Errors;
+
+    TSaveAnswer AskSaveOnClose(QWidget *, const QString &, const QString &) override { return TSaveAnswer::No; }
+    bool Confirm(QWidget *, const QString &, const QString &) override { return false; }
+    void ShowError(QWidget *, const QString &Text, const QString &) override { Errors << Text; }
+    void ShowInformation(QWidget *, const QString &, const QString &) override {}
+    QString GetOpenFileName(QWidget *, const TFileDialogSetup &) override { return {}; }
+    QString GetSaveFileName(QWidget *, const TFileDialogSetup &) override { return {}; }
+    std::optional<TQualityNorms> EditNorms(QWidget *, const TQualityNorms &, QChar) override { return Answer; }
+};
+
 TEST_F(NormsWindowTest, TheNormsFileBesideTheSettingsIsReadAtStartAndABadLineIsSaid)
 {
     WriteFile(NormsFileName(IniPath()), "# нормы\nЖир >= 2,8\nЖир больше 3\nТ.замерзания <= -0,52\n");
@@ -73,6 +88,42 @@ TEST_F(NormsWindowTest, AValueThatDidNotDecodeIsZeroMarkedAndAlertsUntilTheJourn
     EXPECT_FALSE(form.NormMarks->IsMarked(1, 6));
     EXPECT_FALSE(status->isVisible());
     EXPECT_FALSE(form.NormMarks->Painting());
+}
+
+TEST_F(NormsWindowTest, TheDialogsNormsHoldAtOnceAndGoIntoTheirFileAlone)
+{
+    auto dialogs = std::make_unique<TNormsAnswer>();
+    TNormsAnswer &answer = *dialogs;
+    TForm1Setup setup;
+    setup.Dialogs = std::move(dialogs);
+    setup.IniFileName = IniPath();
+    setup.SerialPortNames = [] { return std::string("COM1"); };
+    TForm1 form(std::move(setup));
+    form.Journal().EnterResult({"01.02.2024", "10:00:00", "1", "20,00", "2,50", "8,50", "1028,00"});
+
+    form.actNorms->trigger(); // cancelled: nothing changes, nothing is written
+    EXPECT_TRUE(form.NormMarks->Norms().IsEmpty());
+    EXPECT_FALSE(QFileInfo::exists(form.NormsFileName()));
+
+    answer.Answer = RawCowMilkNorms();
+    form.actNorms->trigger();
+    EXPECT_EQ(form.NormMarks->Norms(), RawCowMilkNorms());
+    EXPECT_EQ(form.NormMarks->RowsOutside(), 1);
+    EXPECT_EQ(ReadNormsFile(form.NormsFileName()).Norms, RawCowMilkNorms());
+    EXPECT_TRUE(answer.Errors.isEmpty());
+
+    // A file that cannot be written is said; the norms hold all the same.
+    QFile::remove(form.NormsFileName());
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("NivaraNorms.txt")));
+    answer.Answer = TQualityNorms{};
+    form.actNorms->trigger();
+    EXPECT_TRUE(form.NormMarks->Norms().IsEmpty());
+    ASSERT_EQ(answer.Errors.size(), 1);
+    EXPECT_TRUE(answer.Errors[0].startsWith(QStringLiteral("Файл норм"))) << answer.Errors[0].toStdString();
+
+    form.Journal().SetJournalModified(false);
+    form.close();
+    EXPECT_FALSE(ReadIni().contains(QStringLiteral("Жир")));
 }
 
 } // namespace
