@@ -70,10 +70,10 @@ void JournalDocument::NewJournal()
     ShowJournalTitle(name);
 }
 
-void JournalDocument::EnterResult(const QStringList &textsFromColumn2)
+void JournalDocument::EnterResult(const QStringList &textsFromColumn2, quint32 undecoded)
 {
     SetJournalModified(true);
-    FModel.WriteEntryCells(2, textsFromColumn2);
+    FModel.WriteEntryCells(2, textsFromColumn2, undecoded);
     FModel.AppendEntryRow();
 }
 
@@ -84,7 +84,20 @@ void JournalDocument::PrintJournal(int lastRow, const QFont &gridFont)
 
 JournalPrintout JournalDocument::Printout(int lastRow, const QFont &gridFont)
 {
-    return {FModel.SnapshotRows(), lastRow, FFileName, PrintFont(gridFont), FTexts.Captions};
+    JournalPrintout printout;
+    printout.rows = FModel.SnapshotRows();
+    printout.lastRow = lastRow;
+    printout.fileName = FFileName;
+    printout.font = PrintFont(gridFont);
+    printout.captions = FTexts.Captions;
+    printout.undecoded = FModel.Undecoded();
+    printout.outsideNorm = FOutsideNorm;
+    return printout;
+}
+
+void JournalDocument::SetOutsideNorm(TCellJudge judge)
+{
+    FOutsideNorm = std::move(judge);
 }
 
 void JournalDocument::SetPrintDeviceProvider(std::unique_ptr<PrintDeviceProvider> provider)

@@ -59,8 +59,9 @@ public:
 
     // A result from the analyzer: writes the texts into the entry row from
     // column 2 (date, time, group number, values) keeping its label, adds a
-    // new entry row and sets the modified flag.
-    void EnterResult(const QStringList &textsFromColumn2);
+    // new entry row and sets the modified flag. undecoded marks the values
+    // that did not decode (JournalModel::WriteEntryCells).
+    void EnterResult(const QStringList &textsFromColumn2, quint32 undecoded = 0);
 
     // Prints journal rows 1..lastRow in the given (grid) font on the
     // printer of the provider (the system's default printer unless
@@ -73,6 +74,9 @@ public:
     // font (PrintFont). The print preview and the PDF file draw it.
     JournalPrintout Printout(int lastRow, const QFont &gridFont);
     void SetPrintDeviceProvider(std::unique_ptr<PrintDeviceProvider> provider);
+    // Which cells break a quality norm, for the marks of every printout from
+    // now on (the owner knows the norms); empty: none.
+    void SetOutsideNorm(TCellJudge judge);
     void SetBetweenPagesHook(std::function<void()> hook);
 
 signals:
@@ -88,4 +92,5 @@ private:
     QString FTitle;
     std::unique_ptr<PrintDeviceProvider> FPrintDevices;
     std::function<void()> FBetweenPages;
+    TCellJudge FOutsideNorm;
 };

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -195,6 +196,9 @@ void TColorStringGrid::PaintCell(QPainter *painter, const QRect &rect, int row, 
     // Only what fits can show; a cell may hold megabytes.
     const QString shown = text.size() > textRect.width() + 1 ? text.left(std::max(0, textRect.width() + 1)) : text;
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shown);
+    if (OnGetCellMark && !(state & TGridDrawStateFlag::gdFixed) &&
+        OnGetCellMark(const_cast<TColorStringGrid *>(this), row, col))
+        PaintMark(painter, rect, font.Color);
     if (state & TGridDrawStateFlag::gdFocused) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
@@ -202,6 +206,25 @@ void TColorStringGrid::PaintCell(QPainter *painter, const QRect &rect, int row, 
         focus.backgroundColor = brush.color();
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, this);
     }
+    painter->restore();
+}
+
+void TColorStringGrid::PaintMark(QPainter *painter, const QRect &rect, const QColor &color)
+{
+    // The view leaves the grid's lines outside a cell's rectangle.
+    const QRect &inside = rect;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(color);
+    constexpr int frame = 2;
+    painter->drawRect(QRect(inside.left(), inside.top(), inside.width(), frame));
+    painter->drawRect(QRect(inside.left(), inside.bottom() - frame + 1, inside.width(), frame));
+    painter->drawRect(QRect(inside.left(), inside.top(), frame, inside.height()));
+    painter->drawRect(QRect(inside.right() - frame + 1, inside.top(), frame, inside.height()));
+    const int corner = std::min({9, inside.width(), inside.height()});
+    const QPoint topRight(inside.right() + 1, inside.top());
+    painter->drawPolygon(QPolygon({topRight, topRight - QPoint(corner, 0), topRight + QPoint(0, corner)}));
     painter->restore();
 }
 

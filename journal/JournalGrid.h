@@ -35,6 +35,10 @@ struct TCellFont {
 // model row m is grid row m + 1.
 using TColorEvent = std::function<void(TColorStringGrid *Sender, int ARow, int ACol, TGridDrawState AState,
                                        QBrush &ABrush, TCellFont &AFont)>;
+// Called for each data cell after OnGetCellColor; true draws the cell's
+// mark over it: a frame inside the cell and a triangle in its top right
+// corner, in the text's colour, which shows without colour too.
+using TCellMarkEvent = std::function<bool(TColorStringGrid *Sender, int ARow, int ACol)>;
 // Called whenever a cell is about to become the current cell; CanSelect
 // arrives true, and false keeps the previous cell.
 using TSelectCellEvent = std::function<void(TColorStringGrid *Sender, int ACol, int ARow, bool &CanSelect)>;
@@ -53,6 +57,7 @@ public:
     explicit TColorStringGrid(QWidget *parent = nullptr);
 
     TColorEvent OnGetCellColor;
+    TCellMarkEvent OnGetCellMark;
     TSelectCellEvent OnSelectCell;
     TGetEditTextEvent OnGetEditText;
     TEditorCreatedEvent OnEditorCreated;
@@ -82,7 +87,7 @@ public:
 
     // Paints one cell the way the grid does (also the captions): the state's
     // colours, then OnGetCellColor, then fill and text 2 pixels in from the
-    // top left, clipped to the cell.
+    // top left, clipped to the cell, then the mark (OnGetCellMark).
     void PaintCell(QPainter *painter, const QRect &rect, int row, int col, TGridDrawState state,
                    const QString &text) const;
 
@@ -101,6 +106,7 @@ private:
     void GetEditText(int col, int row, QString &value);
     void WidenNumberColumn();
     void MoveDown();
+    static void PaintMark(QPainter *painter, const QRect &rect, const QColor &color);
 
     bool FEditing = false;
     bool FRevertingSelection = false;

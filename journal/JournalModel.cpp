@@ -39,9 +39,28 @@ void JournalModel::SetCell(int col, int row, const QString &text)
         WriteCells(row, col, {text});
 }
 
-void JournalModel::WriteEntryCells(int firstCol, const QStringList &texts)
+void JournalModel::WriteEntryCells(int firstCol, const QStringList &texts, quint32 undecoded)
 {
+    // Before the cells change, so that whoever watches them sees the mark.
+    if (undecoded != 0)
+        FUndecoded[EntryRow()] = undecoded;
+    else
+        FUndecoded.erase(EntryRow());
     WriteCells(EntryRow(), firstCol, texts);
+}
+
+quint32 JournalModel::UndecodedColumns(int row) const
+{
+    const auto at = FUndecoded.find(row);
+    return at == FUndecoded.end() ? 0 : at->second;
+}
+
+void JournalModel::SetUndecoded(TUndecoded undecoded)
+{
+    std::erase_if(undecoded, [this](const auto &cell) { return !IsJournalRow(cell.first) || cell.second == 0; });
+    FUndecoded = std::move(undecoded);
+    if (RowCount() > 1)
+        emit dataChanged(index(0, 0), index(RowCount() - 2, ColCount - 1));
 }
 
 void JournalModel::WriteCells(int row, int firstCol, const QStringList &texts)
@@ -74,6 +93,7 @@ void JournalModel::Reset()
     beginResetModel();
     FRows.Clear();
     FRows.AppendEmpty();
+    FUndecoded.clear();
     endResetModel();
 }
 
@@ -83,6 +103,7 @@ void JournalModel::ReplaceRows(JournalRows &&rows)
     FRows = std::move(rows);
     if (FRows.IsEmpty())
         FRows.AppendEmpty();
+    FUndecoded.clear();
     endResetModel();
 }
 

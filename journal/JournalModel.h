@@ -16,6 +16,8 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <map>
+
 class JournalModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -38,7 +40,9 @@ public:
     void SetCell(int col, int row, const QString &text);
     // Writes texts into consecutive cells of the entry row from firstCol
     // on, in one step; other cells (the label among them) keep their text.
-    void WriteEntryCells(int firstCol, const QStringList &texts);
+    // undecoded has bit c set for each column c whose value the analyzer
+    // sent but that did not decode (see UndecodedColumns).
+    void WriteEntryCells(int firstCol, const QStringList &texts, quint32 undecoded = 0);
     // Adds a new, empty entry row behind the current one.
     void AppendEntryRow();
     // The empty journal: RowCount() == 2, row 1 empty.
@@ -46,6 +50,16 @@ public:
     // Replaces the whole journal (as read from a file). Rows with no rows
     // at all give the empty journal.
     void ReplaceRows(JournalRows &&rows);
+
+    // Cells whose value did not decode and were entered as zero, by row:
+    // bit c for column c. Known in memory only (the file has no place for
+    // it): reading a file, New and Reset forget it.
+    using TUndecoded = std::map<int, quint32>;
+    quint32 UndecodedColumns(int row) const;
+    bool IsUndecoded(int col, int row) const { return col >= 0 && col < 32 && (UndecodedColumns(row) >> col) & 1u; }
+    const TUndecoded &Undecoded() const { return FUndecoded; }
+    // Puts back what a recovery knew (rows outside the journal are left out).
+    void SetUndecoded(TUndecoded undecoded);
 
     const JournalRows &Rows() const { return FRows; }
     // A copy of the rows for work that must not see later changes
@@ -72,4 +86,5 @@ private:
 
     JournalCaptions FCaptions;
     JournalRows FRows;
+    TUndecoded FUndecoded; // rare: most rows have none
 };

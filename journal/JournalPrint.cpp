@@ -66,8 +66,10 @@ public:
     }
 
     // Text with its top-left corner at (x, y) on an opaque white ground, cut
-    // at x = right (the next column) so that it never prints over it.
-    void Write(int x, int y, int right, QString text)
+    // at x = right (the next column) so that it never prints over it. A
+    // marked text stands on a grey ground in a frame, which black-and-white
+    // paper shows as well as a colour one.
+    void Write(int x, int y, int right, QString text, bool marked = false)
     {
         if (text.isEmpty() || right <= x)
             return;
@@ -83,8 +85,21 @@ public:
         const int band = FMetrics.height();
         FPainter.save();
         FPainter.setClipRect(QRect(x, y - band, right - x, 3 * band));
-        FPainter.fillRect(QRect(x, y, width, band), Qt::white);
-        FPainter.drawText(QPoint(x, y + FMetrics.ascent()), text);
+        if (marked) {
+            // The frame stays inside the column, a hair's breadth round the text.
+            const int pen = std::max(1, band / 14);
+            const QRect box(x, y, std::min(width + 2 * pen, right - x), band);
+            FPainter.fillRect(box, QColor(0xC8, 0xC8, 0xC8));
+            FPainter.save();
+            FPainter.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            FPainter.setBrush(Qt::NoBrush);
+            FPainter.drawRect(box.adjusted(pen / 2, pen / 2, -(pen + 1) / 2, -(pen + 1) / 2));
+            FPainter.restore();
+            FPainter.drawText(QPoint(x + pen, y + FMetrics.ascent()), text);
+        } else {
+            FPainter.fillRect(QRect(x, y, width, band), Qt::white);
+            FPainter.drawText(QPoint(x, y + FMetrics.ascent()), text);
+        }
         FPainter.restore();
     }
 
@@ -113,6 +128,13 @@ qreal TypicalRowWidth(const QFont &font)
 }
 
 } // namespace
+
+bool JournalPrintout::Marked(int row, int col, const QString &text) const
+{
+    if (const auto at = undecoded.find(row); at != undecoded.end() && col < 32 && ((at->second >> col) & 1u))
+        return true;
+    return outsideNorm && outsideNorm(col, text);
+}
 
 QStringList WidestTypicalCells()
 {
@@ -157,9 +179,12 @@ void PaintJournal(PrintPageSink &sink, const PrintPageLayout &layout, const Jour
     painter.setPen(Qt::black);
     LineWriter writer(painter, layout);
 
-    const auto writeLine = [&](int y, const auto &cellText) {
-        for (int col = 0; col < PrintPageLayout::PrintedColumns; ++col)
-            writer.Write(layout.ColumnX(col), y, layout.ColumnRight(col), cellText(col));
+    const auto writeLine = [&](int y, const auto &cellText, int row = 0) {
+        for (int col = 0; col < PrintPageLayout::PrintedColumns; ++col) {
+            const QString text = cellText(col);
+            const bool marked = row > 0 && col >= 2 && !text.isEmpty() && printout.Marked(row, col, text);
+            writer.Write(layout.ColumnX(col), y, layout.ColumnRight(col), text, marked);
+        }
     };
     const auto caption = [&](int col) { return printout.captions[size_t(col)]; };
 
@@ -175,9 +200,12 @@ void PaintJournal(PrintPageSink &sink, const PrintPageLayout &layout, const Jour
             writeLine(y, caption);
         }
         y += layout.S;
-        writeLine(y, [&](int col) {
-            return col == 0 ? QString::number(row) : Cp1251::Decode(printout.rows.Field(row - 1, col));
-        });
+        writeLine(
+            y,
+            [&](int col) {
+                return col == 0 ? QString::number(row) : Cp1251::Decode(printout.rows.Field(row - 1, col));
+            },
+            row);
         if (++onPage >= layout.R && row < lastRow) {
             sink.NewPage();
             if (betweenPages)

@@ -9,6 +9,7 @@
 // drawing, and the printer itself is reached through a provider that can be
 // replaced.
 
+#include "JournalModel.h"
 #include "JournalPrintLayout.h"
 #include "JournalRows.h"
 #include "JournalTexts.h"
@@ -38,6 +39,10 @@ inline constexpr char16_t PrintFontFamily[] = u"Liberation Sans Narrow";
 // density and a freezing point with four decimals.
 QStringList WidestTypicalCells();
 
+// Whether the text of a cell in a column breaks a norm; called with a copy
+// of the norms, so it may run while they change.
+using TCellJudge = std::function<bool(int col, const QString &text)>;
+
 // What one printout shows, taken when it starts, so that commands run
 // while it prints (New, Open, new results) cannot change or remove rows it
 // has yet to print.
@@ -47,6 +52,11 @@ struct JournalPrintout {
     QString fileName;         // its name part goes into the header
     QFont font;               // the print font, see PrintFont
     JournalCaptions captions; // the caption line of every page
+    // Marked cells (grey ground and a frame): values that did not decode,
+    // as the journal held them, and cells that break a norm.
+    JournalModel::TUndecoded undecoded{};
+    TCellJudge outsideNorm{};
+    bool Marked(int row, int col, const QString &text) const;
 };
 
 // Where pages are drawn.

@@ -1,5 +1,7 @@
 #include "JournalLog.h"
 
+#include "ResultEntry.h"
+
 #include "DurableFile.h"
 #include "JournalDocument.h"
 #include "JournalFile.h"
@@ -94,6 +96,7 @@ std::optional<TJournalLog::TRecovered> TJournalLog::Recover()
     case TRecoveryPlace::Nothing: StartAfresh(); break;
     case TRecoveryPlace::IntoFile: {
         FJournal.Model().ReplaceRows(std::move(plan.Rows));
+        FJournal.Model().SetUndecoded(std::move(plan.Undecoded));
         FJournal.SetJournalFileName(plan.JournalFileName);
         FJournal.ShowJournalTitle(plan.JournalFileName);
         FJournal.SetJournalModified(true);
@@ -110,6 +113,7 @@ std::optional<TJournalLog::TRecovered> TJournalLog::Recover()
         FJournal.SetJournalFileName(folderThere ? plan.JournalFileName : QString());
         FJournal.NewJournal();
         FJournal.Model().ReplaceRows(std::move(plan.Rows));
+        FJournal.Model().SetUndecoded(std::move(plan.Undecoded));
         FJournal.SetJournalModified(true);
         // The new name has no file yet: all of it is work.
         Restart(QByteArray(), WorkSince(ParseJournal(QByteArray()), FJournal.Model()));
@@ -186,7 +190,7 @@ void TJournalLog::EnterResult(const QStringList &TextsFromColumn2, const TPollSn
 {
     const int row = FJournal.Model().EntryRow();
     // Into the journal first: a log that cannot be written costs no result.
-    FJournal.EnterResult(TextsFromColumn2);
+    FJournal.EnterResult(TextsFromColumn2, UndecodedColumns(Poll.LastReply, Poll.State.ValueCount));
     TResultLogRecord record = TResultLogRecord::Result(row, TextsFromColumn2);
     record.Poll = FPoll = Poll;
     Append(record);

@@ -2,6 +2,7 @@
 
 #include "JournalFile.h"
 #include "JournalModel.h"
+#include "ResultEntry.h"
 
 #include <algorithm>
 #include <climits>
@@ -79,7 +80,10 @@ TReplay Replay(JournalModel &Model, const std::vector<TResultLogRecord> &Records
                 Model.AppendEntryRow();
             const int row = Model.EntryRow();
             replay.Moved = replay.Moved || record.Row != row;
-            Model.WriteEntryCells(2, record.Texts);
+            // The reply logged with the result tells which values did not decode.
+            const quint32 undecoded =
+                record.Poll ? UndecodedColumns(record.Poll->LastReply, record.Poll->State.ValueCount) : 0;
+            Model.WriteEntryCells(2, record.Texts, undecoded);
             Model.AppendEntryRow();
             placed[record.Row] = row;
             loggedEntry = record.Row + 1;
@@ -136,6 +140,7 @@ void Take(TRecoveryPlan &Plan, TRecoveryPlace Place, JournalModel &Model, const 
 {
     Plan.Place = Place;
     Plan.Rows = Model.SnapshotRows();
+    Plan.Undecoded = Model.Undecoded();
     Plan.Results = Replay.Results;
     Plan.Labels = Replay.Labels;
     Plan.Unplaced = Replay.Unplaced;

@@ -9,6 +9,7 @@
 // journal of its own, so that nothing the log holds is thrown away. Pure:
 // the caller reads the files and applies the plan.
 
+#include "JournalModel.h"
 #include "JournalRows.h"
 #include "ResultLog.h"
 
@@ -50,6 +51,9 @@ struct TRecoveryPlan {
     int Labels = 0;
     // Labels for rows that are in neither the file nor the logged results.
     int Unplaced = 0;
+    // Values of the results put back that did not decode, by row of Rows
+    // (from the replies the log kept with them).
+    JournalModel::TUndecoded Undecoded;
 };
 
 // FallbackJournalFileName names the journal a log without its header is

@@ -11,6 +11,7 @@
 #include <cfenv>
 #include <charconv>
 #include <cmath>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -107,6 +108,27 @@ QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale)
         texts[slot] = FormatResultValue(Result.Values[size_t(count - 2)].ToFloat(), 4, separator);
     }
     return texts;
+}
+
+quint32 UndecodedColumns(QByteArrayView Reply, int ValueCount)
+{
+    const int length = AnalyzerProtocol::ReplyLengthForValueCount(ValueCount); // 0 for a count no reply has
+    if (length == 0 || Reply.size() != length)
+        return 0;
+    const auto bytes = std::span(reinterpret_cast<const uint8_t *>(Reply.data()), size_t(Reply.size()));
+    const AnalyzerProtocol::TDecodedReply decoded = AnalyzerProtocol::DecodeReply(bytes, ValueCount);
+    constexpr int firstValueColumn = kFirstResultColumn + 3; // after date, time and group
+    quint32 columns = 0;
+    for (int i = 0; i < ValueCount; ++i)
+        if (decoded.Malformed[size_t(i)])
+            columns |= 1u << (firstValueColumn + i);
+    // The freezing point's column shows the value before the last.
+    if (ValueCount > 7) {
+        columns &= ~(1u << kFreezingPointColumn);
+        if (decoded.Malformed[size_t(ValueCount - 2)])
+            columns |= 1u << kFreezingPointColumn;
+    }
+    return columns;
 }
 
 bool IsResultToEnter(const TFixMeasResult &Result)

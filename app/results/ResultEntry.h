@@ -7,6 +7,7 @@
 #include "FixMeas.h"
 #include "RecordTime.h"
 
+#include <QByteArrayView>
 #include <QChar>
 #include <QDateTime>
 #include <QLocale>
@@ -30,6 +31,12 @@ QString LongTimeFormatWithoutZone(const QLocale &Locale);
 // decimals, and with more than 7 values the freezing point (the value before
 // the last) with 4 decimals in column 15.
 QStringList ResultCellTexts(const TFixMeasResult &Result, const QLocale &Locale);
+
+// The journal columns (bit c for column c) whose values did not decode in
+// the reply a result came in, as ResultCellTexts places them; such a value
+// is entered as zero, and the journal marks it. Reply is the accepted reply
+// whole (its length that of ValueCount values); 0 for anything else.
+quint32 UndecodedColumns(QByteArrayView Reply, int ValueCount);
 
 // Whether a handed-over record is a fresh result to enter: not the
 // acknowledgement, not the same analysis sent again (Repeated), a group

@@ -501,6 +501,115 @@ QString sSummaryFileWord()
     return QStringLiteral("сводка");
 }
 
+QString sServiceMenu()
+{
+    return QStringLiteral("Сервис");
+}
+QString sActNorms()
+{
+    return QStringLiteral("Нормы качества...");
+}
+QString sNormsCaption()
+{
+    return QStringLiteral("Нормы качества");
+}
+QString sNormsIntro()
+{
+    return QStringLiteral("Значение вне нормы выделяется в журнале цветом и рамкой с треугольником в углу, на печати — "
+                          "серым фоном и рамкой. Пустое поле — граница не задана.");
+}
+QString sNormsColumn()
+{
+    return QStringLiteral("Показатель");
+}
+QString sNormsLower()
+{
+    return QStringLiteral("Не ниже");
+}
+QString sNormsUpper()
+{
+    return QStringLiteral("Не выше");
+}
+QString sRawCowMilkSet()
+{
+    return QStringLiteral(
+        "Сырое коровье молоко: минимальные требования ГОСТ 31449 и ТР ТС 033/2013 (жир и белок не ниже 2,8 %, СОМО не "
+        "ниже 8,2 %, плотность не ниже 1027,0 кг/м³, температура замерзания не выше −0,520 °C)");
+}
+QString sNormsApplySet()
+{
+    return QStringLiteral("Подставить этот набор");
+}
+QString sNormsClear()
+{
+    return QStringLiteral("Очистить все");
+}
+QString sNormsBadBound()
+{
+    return QStringLiteral("%1: «%2» — не число");
+}
+QString sNormsLowerAboveUpper()
+{
+    return QStringLiteral("%1: нижняя граница больше верхней");
+}
+QString sNormsMarkHint()
+{
+    return QStringLiteral("Значение вне нормы качества или не прочитанное из ответа анализатора (записано как 0)");
+}
+QString sNormsRowsOutside()
+{
+    return QStringLiteral("Строк вне норм: %1");
+}
+QString sUndecodedValues()
+{
+    return QStringLiteral("Нераспознанных значений: %1");
+}
+QString sNormsFileHeader()
+{
+    return QStringLiteral("# Нормы качества молока для программы Nivara (текст в UTF-8).\n"
+                          "# Каждая строка задаёт одну границу: <показатель> >= <число> (не ниже)\n"
+                          "# или <показатель> <= <число> (не выше). Дробная часть — после запятой или точки.\n"
+                          "# Показатели — заголовки столбцов журнала: Температура, Жир, СОМО, Плотность, Белок,\n"
+                          "# Доб.вода, ГСО, Лактоза, Соли, СМО, Т.замерзания, Ст.гомогенизации.\n"
+                          "# Строки, начинающиеся с #, — примечания. Файл записывает окно «Нормы качества».\n");
+}
+QString sNormsFileBadLine()
+{
+    return QStringLiteral("Файл норм %1, строка %2 «%3»: %4. Эта строка не учтена, остальные нормы действуют.");
+}
+QString sNormsFileNoColumn()
+{
+    return QStringLiteral("нет столбца «%1» с числами");
+}
+QString sNormsFileNoRelation()
+{
+    return QStringLiteral("нужен знак >= (не ниже) или <= (не выше)");
+}
+QString sNormsFileBadNumber()
+{
+    return QStringLiteral("«%1» — не число");
+}
+QString sNormsFileTwice()
+{
+    return QStringLiteral("граница для «%1» уже задана выше");
+}
+QString sNormsFileNotUtf8()
+{
+    return QStringLiteral("Файл норм %1 не в кодировке UTF-8; буквы в нём могут быть прочитаны неверно.");
+}
+QString sNormsFileUnreadable()
+{
+    return QStringLiteral("Файл норм %1 не удалось прочитать: %2. Нормы не действуют.");
+}
+QString sNormsFileNotWritten()
+{
+    return QStringLiteral("Файл норм %1 не удалось записать: %2. Нормы действуют до закрытия программы.");
+}
+QString sNormsFileCaption()
+{
+    return QStringLiteral("Нормы качества");
+}
+
 namespace {
 constexpr std::array<const char16_t *, kColumnCount> kColumnCaptions = {
     u"№ ст",

@@ -153,6 +153,39 @@ QString sSummaryCopy();
 QString sSummaryClose();
 QString sSummaryFileWord(); // in the PDF file's name: "day — сводка.pdf"
 
+// Quality norms: the menu and its item, the dialog (caption, the heads of
+// the bound columns, the ready set and its button, clearing), why a bound
+// typed there is refused (%1 the column, %2 the text), the mark's
+// explanation, the status bar's counts (%1 how many), and the norms file:
+// a line not understood (%1 the file, %2 line number, %3 the line, %4 why),
+// the reasons, a file that cannot be read or written (%1 the file, %2 the
+// cause) and the caption of those boxes.
+QString sServiceMenu();
+QString sActNorms();
+QString sNormsCaption();
+QString sNormsIntro();
+QString sNormsColumn();
+QString sNormsLower();
+QString sNormsUpper();
+QString sRawCowMilkSet();
+QString sNormsApplySet();
+QString sNormsClear();
+QString sNormsBadBound();
+QString sNormsLowerAboveUpper(); // %1 the column
+QString sNormsMarkHint();
+QString sNormsRowsOutside();
+QString sUndecodedValues();
+QString sNormsFileHeader();
+QString sNormsFileBadLine();
+QString sNormsFileNoColumn(); // %1 the column's name as written
+QString sNormsFileNoRelation();
+QString sNormsFileBadNumber(); // %1 the number as written
+QString sNormsFileTwice();     // %1 the column
+QString sNormsFileNotUtf8();   // %1 the file
+QString sNormsFileUnreadable();
+QString sNormsFileNotWritten();
+QString sNormsFileCaption();
+
 inline constexpr int kColumnCount = JournalTexts::ColumnCount;
 // Journal column captions, column 0 to 16.
 QStringList sColumnCaptions();

@@ -1,5 +1,7 @@
 #include "FormDialogs.h"
 
+#include "NormsDialog.h"
+
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -51,6 +53,14 @@ public:
         bool accepted = false;
         const QString text = QInputDialog::getText(Parent, Caption, Label, QLineEdit::Normal, Text, &accepted);
         return accepted ? text.trimmed() : QString();
+    }
+
+    std::optional<TQualityNorms> EditNorms(QWidget *Parent, const TQualityNorms &Norms, QChar Separator) override
+    {
+        TNormsDialog dialog(Norms, Separator, Parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.Norms();
     }
 
     void ShowError(QWidget *Parent, const QString &Text, const QString &Caption) override

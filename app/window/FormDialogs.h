@@ -4,9 +4,12 @@
 // interface, so that the window's commands can be driven without a person:
 // tests script the answers, and can let results arrive while a box is "open".
 
+#include "QualityNorms.h"
+
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -55,6 +58,15 @@ public:
     {
         (void)Parent, (void)Caption, (void)Label, (void)Text;
         return {};
+    }
+
+    // The quality norms dialog (TNormsDialog) on Norms, bounds written with
+    // Separator; the norms the operator chose, nothing when cancelled.
+    // Dialogs that script no answer cancel.
+    virtual std::optional<TQualityNorms> EditNorms(QWidget *Parent, const TQualityNorms &Norms, QChar Separator)
+    {
+        (void)Parent, (void)Norms, (void)Separator;
+        return std::nullopt;
     }
 };
 

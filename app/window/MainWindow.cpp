@@ -12,10 +12,12 @@
 #include "LabelCompletion.h"
 #include "LinkStatusBar.h"
 #include "LogWarning.h"
+#include "NormMarks.h"
 #include "NumberEdit.h"
 #include "PollingController.h"
 #include "PortMenu.h"
 #include "ProgramTexts.h"
+#include "QualityNormsFile.h"
 #include "ResultEntry.h"
 #include "SelectionStatusLabel.h"
 #include "SerialPortList.h"
@@ -145,6 +147,8 @@ void TForm1::CreateComponents()
     };
     FollowAppendedRows(*MainGrid);
     setCentralWidget(MainGrid);
+    NormMarks = new TNormMarks(*MainGrid, FJournal, this, numedit::RegionalDecimalSeparator());
+    statusBar()->addPermanentWidget(NormMarks->StatusLabel());
     SelectionStatus = new TSelectionStatusLabel(MainGrid, this);
     statusBar()->addPermanentWidget(SelectionStatus);
     LogWarning = new TLogWarning(this);
@@ -241,6 +245,13 @@ void TForm1::CreateMenus()
     mnFile->addSeparator();
     mnFile->addAction(actSummary);
 
+    mnService = menuBar()->addMenu(QStringLiteral("Service"));
+    mnService->setObjectName(QStringLiteral("mnService"));
+    actNorms = new QAction(QStringLiteral("Norms"), ActionList1);
+    actNorms->setObjectName(QStringLiteral("actNorms"));
+    mnService->addAction(actNorms);
+    BindCommand(actNorms, &TForm1::actNormsExecute);
+
     mnAbout = new QAction(QStringLiteral("About"), this);
     mnAbout->setObjectName(QStringLiteral("mnAbout"));
     menuBar()->addAction(mnAbout);
@@ -260,8 +271,8 @@ void TForm1::WireFixMeas()
         actOpr->setToolTip(Polling ? MyConsts::sStopPolling() : MyConsts::sStartPolling());
     };
     window.EnableCommands = [this](bool Enabled) {
-        const auto commands = {actNew,          actOpenFile, actSave, actSaveAs, actSavePdf,
-                               actPrintPreview, actPrint,    actOpr,  mnAbout,   actSummary};
+        const auto commands = {actNew,   actOpenFile, actSave,  actSaveAs, actSavePdf, actPrintPreview,
+                               actPrint, actOpr,      actNorms, mnAbout,   actSummary};
         for (QAction *action : commands)
             action->setEnabled(Enabled);
     };
@@ -317,6 +328,33 @@ void TForm1::FormCreate()
         FSession.LoadRemembered();
     });
     RecoverOrStartJournalLog();
+    RunReportingErrors([this] { ReadNorms(); });
+}
+
+void TForm1::ReadNorms()
+{
+    // Beside the settings file, whatever became of reading it.
+    FNormsFileName = ::NormsFileName(FIniFileName);
+    const TNormsFileContents contents = ReadNormsFile(FNormsFileName);
+    NormMarks->SetNorms(contents.Norms);
+    if (!contents.Problems.isEmpty())
+        FDialogs->ShowError(this, contents.Problems.join(QStringLiteral("\n\n")), MyConsts::sNormsFileCaption());
+}
+
+void TForm1::actNormsExecute()
+{
+    const std::optional<TQualityNorms> norms =
+        FDialogs->EditNorms(this, NormMarks->Norms(), numedit::RegionalDecimalSeparator());
+    if (!norms)
+        return;
+    // In force at once; a file that cannot be written is said, and the
+    // norms last until the program ends.
+    NormMarks->SetNorms(*norms);
+    try {
+        WriteNormsFile(FNormsFileName.isEmpty() ? ::NormsFileName(FIniFileName) : FNormsFileName, *norms);
+    } catch (const std::runtime_error &e) {
+        FDialogs->ShowError(this, QString::fromStdString(e.what()), MyConsts::sNormsFileCaption());
+    }
 }
 
 void TForm1::RecoverOrStartJournalLog()
@@ -378,9 +416,12 @@ void TForm1::SetCaptions()
         action->setToolTip(text);
     }
     mnAbout->setText(MyConsts::sAbout());
+    mnService->setTitle(MyConsts::sServiceMenu());
+    actNorms->setText(MyConsts::sActNorms());
     // The established commands pick their access keys first, so that the
     // newer ones do not take Print's П.
     AddAccessKeys({actNew, actOpenFile, actSave, actSaveAs, actPrint, actSavePdf, actPrintPreview, actSummary});
+    AddAccessKeys({actNorms});
     AddAccessKeys(menuBar()->actions());
     actOpr->setToolTip(FixMeas1->Active() ? MyConsts::sStopPolling() : MyConsts::sStartPolling());
     NumberEdit1->setToolTip(MyConsts::sDeviceNumberHint());
@@ -659,7 +700,15 @@ void TForm1::actSummaryExecute()
     }
     TSummarySetup setup;
     setup.DecimalSeparator = numedit::RegionalDecimalSeparator();
-    setup.Summary = SummarizeRows(texts, setup.DecimalSeparator);
+    TNormCheck norms;
+    if (!NormMarks->Norms().IsEmpty())
+        norms = [norms = NormMarks->Norms(),
+                 separator = setup.DecimalSeparator](int Col, const QString &Text) -> std::optional<bool> {
+            if (!norms.Norm(Col).IsSet())
+                return std::nullopt;
+            return norms.Breaks(Col, Text, separator);
+        };
+    setup.Summary = SummarizeRows(texts, setup.DecimalSeparator, norms);
     setup.OfSelection = ofSelection;
     setup.Captions = MyConsts::sJournalTexts().Captions;
     setup.JournalFileName = FJournal.JournalFileName();

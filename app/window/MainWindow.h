@@ -33,6 +33,7 @@ class TColorStringGrid;
 class TJournalLog;
 class TLinkStatusBar;
 class TLogWarning;
+class TNormMarks;
 class TNumberEdit;
 class TPollingController;
 class TSelectionStatusLabel;
@@ -84,11 +85,14 @@ public:
     QAction *actSummary = nullptr;
     QAction *actOpr = nullptr;
     QMenu *mnFile = nullptr;
+    QMenu *mnService = nullptr;
+    QAction *actNorms = nullptr; // the quality norms dialog, in mnService
     QAction *mnAbout = nullptr;
     TFixMeas *FixMeas1 = nullptr;
     TLogWarning *LogWarning = nullptr;
     TLinkStatusBar *LinkStatus = nullptr; // in the status bar
     TSelectionStatusLabel *SelectionStatus = nullptr;
+    TNormMarks *NormMarks = nullptr; // quality norms in the grid, the status bar and printouts
 
     // The window's copy of the poller's record; outlives every polling run.
     TFixMeasResult PollState{};
@@ -97,6 +101,8 @@ public:
     bool JournalModified() const { return FJournal.JournalModified(); }
     QString JournalFileName() const { return FJournal.JournalFileName(); }
     const QString &IniFileName() const { return FIniFileName; }
+    // The quality norms file beside the settings file.
+    const QString &NormsFileName() const { return FNormsFileName; }
     IFormDialogs &Dialogs() { return *FDialogs; }
     TJournalLog &JournalLog() { return FSession.Log(); }
     // The index into ImageList1 that an action shows.
@@ -140,6 +146,7 @@ private:
     void actPrintPreviewExecute();
     void actSummaryExecute();
     void mnAboutClick();
+    void actNormsExecute();
     // The port menu, rebuilt each time it opens so that it shows the ports
     // present now.
     void MenuPortAboutToShow();
@@ -164,6 +171,7 @@ private:
     void WriteSettings();
     void WaitWhilePollerActive();
     void RecoverOrStartJournalLog();
+    void ReadNorms();
 
     std::unique_ptr<IFormDialogs> FDialogs;
     TJournalSession FSession;      // after FDialogs, which it asks
@@ -174,6 +182,7 @@ private:
     QString FIniFileName;
     std::optional<TSettingsLocation> FLocation; // until FormCreate uses it
     QString FLogFileName;
+    QString FNormsFileName;
     std::unique_ptr<TFixMeas> FFixMeas;
     std::unique_ptr<TPollingController> FPolling; // the window's side of FFixMeas
     TLabelCompletion *FLabelCompletion = nullptr; // the label cell's list, a child

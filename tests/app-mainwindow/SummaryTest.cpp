@@ -6,6 +6,8 @@
 #include "SummaryDialog.h"
 
 #include "FormHarness.h"
+#include "NormMarks.h"
+#include "QualityNorms.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -70,6 +72,20 @@ TEST_F(Summary, WholeJournalOrSelectedRowsPdfAndClipboard)
     EXPECT_EQ(dialog->Heading->text(), MyConsts::sSummaryOfSelection().arg(2));
     EXPECT_EQ(Figure(*dialog, 2, 6), "3,30");
     EXPECT_EQ(Figure(*dialog, 3, 6), "3,60");
+    dialog->close();
+    ASSERT_TRUE(WaitFor([&] { return !form.findChild<TSummaryDialog *>(); }));
+
+    // With a norm for fat (not below 3,40): the rows that break it.
+    TQualityNorms norms;
+    norms.SetNorm(6, {3.40, std::nullopt});
+    form.NormMarks->SetNorms(norms);
+    form.MainGrid->clearSelection();
+    dialog = OpenSummary(form);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->Heading->text().endsWith(MyConsts::sSummaryOutsideNorm() + ": 1")) << dialog->Heading->text().toStdString();
+    ASSERT_EQ(dialog->Figures->rowCount(), 6);
+    EXPECT_EQ(Figure(*dialog, 5, 6), "1");
+    EXPECT_EQ(Figure(*dialog, 5, 5), "") << "no norm for the temperature";
     dialog->close();
     QLocale::setDefault(QLocale::system());
 }
