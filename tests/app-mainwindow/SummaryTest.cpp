@@ -82,7 +82,8 @@ TEST_F(Summary, WholeJournalOrSelectedRowsPdfAndClipboard)
     form.MainGrid->clearSelection();
     dialog = OpenSummary(form);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->Heading->text().endsWith(MyConsts::sSummaryOutsideNorm() + ": 1")) << dialog->Heading->text().toStdString();
+    EXPECT_TRUE(dialog->Heading->text().endsWith(MyConsts::sSummaryOutsideNorm() + ": 1"))
+        << dialog->Heading->text().toStdString();
     ASSERT_EQ(dialog->Figures->rowCount(), 6);
     EXPECT_EQ(Figure(*dialog, 5, 6), "1");
     EXPECT_EQ(Figure(*dialog, 5, 5), "") << "no norm for the temperature";
