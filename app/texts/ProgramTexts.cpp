@@ -558,11 +558,11 @@ QString sNormsMarkHint()
 }
 QString sNormsRowsOutside()
 {
-    return QStringLiteral("Строк вне норм: %1");
+    return QStringLiteral("Вне норм: %1 стр.");
 }
 QString sUndecodedValues()
 {
-    return QStringLiteral("Нераспознанных значений: %1");
+    return QStringLiteral("Не распознано: %1");
 }
 QString sNormsFileHeader()
 {
