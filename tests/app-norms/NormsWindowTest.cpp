@@ -63,7 +63,7 @@ TEST_F(NormsWindowTest, AValueThatDidNotDecodeIsZeroMarkedAndAlertsUntilTheJourn
 {
     Emulator::TEmulatorConfig config = AnalyzerConfig({20.0, 3.45, 8.5, 1028.0});
     config.BadValue = 1; // fat
-    Emulator::PtyAnalyzer analyzer(config);
+    TTestAnalyzer analyzer(config);
     TForm1 &form = Create();
     int alerts = 0;
     form.NormMarks->SetAlert([&](QWidget *) { ++alerts; });

@@ -4,6 +4,7 @@
 #include "ProgramTexts.h"
 #include "QualityNormsFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -107,9 +108,12 @@ TEST_F(NormsFile, LivesBesideTheSettingsAndComesBackAsWritten)
     EXPECT_EQ(read.Norms, norms);
 
     // Readable by a person: the header, then one bound a line with a comma.
+    // (Closed before the next write: Windows keeps an open file from being
+    // replaced, and the write says so.)
     QFile file(FileName());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
+    file.close();
     EXPECT_TRUE(text.startsWith(u'#'));
     EXPECT_TRUE(text.contains(QStringLiteral("\nЖир >= 2,8\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nТ.замерзания <= -0,52\n")));
@@ -140,8 +144,8 @@ TEST_F(NormsFile, ABadLineCostsThatLineOnly)
     EXPECT_EQ(read.Norms, expected);
     ASSERT_EQ(read.Problems.size(), 5) << read.Problems.join(u'\n').toStdString();
     EXPECT_EQ(read.Problems[0],
-              MyConsts::sNormsFileBadLine().arg(QStringLiteral("/x/NivaraNorms.txt"), QStringLiteral("3"),
-                                                QStringLiteral("Жыр >= 3"),
+              MyConsts::sNormsFileBadLine().arg(QDir::toNativeSeparators(QStringLiteral("/x/NivaraNorms.txt")),
+                                                QStringLiteral("3"), QStringLiteral("Жыр >= 3"),
                                                 MyConsts::sNormsFileNoColumn().arg(QStringLiteral("Жыр"))));
     EXPECT_TRUE(read.Problems[1].contains(MyConsts::sNormsFileNoRelation()));
     EXPECT_TRUE(read.Problems[2].contains(MyConsts::sNormsFileBadNumber().arg(QStringLiteral("два"))));
