@@ -6,6 +6,7 @@
 // for it.
 
 #include "DurableFile.h"
+#include "DurableFileFixtures.h"
 #include "FileError.h"
 #include "RegularFile.h"
 
@@ -21,25 +22,6 @@
 #include <stdexcept>
 
 namespace {
-
-QByteArray Read(const QString &Path)
-{
-    QFile file(Path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void Put(const QString &Path, const QByteArray &Bytes)
-{
-    QFile file(Path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << Path.toStdString();
-    ASSERT_EQ(file.write(Bytes), Bytes.size());
-}
-
-DurableFile::TWritten Write(const QString &Path, const QByteArray &Bytes, const DurableFile::TOptions &Options = {})
-{
-    return DurableFile::WriteFile(
-        Path, [&Bytes](const DurableFile::TWrite &write) { write(Bytes); }, Options);
-}
 
 // The folder refuses the temporary file, as one without the right to create
 // files does.

@@ -5,6 +5,7 @@
 // Windows' error numbers are named by.
 
 #include "DurableFile.h"
+#include "DurableFileFixtures.h"
 #include "FileError.h"
 #include "RegularFile.h"
 
@@ -22,24 +23,6 @@ namespace {
 std::wstring Native(const QString &Path)
 {
     return QDir::toNativeSeparators(Path).toStdWString();
-}
-
-QByteArray Read(const QString &Path)
-{
-    QFile file(Path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void Put(const QString &Path, const QByteArray &Bytes)
-{
-    QFile file(Path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << Path.toStdString();
-    ASSERT_EQ(file.write(Bytes), Bytes.size());
-}
-
-DurableFile::TWritten Write(const QString &Path, const QByteArray &Bytes)
-{
-    return DurableFile::WriteFile(Path, [&Bytes](const DurableFile::TWrite &write) { write(Bytes); });
 }
 
 class DurableFileWin32 : public ::testing::Test {
