@@ -46,7 +46,6 @@
 #include <cmath>
 #include <exception>
 #include <limits>
-#include <set>
 #include <stdexcept>
 
 namespace {
@@ -681,41 +680,7 @@ void TForm1::actPrintPreviewExecute()
 void TForm1::actSummaryExecute()
 {
     CommitGridEditor();
-    const JournalModel &model = FJournal.Model();
-    // Rows the selection spans; a selection within one row (the current
-    // cell) stands for no choice, and the whole journal is summed up.
-    std::set<int> rows;
-    for (const QModelIndex &cell : MainGrid->selectionModel()->selectedIndexes())
-        rows.insert(cell.row() + 1);
-    const bool ofSelection = rows.size() > 1;
-    if (!ofSelection)
-        for (int row = 1; row < model.RowCount(); ++row)
-            rows.insert(row);
-    QList<QStringList> texts;
-    for (const int row : rows) {
-        QStringList cells;
-        for (int col = 0; col < JournalColumns::Count; ++col)
-            cells << model.Cell(col, row);
-        texts << cells;
-    }
-    TSummarySetup setup;
-    setup.DecimalSeparator = numedit::RegionalDecimalSeparator();
-    TNormCheck norms;
-    if (!NormMarks->Norms().IsEmpty())
-        norms = [norms = NormMarks->Norms(),
-                 separator = setup.DecimalSeparator](int Col, const QString &Text) -> std::optional<bool> {
-            if (!norms.Norm(Col).IsSet())
-                return std::nullopt;
-            return norms.Breaks(Col, Text, separator);
-        };
-    setup.Summary = SummarizeRows(texts, setup.DecimalSeparator, norms);
-    setup.OfSelection = ofSelection;
-    setup.Captions = MyConsts::sJournalTexts().Captions;
-    setup.JournalFileName = FJournal.JournalFileName();
-    setup.GridFont = MainGrid->font();
-    auto *dialog = new TSummaryDialog(std::move(setup), *FDialogs, nullptr, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
+    OpenSummary(this, *MainGrid, FJournal, NormMarks->Norms(), *FDialogs);
 }
 
 void TForm1::mnAboutClick()

@@ -1,8 +1,12 @@
 #include "SummaryDialog.h"
 
 #include "Cp1251.h"
+#include "JournalDocument.h"
+#include "JournalGrid.h"
 #include "JournalNames.h"
+#include "NumberEdit.h"
 #include "ProgramTexts.h"
+#include "QualityNorms.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,6 +16,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <set>
 
 namespace {
 
@@ -113,4 +119,41 @@ void TSummaryDialog::Attempt(const std::function<void()> &Command)
     } catch (const std::exception &e) {
         FDialogs.ShowError(this, QString::fromUtf8(e.what()), windowTitle());
     }
+}
+
+void OpenSummary(QWidget *Parent, const TColorStringGrid &Grid, const JournalDocument &Journal,
+                 const TQualityNorms &Norms, IFormDialogs &Dialogs)
+{
+    const JournalModel &model = Journal.Model();
+    std::set<int> rows;
+    for (const QModelIndex &cell : Grid.selectionModel()->selectedIndexes())
+        rows.insert(cell.row() + 1);
+    const bool ofSelection = rows.size() > 1;
+    if (!ofSelection)
+        for (int row = 1; row < model.RowCount(); ++row)
+            rows.insert(row);
+    QList<QStringList> texts;
+    for (const int row : rows) {
+        QStringList cells;
+        for (int col = 0; col < JournalColumns::Count; ++col)
+            cells << model.Cell(col, row);
+        texts << cells;
+    }
+    TSummarySetup setup;
+    setup.DecimalSeparator = numedit::RegionalDecimalSeparator();
+    TNormCheck check;
+    if (!Norms.IsEmpty())
+        check = [&Norms, separator = setup.DecimalSeparator](int Col, const QString &Text) -> std::optional<bool> {
+            if (!Norms.Norm(Col).IsSet())
+                return std::nullopt;
+            return Norms.Breaks(Col, Text, separator);
+        };
+    setup.Summary = SummarizeRows(texts, setup.DecimalSeparator, check);
+    setup.OfSelection = ofSelection;
+    setup.Captions = MyConsts::sJournalTexts().Captions;
+    setup.JournalFileName = Journal.JournalFileName();
+    setup.GridFont = Grid.font();
+    auto *dialog = new TSummaryDialog(std::move(setup), Dialogs, nullptr, Parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }

@@ -12,7 +12,10 @@
 #include <QDialog>
 #include <QFont>
 
+class JournalDocument;
 class QLabel;
+class TColorStringGrid;
+class TQualityNorms;
 class QPushButton;
 class QTableWidget;
 
@@ -52,3 +55,9 @@ private:
     IFormDialogs &FDialogs;
     TPrintCommands FPrint;
 };
+
+// Opens the summary over Parent (modal to it, closed by the operator): of the
+// rows the grid's selection spans, or of the whole journal when it lies
+// within one row (the current cell), with the rows outside Norms counted.
+void OpenSummary(QWidget *Parent, const TColorStringGrid &Grid, const JournalDocument &Journal,
+                 const TQualityNorms &Norms, IFormDialogs &Dialogs);
