@@ -1,5 +1,6 @@
 #include "ResultLog.h"
 
+#include "DurableFile.h"
 #include "FileError.h"
 
 #include <QDataStream>
@@ -338,7 +339,25 @@ bool TResultLog::Restart(const QString &JournalFileName, const std::optional<QBy
         FPending += EncodeResultLogRecord(record);
     FGoodLength = 0;
     FCutTail = true;
-    return Flush();
+    if (FHeld)
+        return false;
+    // The new log is made whole beside the old one and then takes its
+    // place, so that a kill or a power cut in between leaves the old log,
+    // never an empty one: its header names the journal in use and holds the
+    // acknowledgement the analyzer may still be owed. Where that cannot be
+    // done (a reader on Windows that does not share deletion, a full disk),
+    // the log is rewritten in place as the next flush does anyway.
+    Close();
+    try {
+        DurableFile::WriteFile(FFileName, [this](const DurableFile::TWrite &Write) { Write(FPending); });
+    } catch (const EFileError &) {
+        return Flush();
+    }
+    FGoodLength = FPending.size();
+    FPending.clear();
+    FCutTail = false;
+    FLastError.clear();
+    return true;
 }
 
 void TResultLog::Continue(const TResultLogContents &Contents)

@@ -116,8 +116,9 @@ public:
 
     // Starts the log afresh for the named journal file as it stands on disk
     // now, holding Base (the journal's bytes), with the poll state as it
-    // stands and the work not in that file yet, in one write. Returns
-    // whether that reached the disk.
+    // stands and the work not in that file yet, in one write that replaces
+    // the old log whole (in place only where it cannot). Returns whether
+    // that reached the disk.
     bool Restart(const QString &JournalFileName, const std::optional<QByteArray> &Base,
                  const std::optional<TPollSnapshot> &Poll = std::nullopt,
                  const std::vector<TResultLogRecord> &Work = {});

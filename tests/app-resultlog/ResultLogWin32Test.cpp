@@ -1,6 +1,7 @@
 // The result log's file on Windows: in a Cyrillic folder with spaces; while
 // the program has it open, others may read it but neither write nor delete
-// it; and a journal replaced by a save has a new stamp even where its size
+// it, and a reader that keeps it from being replaced does not stop a
+// restart; and a journal replaced by a save has a new stamp even where its size
 // and time are the same.
 
 #include "ResultLog.h"
@@ -50,6 +51,29 @@ TEST(ResultLogWin32, OthersMayReadTheOpenLogButNotWriteOrDeleteIt)
     // Still written after the attempts.
     ASSERT_TRUE(log.Append(TResultLogRecord::Label(2, QStringLiteral("ещё"))));
     EXPECT_EQ(ReadResultLog(path).Records.size(), 2u);
+}
+
+// A restart replaces the log whole; a reader that does not share deletion
+// (a viewer, a backup) keeps it from being replaced, and it is then written
+// in place rather than left behind.
+TEST(ResultLogWin32, ARestartGoesThroughWhileAnotherProgramReadsTheLog)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nivara.log");
+    TResultLog log(path);
+    ASSERT_TRUE(log.Restart(dir.filePath("day.txt"), std::nullopt));
+    ASSERT_TRUE(log.Append(TResultLogRecord::Label(1, QStringLiteral("проба 1"))));
+    const HANDLE reader = ::CreateFileW(Native(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+
+    EXPECT_TRUE(log.Restart(dir.filePath("night.txt"), std::nullopt));
+    EXPECT_TRUE(log.Append(TResultLogRecord::Label(2, QStringLiteral("проба 2"))));
+    ::CloseHandle(reader);
+    const TResultLogContents now = ReadResultLog(path);
+    EXPECT_EQ(now.JournalFileName, dir.filePath("night.txt"));
+    EXPECT_EQ(now.Records, std::vector{TResultLogRecord::Label(2, QStringLiteral("проба 2"))});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Nivara.log"}) << "no leftovers";
 }
 
 TEST(ResultLogWin32, AJournalReplacedWithTheSameSizeAndTimeHasANewStamp)
