@@ -386,7 +386,7 @@ void TForm1::ReadSettings()
         return;
     TIniPlus ini(FIniFileName);
     if (const QString problem = ini.ReadProblem(); !problem.isEmpty())
-        ShowApplicationError(MyConsts::sSettingsUnreadable().arg(FIniFileName, problem));
+        ShowApplicationError(MyConsts::sSettingsUnreadable().arg(QDir::toNativeSeparators(FIniFileName), problem));
     FixMeas1->SetPort(ini.ReadString(kConfig, kKeyCom, FixMeas1->Port()));
     FJournal.SetJournalFileName(ini.ReadString(kConfig, kKeyFileName, FJournal.JournalFileName()));
     NumberEdit1->SetValue(ini.ReadInteger(kConfig, kKeyDeviceNumber, 0));

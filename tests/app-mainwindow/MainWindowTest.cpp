@@ -141,7 +141,8 @@ TEST_F(StartUp, SettingsWithAByteOrderMarkAreReadAndKeptInTheirEncoding)
 }
 
 // A settings file that is there but cannot be read is reported, not taken
-// silently for a missing one; the program goes on with the defaults.
+// silently for a missing one, under the name as the system writes it; the
+// program goes on with the defaults.
 TEST_F(StartUp, AnUnreadableSettingsFileIsReported)
 {
     ASSERT_TRUE(QDir(Dir.path()).mkdir("Nivara.Ini"));
@@ -149,7 +150,7 @@ TEST_F(StartUp, AnUnreadableSettingsFileIsReported)
     ASSERT_EQ(Script->Errors().size(), 1u);
     EXPECT_EQ(Script->Errors()[0].Text, QStringLiteral("Не удалось прочитать файл настроек %1: это папка, а не файл.\n"
                                                        "Порт, журнал и номер прибора взяты по умолчанию.")
-                                            .arg(IniPath()));
+                                            .arg(QDir::toNativeSeparators(IniPath())));
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.FixMeas1->Port(), "COM1");
 }
