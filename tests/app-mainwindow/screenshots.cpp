@@ -18,6 +18,7 @@
 #include "MainWindow.h"
 #include "NivaraApplication.h"
 #include "NumberEdit.h"
+#include "PrintedPage.h"
 #include "WaitFor.h"
 
 #include <QApplication>
@@ -52,23 +53,7 @@ QImage PrintedPage(JournalPrintout Printout, int Dpi)
     QPdfWriter sheet(&buffer);
     sheet.setResolution(Dpi);
     sheet.setPageSize(QPageSize(QPageSize::A4));
-    QImage page(sheet.width(), sheet.height(), QImage::Format_Grayscale8);
-    page.setDotsPerMeterX(qRound(Dpi / 0.0254));
-    page.setDotsPerMeterY(qRound(Dpi / 0.0254));
-    page.fill(Qt::white);
-
-    struct TImageSink : PrintPageSink {
-        QPainter Paint;
-        QPainter &Painter() override { return Paint; }
-        void NewPage() override {}
-    } sink;
-    sink.Paint.begin(&page);
-    const int lineHeight = QFontMetrics(Printout.font, &page).height();
-    const PrintPageLayout layout = PrintPageLayout::Compute(page.height(), page.width(), lineHeight);
-    Printout.lastRow = std::min(Printout.lastRow, layout.R);
-    PaintJournal(sink, layout, Printout);
-    sink.Paint.end();
-    return page;
+    return PrintFirstPage(std::move(Printout), {sheet.width(), sheet.height()}, Dpi).Page;
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "JournalView.h"
 #include "LogRecovery.h"
 #include "NormsDialog.h"
+#include "PrintedPage.h"
 #include "ProgramTexts.h"
 #include "QualityNorms.h"
 #include "ResultEntry.h"
@@ -171,32 +172,7 @@ TEST_F(NormMarksTest, AValueThatDidNotDecodeIsMarkedAndCountedWithoutNorms)
     EXPECT_EQ(marks->UndecodedValues(), 0);
 }
 
-// The first page of a printout, drawn at 300 dpi on an A4 sheet.
-struct TPrintedPage {
-    QImage Page;
-    PrintPageLayout Layout;
-    int Band = 0; // a line's height
-};
-TPrintedPage PrintFirstPage(const JournalPrintout &Printout)
-{
-    TPrintedPage printed;
-    printed.Page = QImage(2480, 3508, QImage::Format_Grayscale8);
-    printed.Page.setDotsPerMeterX(qRound(300 / 0.0254));
-    printed.Page.setDotsPerMeterY(qRound(300 / 0.0254));
-    printed.Page.fill(Qt::white);
-    struct TImageSink : PrintPageSink {
-        QPainter Paint;
-        QPainter &Painter() override { return Paint; }
-        void NewPage() override {}
-    } sink;
-    sink.Paint.begin(&printed.Page);
-    printed.Band = QFontMetrics(Printout.font, &printed.Page).height();
-    printed.Layout = PrintPageLayout::Compute(printed.Page.height(), printed.Page.width(), printed.Band);
-    PaintJournal(sink, printed.Layout, Printout);
-    sink.Paint.end();
-    return printed;
-}
-
+// Printed at 300 dpi on an A4 sheet.
 TEST_F(NormMarksTest, APrintoutMarksTheSameCellsOnGreyGroundInAFrame)
 {
     auto marks = Marks();
@@ -209,12 +185,14 @@ TEST_F(NormMarksTest, APrintoutMarksTheSameCellsOnGreyGroundInAFrame)
         return qGray(printed.Page.pixel(x, y));
     };
 
-    const TPrintedPage plain = PrintFirstPage(journal.Printout(journal.Model().RowCount() - 1, JournalFont()));
+    const TPrintedPage plain =
+        PrintFirstPage(journal.Printout(journal.Model().RowCount() - 1, JournalFont()), kA4At300Dpi, 300);
     EXPECT_LT(inkAt(plain, 4, 7), 64);  // undecoded: marked without norms
     EXPECT_GT(inkAt(plain, 2, 6), 192); // no norms: fat 2,50 is plain
 
     marks->SetNorms(RawCowMilkNorms());
-    const TPrintedPage normed = PrintFirstPage(journal.Printout(journal.Model().RowCount() - 1, JournalFont()));
+    const TPrintedPage normed =
+        PrintFirstPage(journal.Printout(journal.Model().RowCount() - 1, JournalFont()), kA4At300Dpi, 300);
     EXPECT_LT(inkAt(normed, 2, 6), 64);
     EXPECT_GT(inkAt(normed, 1, 6), 192);
     EXPECT_LT(inkAt(normed, 3, 7), 64);
@@ -224,11 +202,12 @@ TEST_F(NormMarksTest, APrintoutMarksTheSameCellsOnGreyGroundInAFrame)
     journal.Model().Reset();
     journal.EnterResult(Result("2,50"));
     marks->SetNorms({});
-    const TPrintedPage without = PrintFirstPage(journal.Printout(journal.Model().RowCount() - 1, JournalFont()));
+    const TPrintedPage without =
+        PrintFirstPage(journal.Printout(journal.Model().RowCount() - 1, JournalFont()), kA4At300Dpi, 300);
     JournalPrintout bare = journal.Printout(journal.Model().RowCount() - 1, JournalFont());
     bare.outsideNorm = nullptr;
     bare.undecoded.clear();
-    EXPECT_EQ(without.Page, PrintFirstPage(bare).Page);
+    EXPECT_EQ(without.Page, PrintFirstPage(std::move(bare), kA4At300Dpi, 300).Page);
 }
 
 TEST(UndecodedValues, TheReplyTellsWhichColumnsDidNotDecode)

@@ -11,6 +11,7 @@
 #include "MainWindow.h"
 #include "NivaraApplication.h"
 #include "NormsDialog.h"
+#include "PrintedPage.h"
 #include "QualityNormsFile.h"
 #include "WaitFor.h"
 
@@ -31,23 +32,11 @@ bool Save(const QImage &Picture, const QString &FileName)
     return saved;
 }
 
-QImage PrintedTop(const JournalPrintout &Printout, int Dpi)
+QImage PrintedTop(JournalPrintout Printout, int Dpi)
 {
-    QImage page(2480, 3508, QImage::Format_Grayscale8);
-    page.setDotsPerMeterX(qRound(Dpi / 0.0254));
-    page.setDotsPerMeterY(qRound(Dpi / 0.0254));
-    page.fill(Qt::white);
-    struct TImageSink : PrintPageSink {
-        QPainter Paint;
-        QPainter &Painter() override { return Paint; }
-        void NewPage() override {}
-    } sink;
-    sink.Paint.begin(&page);
-    const PrintPageLayout layout =
-        PrintPageLayout::Compute(page.height(), page.width(), QFontMetrics(Printout.font, &page).height());
-    PaintJournal(sink, layout, Printout);
-    sink.Paint.end();
-    return page.copy(0, 0, page.width(), (Printout.lastRow + 6) * layout.S);
+    const int rows = Printout.lastRow;
+    const TPrintedPage printed = PrintFirstPage(std::move(Printout), kA4At300Dpi, Dpi);
+    return printed.Page.copy(0, 0, printed.Page.width(), (rows + 6) * printed.Layout.S);
 }
 
 } // namespace
@@ -106,9 +95,9 @@ int main(int argc, char **argv)
         ok = Save(dialog.grab().toImage(), out.filePath(QStringLiteral("norms-dialog.png"))) && ok;
     }
 
-    const JournalPrintout printout =
-        form.Journal().Printout(form.Journal().Model().RowCount() - 1, form.MainGrid->font());
-    ok = Save(PrintedTop(printout, 300), out.filePath(QStringLiteral("norms-page-300dpi.png"))) && ok;
+    ok = Save(PrintedTop(form.Journal().Printout(form.Journal().Model().RowCount() - 1, form.MainGrid->font()), 300),
+              out.filePath(QStringLiteral("norms-page-300dpi.png"))) &&
+         ok;
 
     form.Journal().SetJournalModified(false);
     form.close();
